@@ -1,0 +1,139 @@
+#include "core/log.h"
+#include "core/regread.h"
+#include "core/runstate.h"
+#include "core/text.h"
+#include <commctrl.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
+#include <time.h>
+
+static HANDLE sBlockMapping;
+static SharedLogBlock *sBlock;
+static HMODULE sNlsStringModule;
+static char sExtra[VL_PATH_SIZE];
+
+// Opens or creates the named block; only its creator zero-fills it.
+static int OpenSharedLogBlock()
+{
+    if (sBlockMapping) return sBlock != NULL;
+    SetLastError(0);
+    sBlockMapping = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0,
+                                       sizeof(SharedLogBlock), VL_LOG_BLOCK_NAME);
+    if (!sBlockMapping) return 0;
+    BOOL existed = GetLastError() == ERROR_ALREADY_EXISTS;
+    sBlock = (SharedLogBlock *)MapViewOfFile(sBlockMapping, FILE_MAP_WRITE, 0, 0, sizeof(SharedLogBlock));
+    if (sBlock && !existed) memset(sBlock, 0, sizeof(SharedLogBlock));
+    return sBlock != NULL;
+}
+
+// Copies a folder into a block field without one trailing backslash.
+static void StoreFolder(char *field, const char *folder)
+{
+    CopyText(field, 260, folder);
+    size_t n = strlen(field);
+    if (n > 0 && field[n - 1] == '\\') field[n - 1] = 0;
+}
+
+static int Given(const char *text) { return text && *text; }
+
+int LogOpen(int silent, int logging, const char *logPath, const char *uninstFolder,
+            const char *uninstFolder2, const char *nlsLibraryPath, const char *extra)
+{
+    OpenSharedLogBlock();
+    InitCommonControls();
+    if (sBlock) {
+        sBlock->Silent = silent;
+        if (Given(logPath)) CopyText(sBlock->LogFilePath, 260, logPath);
+        if (Given(uninstFolder2)) StoreFolder(sBlock->UninstFolder2, uninstFolder2);
+        if (Given(uninstFolder)) StoreFolder(sBlock->UninstFolder, uninstFolder);
+        if (Given(nlsLibraryPath)) CopyText(sBlock->NlsLibraryPath, 260, nlsLibraryPath);
+        if (Given(extra)) CopyText(sExtra, sizeof sExtra, extra);
+        if (!sNlsStringModule && sBlock->NlsLibraryPath[0])
+            sNlsStringModule = LoadLibraryA(sBlock->NlsLibraryPath);
+    }
+    LogEnable(logging);
+    return 0;
+}
+
+void LogEnable(int on)
+{
+    if (!sBlock) return;
+    if (sBlock->Logging == 0 && on) {
+        sBlock->Logging = on;
+        char stars[71];
+        stars[0] = '\n';
+        memset(stars + 1, '*', 69);
+        stars[70] = 0;
+        LogLine(stars);
+        char date[80];
+        time_t now = time(NULL);
+        strftime(date, sizeof date, "%A %B %d, %Y", localtime(&now));
+        LogLine(date);
+    } else {
+        sBlock->Logging = on;
+    }
+}
+
+void LogCurrentPath(char *out)
+{
+    out[0] = 0;
+    if (!sBlock) return;
+    if (sBlock->LogFilePath[0]) {
+        CopyText(out, VL_PATH_SIZE, sBlock->LogFilePath);
+        return;
+    }
+    // No path stored: the default log in the product's work folder, read afresh.
+    ReadProductPaths();
+    if (gRegWorkPath[0] && !FormatText(out, VL_PATH_SIZE, "%s\\%s", gRegWorkPath, VL_LOG_FILE_NAME))
+        out[0] = 0;
+}
+
+void LogLine(const char *text)
+{
+    if (!sBlock || sBlock->Logging == 0) return;
+    if (!text) text = "";
+    char stamp[16];
+    time_t now = time(NULL);
+    strftime(stamp, sizeof stamp, "%H:%M:%S", localtime(&now));
+    char path[VL_PATH_SIZE];
+    LogCurrentPath(path);
+    if (!path[0]) return;
+    FILE *file = fopen(path, "a+");
+    if (!file) return;
+    if (text[0] == '\n')
+        fprintf(file, "\n%s %s\n", stamp, text + 1);
+    else
+        fprintf(file, "%s %s\n", stamp, text);
+    fclose(file);
+}
+
+void LogLineF(const char *format, ...)
+{
+    if (!sBlock || sBlock->Logging == 0) return;
+    char line[2048];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    LogLine(line);
+}
+
+int LogClose()
+{
+    if (sNlsStringModule) {
+        // Give back every load count taken on the library.
+        while (FreeLibrary(sNlsStringModule)) {}
+        sNlsStringModule = NULL;
+    }
+    if (sBlock) UnmapViewOfFile(sBlock);
+    if (sBlockMapping) CloseHandle(sBlockMapping);
+    sBlock = NULL;
+    sBlockMapping = NULL;
+    return 0;
+}
+
+SharedLogBlock *LogBlock() { return sBlock; }
+int LogSilent() { return sBlock && sBlock->Silent; }
+HMODULE LogNlsStringModule() { return sNlsStringModule; }
+void LogSetNlsStringModule(HMODULE module) { sNlsStringModule = module; }

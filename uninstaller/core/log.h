@@ -1,0 +1,41 @@
+// The uninstall log. Its state lives in the named shared block
+// "zidCOMM_BUFFER Varolink 5.1" so that every module and process that opens
+// it appends to the same file in the same format.
+#pragma once
+#include <windows.h>
+
+#define VL_LOG_BLOCK_NAME "zidCOMM_BUFFER Varolink 5.1"
+#define VL_LOG_FILE_NAME  "avlilogn.txt"
+
+#pragma pack(push, 4)
+struct SharedLogBlock {
+    LONG Silent;                 // offset 0
+    LONG Logging;                // offset 4
+    DWORD WizardBitmap;          // offset 8: page bitmap handle, loaded once
+    DWORD WizardIcon;            // offset 12: page icon handle, loaded once
+    char UninstFolder[260];      // offset 16
+    char UninstFolder2[260];     // offset 276
+    char NlsLibraryPath[260];    // offset 536
+    char LogFilePath[260];       // offset 796
+};
+#pragma pack(pop)
+static_assert(sizeof(SharedLogBlock) == 1056, "shared log block layout is fixed");
+
+// The last four arguments may be NULL or empty. Always returns 0.
+int LogOpen(int silent, int logging, const char *logPath,
+            const char *uninstFolder = NULL, const char *uninstFolder2 = NULL,
+            const char *nlsLibraryPath = NULL, const char *extra = NULL);
+void LogEnable(int on);
+void LogLine(const char *text);
+void LogLineF(const char *format, ...) __attribute__((format(printf, 1, 2)));
+int LogClose();
+
+// The mapped block, or NULL before LogOpen or when it could not be mapped.
+SharedLogBlock *LogBlock();
+// True when the block exists and its silent flag is set.
+int LogSilent();
+// The file the next LogLine would append to ("" when there is none).
+void LogCurrentPath(char *out /* VL_PATH_SIZE */);
+// The NLS library loaded as a library (for strings and modal dialogs); may be NULL.
+HMODULE LogNlsStringModule();
+void LogSetNlsStringModule(HMODULE module);

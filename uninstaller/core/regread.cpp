@@ -1,0 +1,98 @@
+#include "core/regread.h"
+#include "core/runstate.h"
+#include "core/text.h"
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+char gRegFilePath[260];
+char gRegWorkPath[260];
+
+LONG OpenProductKey(HKEY root, const char *subKey, REGSAM access, HKEY *key)
+{
+    if (!root) root = HKEY_LOCAL_MACHINE;
+    LONG rc = RegOpenKeyExA(root, subKey, 0, access, key);
+    // Access repair of keys that refuse the administrator is added with the
+    // security primitives (ownership, then access list, then one more open).
+    return rc;
+}
+
+int ReadRegString(const char *subKey, const char *valueName, DWORD *type, char *text, DWORD *size)
+{
+    text[0] = 0;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return -1;
+    BYTE data[VL_TEXT_SIZE];
+    DWORD kind = 0, length = sizeof data - 1;
+    LONG rc = RegQueryValueExA(key, valueName, NULL, &kind, data, &length);
+    RegCloseKey(key);
+    if (type) *type = kind;
+    if (size) *size = length;
+    if (rc != ERROR_SUCCESS) return -1;
+    if (kind == REG_DWORD && length == sizeof(DWORD)) {
+        DWORD value;
+        memcpy(&value, data, sizeof value);
+        FormatText(text, VL_TEXT_SIZE, "%d", (int)value);
+        return 0;
+    }
+    if (kind == REG_SZ) {
+        data[length < sizeof data ? length : sizeof data - 1] = 0;
+        if (!data[0]) return -1;
+        CopyText(text, VL_TEXT_SIZE, (const char *)data);
+        return 0;
+    }
+    return -1;
+}
+
+BOOL ReadRegValue(HKEY root, const char *subKey, const char *valueName, char **out, DWORD *outSize)
+{
+    if (out) *out = NULL;
+    if (outSize) *outSize = 0;
+    HKEY key;
+    if (OpenProductKey(root, subKey, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return FALSE;
+    DWORD size = 0;
+    LONG rc = RegQueryValueExA(key, valueName, NULL, NULL, NULL, &size);
+    if (rc != ERROR_SUCCESS) { RegCloseKey(key); return FALSE; }
+    if (!out) { RegCloseKey(key); return TRUE; }
+    // One spare zero byte so that string data is always terminated.
+    char *buffer = (char *)calloc(1, size + 2);
+    if (!buffer) { RegCloseKey(key); return FALSE; }
+    rc = RegQueryValueExA(key, valueName, NULL, NULL, (BYTE *)buffer, &size);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS) { free(buffer); return FALSE; }
+    *out = buffer;
+    if (outSize) *outSize = size;
+    return TRUE;
+}
+
+BOOL ReadRegText(const char *subKey, const char *valueName, char *buffer)
+{
+    buffer[0] = 0;
+    char *value;
+    if (!ReadRegValue(HKEY_LOCAL_MACHINE, subKey, valueName, &value)) return FALSE;
+    BOOL fits = CopyText(buffer, VL_TEXT_SIZE, value);
+    free(value);
+    if (!fits) buffer[0] = 0;
+    return fits;
+}
+
+BOOL ComponentRecorded(const char *valueName)
+{
+    return ReadRegValue(HKEY_LOCAL_MACHINE, VL_COMPONENTS_KEY, valueName, NULL);
+}
+
+// Reads a product path value; a value that does not fit a path buffer is refused.
+static void ReadPathValue(const char *valueName, char *out)
+{
+    out[0] = 0;
+    char *value;
+    if (!ReadRegValue(HKEY_LOCAL_MACHINE, VL_PRODUCT_KEY, valueName, &value)) return;
+    if (!CopyText(out, VL_PATH_SIZE, value)) out[0] = 0;
+    free(value);
+}
+
+void ReadProductPaths()
+{
+    ReadPathValue("FilePath", gRegFilePath);
+    ReadPathValue("WorkPath", gRegWorkPath);
+}

@@ -1,0 +1,28 @@
+// Registry reads of the product's values (HKEY_LOCAL_MACHINE).
+#pragma once
+#include <windows.h>
+
+// 0 on success, -1 on failure. REG_DWORD comes back as decimal text; a
+// non-empty REG_SZ unchanged (up to 516 bytes); anything else fails.
+int ReadRegString(const char *subKey, const char *valueName, DWORD *type, char *text, DWORD *size);
+
+// Reads a value into a new buffer (*out, caller frees with free()); with out
+// NULL it only tests that the value exists. root NULL = HKEY_LOCAL_MACHINE.
+// A product key that refuses access is repaired and opened once more.
+BOOL ReadRegValue(HKEY root, const char *subKey, const char *valueName, char **out, DWORD *outSize = NULL);
+
+// ReadRegValue under HKEY_LOCAL_MACHINE, copied into a VL_TEXT_SIZE buffer.
+// Fails (buffer empty) when the value does not fit.
+BOOL ReadRegText(const char *subKey, const char *valueName, char *buffer);
+
+// The value exists in the components key.
+BOOL ComponentRecorded(const char *valueName);
+
+// Re-reads "FilePath" and "WorkPath" of the product key into gRegFilePath/gRegWorkPath.
+void ReadProductPaths();
+extern char gRegFilePath[260];
+extern char gRegWorkPath[260];
+
+// Opens HKLM\subKey; on access denied takes ownership, repairs the key's
+// access list and tries once more. Returns the RegOpenKeyEx result.
+LONG OpenProductKey(HKEY root, const char *subKey, REGSAM access, HKEY *key);

@@ -1,0 +1,74 @@
+#include "removal/probes.h"
+#include "core/log.h"
+#include "core/runstate.h"
+#include "core/text.h"
+#include <string.h>
+
+int FileExists(const char *path)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path, &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+        return 1;
+    }
+    DWORD error = GetLastError();
+    return !(error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND);
+}
+
+int FolderExists(const char *path)
+{
+    char probe[VL_PATH_SIZE];
+    if (!FormatText(probe, sizeof probe, "%s\\nofile", path)) return 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(probe, &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+        return 1;
+    }
+    return GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+int FolderIsEmpty(const char *path)
+{
+    char pattern[VL_PATH_SIZE];
+    if (!FormatText(pattern, sizeof pattern, "%s\\*", path)) {
+        LogLineF("***FindFirstFileEx(4) error %d, path '%s'", (int)ERROR_FILENAME_EXCED_RANGE, path);
+        return 0;
+    }
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileExA(pattern, FindExInfoStandard, &found, FindExSearchNameMatch, NULL, 0);
+    if (search == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME)
+            return 1;
+        LogLineF("***FindFirstFileEx(4) error %d, path '%s'", (int)error, path);
+        return 0;
+    }
+    int empty = 1;
+    do {
+        if (strcmp(found.cFileName, ".") && strcmp(found.cFileName, "..")) {
+            empty = 0;
+            break;
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return empty;
+}
+
+void SplitPath(const char *path, char *parent, char *last)
+{
+    char copy[VL_PATH_SIZE];
+    CopyText(copy, sizeof copy, path);
+    size_t n = strlen(copy);
+    if (n > 0 && copy[n - 1] == '\\') copy[n - 1] = 0;
+    char *slash = strrchr(copy, '\\');
+    if (!slash) {
+        if (parent) parent[0] = 0;
+        if (last) CopyText(last, VL_PATH_SIZE, copy);
+        return;
+    }
+    *slash = 0;
+    if (parent) CopyText(parent, VL_PATH_SIZE, copy);
+    if (last) CopyText(last, VL_PATH_SIZE, slash + 1);
+}

@@ -1,0 +1,10 @@
+// Existence probes and path splitting shared by every Part of the uninstaller.
+#pragma once
+#include <windows.h>
+
+int FileExists(const char *path);     // exact name or pattern
+int FolderExists(const char *path);
+int FolderIsEmpty(const char *path);  // a folder that cannot be found counts as empty
+// Drops one trailing backslash and splits at the last one; parent and last
+// are VL_PATH_SIZE buffers (either may be NULL).
+void SplitPath(const char *path, char *parent, char *last);
