@@ -1,0 +1,27 @@
+// File, directory and directory-tree deletion. Every outcome is logged; a
+// thing that is already gone is success. error (may be NULL) receives the
+// last Win32 error of the deletion call (0 after success).
+#pragma once
+#include <windows.h>
+#include "removal/probes.h"
+
+// path may end in a pattern ("*" in the last component): then the matching
+// files of that one directory are deleted. Deleting the log file itself
+// switches logging off first.
+int DeleteFilePath(const char *path, BOOL reportAll, DWORD *error = NULL);
+
+// Removes an empty directory; one in use is retried 20 times, 1 s apart.
+// A directory that still holds something is left (quiet unless reportAll).
+int RemoveDirectoryPath(const char *path, BOOL reportAll, DWORD *error = NULL);
+
+// The walker. files: path is "<dir>\<pattern>" and matching files are deleted;
+// recurse: the same in every subdirectory, depth first; directories: each
+// directory visited is removed once it is empty. status/progress may be NULL.
+int DeleteTree(const char *path, BOOL files, BOOL directories, BOOL recurse, HWND status, HWND progress);
+
+// Deletes <dir>\conv\ccsid*.tbl at any depth and the folders left empty. Always 1.
+int DeleteCcsidTables(const char *directory);
+
+// Deletes the component file lists (*.u00, *.u01) of the uninst folder; with
+// full also everything else in it and the folder itself.
+int DeleteInstallerLeftovers(const char *uninstFolder, BOOL full);
