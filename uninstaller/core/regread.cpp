@@ -1,6 +1,7 @@
 #include "core/regread.h"
 #include "core/runstate.h"
 #include "core/text.h"
+#include "security/security.h"
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -11,17 +12,17 @@ char gRegWorkPath[260];
 LONG OpenProductKey(HKEY root, const char *subKey, REGSAM access, HKEY *key)
 {
     if (!root) root = HKEY_LOCAL_MACHINE;
-    LONG rc = RegOpenKeyExA(root, subKey, 0, access, key);
-    // Access repair of keys that refuse the administrator is added with the
-    // security primitives (ownership, then access list, then one more open).
-    return rc;
+    // Keys under HKLM that refuse the administrator are repaired: ownership,
+    // then the access list, then one more open. Other roots are not ours to fix.
+    if (root == HKEY_LOCAL_MACHINE) return OpenKeyWithRepair(root, subKey, subKey, access, key);
+    return RegOpenKeyExA(root, subKey, 0, access, key);
 }
 
 int ReadRegString(const char *subKey, const char *valueName, DWORD *type, char *text, DWORD *size)
 {
     text[0] = 0;
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return -1;
+    if (OpenProductKey(HKEY_LOCAL_MACHINE, subKey, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return -1;
     BYTE data[VL_TEXT_SIZE];
     DWORD kind = 0, length = sizeof data - 1;
     LONG rc = RegQueryValueExA(key, valueName, NULL, &kind, data, &length);

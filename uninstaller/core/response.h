@@ -1,0 +1,21 @@
+// The response file of a silent run and the lookups the pages make in it.
+#pragma once
+#include <windows.h>
+
+// Reads gRun.ResponseFilePath into the table, echoing every line to the log.
+// FALSE when the file cannot be opened or any line is malformed.
+BOOL ReadResponseFile();
+
+// Copies the value (at most VL_TEXT_SIZE) into out; logs a missing stanza or keyword.
+BOOL ResponseLookup(const char *stanza, const char *keyword, char *out);
+
+// Component selection from stanza "Components": REMOVE/REMOVEDATA set *flag,
+// KEEP/Skip leave it; anything else is logged and gives FALSE.
+BOOL ResponseComponentChoice(const char *keyword, BOOL *flag);
+
+// Applies "LockedFiles" of stanza "Varolink" by posting MsgNext or MsgCancel
+// to the page; FALSE when the keyword is missing (the caller decides).
+BOOL ApplyLockedFilesAnswer(HWND page);
+
+// Forgets the table (used by tests that read several files in one process).
+void ResponseReset();

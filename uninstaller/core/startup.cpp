@@ -1,0 +1,351 @@
+#include "core/startup.h"
+#include "core/cmdline.h"
+#include "core/discovery.h"
+#include "core/log.h"
+#include "core/nls.h"
+#include "core/pageflow.h"
+#include "core/regread.h"
+#include "core/response.h"
+#include "core/runstate.h"
+#include "core/text.h"
+#include "removal/probes.h"
+#include "wizard/message.h"
+#include <commctrl.h>
+#include <stdio.h>
+#include <string.h>
+
+enum { EXIT_STOP = 1 };
+
+BOOL ValidMifPath(const char *path)
+{
+    static BOOL fetched;
+    static BOOL fetchFailed;
+    static char drives[512];
+    if (!MifPathSyntaxValid(path)) return FALSE;
+    if (!fetched) {
+        fetched = TRUE;
+        DWORD needed = GetLogicalDriveStringsA(sizeof drives, drives);
+        if (needed == 0) fetchFailed = TRUE;
+        else if (needed > sizeof drives) {
+            LogLine("***Unable to get drives list");
+            drives[0] = drives[1] = 0;
+        }
+    }
+    if (fetchFailed) return FALSE;
+    if (!drives[0]) return TRUE;  // list unavailable: the drive test is skipped
+    return MifDriveListed(path, drives);
+}
+
+BOOL SingleInstanceTest()
+{
+    SetLastError(0);
+    HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, 32,
+                                        "zidTEST_MAPPING Varolink 5.1");
+    if (mapping && GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mapping);
+        return FALSE;
+    }
+    // The handle stays open until the process ends, so later copies see it.
+    return TRUE;
+}
+
+static void DropTrailingBackslash(char *path)
+{
+    size_t n = strlen(path);
+    if (n > 0 && path[n - 1] == '\\') path[n - 1] = 0;
+}
+
+// Creates every folder on the log path below the drive root (failures ignored).
+static void CreateLogFolders(const char *logPath)
+{
+    char folder[VL_PATH_SIZE];
+    const char *first = strchr(logPath, '\\');
+    if (!first) return;
+    for (const char *slash = strchr(first + 1, '\\'); slash; slash = strchr(slash + 1, '\\')) {
+        size_t n = (size_t)(slash - logPath);
+        if (n >= sizeof folder) return;
+        memcpy(folder, logPath, n);
+        folder[n] = 0;
+        CreateDirectoryA(folder, NULL);
+    }
+}
+
+// Steps 5 and 6: the log location.
+static void ChooseLogPath(const char *parameters, BOOL *logPathRefused)
+{
+    int fits;
+    char value[VL_PATH_SIZE];
+    if (LogSwitchValue(parameters, value, sizeof value, &fits)) {
+        if (fits) {
+            CopyText(gRun.LogPath, VL_PATH_SIZE, value);
+            gRun.DefaultLogUsed = FALSE;
+        } else {
+            *logPathRefused = TRUE;
+        }
+    }
+    if (gRun.DefaultLogUsed) {
+        ReadProductPaths();
+        CopyText(gRun.ProductWorkPath, VL_PATH_SIZE, gRegWorkPath);
+        if (gRun.ProductWorkPath[0] &&
+            !FormatText(gRun.LogPath, VL_PATH_SIZE, "%s\\%s", gRun.ProductWorkPath, VL_LOG_FILE_NAME))
+            gRun.LogPath[0] = 0;
+    }
+    if (!gRun.LogPath[0]) {
+        gRun.DefaultLogUsed = TRUE;
+        return;
+    }
+    CreateLogFolders(gRun.LogPath);
+    char *slash = strrchr(gRun.LogPath, '\\');
+    if (!slash) {
+        gRun.LogActive = TRUE;
+        return;
+    }
+    char folder[VL_PATH_SIZE];
+    CopyText(folder, sizeof folder, gRun.LogPath);
+    folder[slash - gRun.LogPath] = 0;
+    gRun.LogActive = FolderExists(folder);
+    if (!gRun.LogActive) {
+        gRun.LogPath[0] = 0;
+        gRun.DefaultLogUsed = TRUE;
+    }
+}
+
+// Step 10: FALSE when a MIF name was given and fails the checks.
+static BOOL CheckMifName()
+{
+    if (!gRun.MifName[0]) return TRUE;
+    char copy[VL_PATH_SIZE];
+    CopyText(copy, sizeof copy, gRun.MifName);
+    size_t n = strlen(copy);
+    if (n > 4 && TextEqualNoCase(copy + n - 4, ".mif")) copy[n - 4] = 0;
+    char full[VL_PATH_SIZE];
+    BOOL fits = FormatText(full, sizeof full, "%s\\%s.mif", gRun.WindowsDir, copy);
+    if (fits && ValidMifPath(full) && !strchr(copy, '\\')) {
+        LogLineF("MIF file is '%s'", full);
+        return TRUE;
+    }
+    LogLineF("MIF file specification '%s' not valid", gRun.MifName);
+    gRun.MifName[0] = 0;
+    return FALSE;
+}
+
+// Step 11: the folder of the uninstaller's own program file.
+static void FindLaunchFolder(const char *programName)
+{
+    char name[VL_PATH_SIZE];
+    CopyText(name, sizeof name, programName);
+    if (strchr(name, '\\')) {
+        SplitPath(name, gRun.LaunchFolder, NULL);
+    } else {
+        if (!strchr(name, '.') && !AppendText(name, sizeof name, ".exe")) name[0] = 0;
+        char full[VL_PATH_SIZE];
+        char *filePart = NULL;
+        DWORD n = name[0] ? GetFullPathNameA(name, sizeof full, full, &filePart) : 0;
+        if (n > 0 && n < sizeof full) SplitPath(full, gRun.LaunchFolder, NULL);
+    }
+    if (!gRun.LaunchFolder[0]) {
+        DWORD n = GetCurrentDirectoryA(VL_PATH_SIZE, gRun.LaunchFolder);
+        if (n == 0 || n >= VL_PATH_SIZE) gRun.LaunchFolder[0] = 0;
+        DropTrailingBackslash(gRun.LaunchFolder);
+    }
+}
+
+// Step 12.
+static void FindResponseFile(BOOL given, const char *value)
+{
+    if (!gRun.LaunchFolder[0]) {
+        if (given && strchr(value, '\\')) CopyText(gRun.ResponseFilePath, VL_PATH_SIZE, value);
+        return;
+    }
+    if (!given) FormatText(gRun.ResponseFilePath, VL_PATH_SIZE, "%s\\%s", gRun.LaunchFolder, "avliunin.rsp");
+    else if (strchr(value, '\\')) CopyText(gRun.ResponseFilePath, VL_PATH_SIZE, value);
+    else if (!FormatText(gRun.ResponseFilePath, VL_PATH_SIZE, "%s\\%s", gRun.LaunchFolder, value))
+        gRun.ResponseFilePath[0] = 0;
+}
+
+// Step 25: the compiled help file in the program's "bin" folder.
+static void FindHelpFile()
+{
+    char name[VL_TEXT_SIZE];
+    if (!LoadNlsString(name, 651)) FormatText(name, sizeof name, "avlhlp%sw.chm", gRun.LanguageCode);
+    if (FormatText(gRun.HelpFilePath, VL_PATH_SIZE, "%s\\%s\\%s", gRun.ProgramFilesPath, "bin", name) &&
+        FileExists(gRun.HelpFilePath)) {
+        LogLineF("Help path is '%s'", gRun.HelpFilePath);
+        return;
+    }
+    LogLineF("Can't find help file '%s'", gRun.HelpFilePath);
+    gRun.HelpFilePath[0] = 0;
+}
+
+static void EndOfRun()
+{
+    if (gRun.MainWindow) DestroyWindow(gRun.MainWindow);
+    gRun.MainWindow = NULL;
+    // Step 28's counterpart: the queue-manager list is released here (QmListFree).
+    LogLine("\nUninstallation ended.");
+    if (gRun.RemoveAllWithData && (gRun.AllSucceeded || !gRun.DefaultLogUsed) && gRun.ProductWorkPath[0]) {
+        char defaultLog[VL_PATH_SIZE];
+        if (FormatText(defaultLog, sizeof defaultLog, "%s\\%s", gRun.ProductWorkPath, VL_LOG_FILE_NAME))
+            DeleteFileA(defaultLog);
+    }
+    LogClose();
+}
+
+static int StopWithEnd()
+{
+    LogLine("\nUninstallation ended.");
+    LogClose();
+    return EXIT_STOP;
+}
+
+int RunUninstaller(HINSTANCE instance, const char *commandLine)
+{
+    // 1-3: run state, system folders, program name and parameters.
+    RunStateReset();
+    InitCommonControls();
+    if (!GetWindowsDirectoryA(gRun.WindowsDir, VL_PATH_SIZE)) gRun.WindowsDir[0] = 0;
+    if (!GetSystemDirectoryA(gRun.SystemDir, VL_PATH_SIZE)) gRun.SystemDir[0] = 0;
+    DropTrailingBackslash(gRun.WindowsDir);
+    DropTrailingBackslash(gRun.SystemDir);
+    static char programName[VL_PATH_SIZE], parameters[2048];
+    BOOL commandLineFits = SplitCommandLine(commandLine ? commandLine : "", programName, sizeof programName,
+                                            parameters, sizeof parameters);
+
+    // 4-7: mode and log.
+    gRun.SilentMode = FlagSwitch(parameters, "S");
+    BOOL logPathRefused = FALSE;
+    ChooseLogPath(parameters, &logPathRefused);
+    LogOpen(gRun.SilentMode, gRun.LogActive, gRun.LogPath);
+    if (!commandLineFits) LogLine("***Command line too long; the rest of it is ignored");
+    if (logPathRefused) LogLine("***Log file path too long; using the default log");
+
+    // 8-10: the other switches.
+    gRun.SkipBroadcast = FlagSwitch(parameters, "B");
+    int fits;
+    char responseValue[VL_PATH_SIZE];
+    BOOL responseGiven = SwitchValue(parameters, "F1", responseValue, sizeof responseValue, &fits);
+    if (responseGiven && !fits) {
+        LogLine("***Response file name too long");
+        responseValue[0] = 0;
+    }
+    if (SwitchValue(parameters, "I", gRun.MifName, VL_PATH_SIZE, &fits) && !fits) {
+        LogLineF("MIF file specification '%s' not valid", gRun.MifName);
+        LogClose();
+        return EXIT_STOP;
+    }
+    if (!CheckMifName()) {
+        LogClose();
+        return EXIT_STOP;
+    }
+
+    // 11-13: launch folder, response file, the first lines.
+    FindLaunchFolder(programName);
+    FindResponseFile(responseGiven, responseValue);
+    LogLineF("Launch folder '%s'", gRun.LaunchFolder);
+    LogLineF("Execution parameters '%s'", parameters);
+    if (gRun.SilentMode) {
+        LogLine("Silent uninstallation");
+        LogLineF("Response file '%s'", gRun.ResponseFilePath);
+    } else {
+        LogLine("Interactive uninstallation");
+    }
+
+    // 14: Step 14 - the product key is secured here (SecureProductRegistry), result ANDed into AllSucceeded.
+
+    // 15-17: the product key and its program folder.
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, VL_PRODUCT_KEY, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+        LogLine("Varolink for Windows NT is not installed.");
+        return StopWithEnd();
+    }
+    char text[VL_TEXT_SIZE] = "";
+    DWORD type = 0, size = sizeof text - 1;
+    if (RegQueryValueExA(key, "FilePath", NULL, &type, (BYTE *)text, &size) == ERROR_SUCCESS) {
+        text[size < sizeof text ? size : sizeof text - 1] = 0;
+        if (!CopyText(gRun.ProgramFilesPath, VL_PATH_SIZE, text)) {
+            LogLine("***Value 'FilePath' is too long for a path; ignored");
+            gRun.ProgramFilesPath[0] = 0;
+        }
+    }
+    RegCloseKey(key);
+    if (SwitchValue(parameters, "U", gRun.InstallerUninstallProgram, VL_PATH_SIZE, &fits)) {
+        if (!fits) {
+            LogLine("***Uninstall program path too long; ignored");
+            gRun.InstallerUninstallProgram[0] = 0;
+        }
+    } else if (ReadRegString(VL_PRODUCT_KEY, "UninstName", NULL, text, NULL) != 0 ||
+               !CopyText(gRun.InstallerUninstallProgram, VL_PATH_SIZE, text)) {
+        FormatText(gRun.InstallerUninstallProgram, VL_PATH_SIZE, "%s\\%s", gRun.WindowsDir, "isuninst.exe");
+    }
+    if (!gRun.ProgramFilesPath[0]) {
+        LogLine("Can't find program files top-level folder in directory.");
+        return StopWithEnd();
+    }
+
+    // 18-19: uninstall folder and the NLS library path in the shared block.
+    if (!FormatText(gRun.UninstFolder, VL_PATH_SIZE, "%s\\%s", gRun.ProgramFilesPath, "uninst") ||
+        !FormatText(gRun.NlsLibraryPath, VL_PATH_SIZE, "%s\\%s", gRun.UninstFolder, "_isuser.dll")) {
+        LogLine("Can't find program files top-level folder in directory.");
+        return StopWithEnd();
+    }
+    LogLineF("Uninstallation folder '%s'", gRun.UninstFolder);
+    SetCurrentDirectoryA(gRun.WindowsDir);
+    LogOpen(gRun.SilentMode, gRun.LogActive, gRun.LogPath, gRun.UninstFolder, gRun.UninstFolder,
+            gRun.NlsLibraryPath);
+
+    // 20: one copy at a time.
+    if (!SingleInstanceTest()) {
+        char message[VL_TEXT_SIZE];
+        LoadNlsString(message, 238);
+        ShowMessage(NULL, message, MB_ICONSTOP);
+        LogClose();
+        return EXIT_STOP;
+    }
+
+    // 21: Step 21 - the help prerequisites are checked here (CheckHelpPrerequisites).
+    // 22: Step 22 - the administrator test (the right to create services) is made here.
+
+    // 23-27: discovery, language, help file, response file, display names.
+    DiscoverInstallation();
+    char letter[VL_TEXT_SIZE];
+    if (!LoadNlsString(letter, 606) || !letter[0]) CopyText(letter, sizeof letter, "a");
+    letter[1] = 0;
+    CopyText(gRun.LanguageCode, VL_PATH_SIZE, letter);
+    LowerText(gRun.LanguageCode);
+    FindHelpFile();
+    if (gRun.SilentMode && !ReadResponseFile()) {
+        LogLine("Response file error");
+        LogClose();
+        return EXIT_STOP;
+    }
+    LoadComponentDisplayNames();
+
+    // 28: Step 28 - queue-manager discovery runs here (ScanQueueManagers over ProductWorkPath).
+
+    // 29: Web Administration user data.
+    char webData[VL_PATH_SIZE];
+    gRun.WebAdminDataExists = gRun.ProductWorkPath[0] &&
+        FormatText(webData, sizeof webData, "%s\\%s\\%s\\%s", gRun.ProductWorkPath, "vlwa", "scripts", "public") &&
+        !FolderIsEmpty(webData);
+    LogLine(gRun.WebAdminDataExists ? "Web Admin user data exists" : "No Web Admin user data exists");
+
+    // 30: the NLS library as a data file: the page templates.
+    gRun.NlsDataModule = LoadLibraryExA(gRun.NlsLibraryPath, NULL, LOAD_LIBRARY_AS_DATAFILE);
+    if (!gRun.NlsDataModule) {
+        char message[VL_TEXT_SIZE];
+        FormatText(message, sizeof message, "LoadLibrary failed '%s'. (ZID4700)", gRun.NlsLibraryPath);
+        ShowMessage(NULL, message, MB_ICONSTOP);
+        LogClose();
+        return EXIT_STOP;
+    }
+
+    // 31-32: messages, main window, the page loop.
+    if (!CreateMainWindow(instance)) {
+        LogClose();
+        return EXIT_STOP;
+    }
+    PostMessageA(gRun.MainWindow, gRun.MsgStartMain, 0, 0);
+    int exitCode = RunMessageLoop();
+    EndOfRun();
+    return exitCode;
+}
