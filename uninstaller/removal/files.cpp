@@ -1,0 +1,104 @@
+// Deleting one file and removing one directory, with the fixed outcome lines.
+#include "removal/files.h"
+#include "core/log.h"
+#include "core/runstate.h"
+#include "core/text.h"
+#include <string.h>
+
+// The log cannot stay open on its own file: switch logging off before the log
+// file itself is deleted.
+static void ReleaseLogIfTarget(const char *path)
+{
+    SharedLogBlock *block = LogBlock();
+    if (!block || !block->Logging) return;
+    char logPath[VL_PATH_SIZE];
+    LogCurrentPath(logPath);
+    if (logPath[0] && TextEqualNoCase(path, logPath)) LogEnable(0);
+}
+
+int DeleteFilePath(const char *path, BOOL reportAll, DWORD *error)
+{
+    if (error) *error = 0;
+    ReleaseLogIfTarget(path);
+
+    const char *slash = strrchr(path, '\\');
+    if (strchr(slash ? slash + 1 : path, '*'))
+        return DeleteTree(path, TRUE, FALSE, FALSE, NULL, NULL);
+
+    SetLastError(0);
+    DWORD code = DeleteFileA(path) ? 0 : GetLastError();
+    if (error) *error = code;
+    switch (code) {
+    case 0:
+        LogLineF("Deleted file: '%s'", path);
+        return 1;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        if (reportAll) LogLineF("Delete file not found: '%s'", path);
+        return 1;
+    case ERROR_INVALID_NAME:
+        if (reportAll) LogLineF("Invalid name: '%s'", path);
+        return 1;
+    case ERROR_ACCESS_DENIED:
+        LogLineF("***Delete file access denied: '%s'", path);
+        return 0;
+    case ERROR_SHARING_VIOLATION:
+        LogLineF("***Delete file in use: '%s'", path);
+        return 0;
+    default:
+        LogLineF("***Delete file error: %d '%s'", (int)code, path);
+        return 0;
+    }
+}
+
+enum { DIRECTORY_ATTEMPTS = 20, DIRECTORY_RETRY_MS = 1000 };
+
+int RemoveDirectoryPath(const char *path, BOOL reportAll, DWORD *error)
+{
+    if (error) *error = 0;
+    SetLastError(0);
+    if (!FolderIsEmpty(path)) {
+        if (!reportAll) return 1;
+        LogLineF("***Delete path not empty: '%s'", path);
+        return 0;
+    }
+
+    DWORD code = 0;
+    for (int attempt = 1; attempt <= DIRECTORY_ATTEMPTS; attempt++) {
+        code = RemoveDirectoryA(path) ? 0 : GetLastError();
+        if (code != ERROR_SHARING_VIOLATION) break;
+        LogLineF("Delete path in use; waiting: '%s'", path);
+        Sleep(DIRECTORY_RETRY_MS);
+    }
+    if (error) *error = code;
+
+    const char *quietLine = NULL;
+    switch (code) {
+    case 0:
+        LogLineF("Deleted path: '%s'", path);
+        return 1;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        quietLine = "***Delete path not found: '%s'";
+        break;
+    case ERROR_INVALID_NAME:
+        quietLine = "***Delete path not valid: '%s'";
+        break;
+    case ERROR_DIR_NOT_EMPTY:
+        quietLine = "***Delete path not empty: '%s'";
+        break;
+    case ERROR_ACCESS_DENIED:
+        LogLineF("***Delete path access denied: '%s'", path);
+        return 0;
+    case ERROR_SHARING_VIOLATION:
+        LogLineF("***Delete path in use: '%s'", path);
+        return 0;
+    default:
+        LogLineF("***Delete path error: %d '%s'", (int)code, path);
+        return 0;
+    }
+    // Already gone, not a valid name or not empty: success, reported only on request.
+    if (!reportAll) return 1;
+    LogLineF(quietLine, path);
+    return 0;
+}

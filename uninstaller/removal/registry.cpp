@@ -1,0 +1,168 @@
+// Setting and deleting registry values, keys and key trees.
+#include "removal/registry.h"
+#include "core/log.h"
+#include "core/regread.h"
+#include "core/runstate.h"
+#include "core/text.h"
+#include <stdlib.h>
+#include <string.h>
+
+int SetRegistryValue(HKEY root, const char *keyPath, const char *valueName, DWORD type,
+                     const void *data, int size)
+{
+    if (type == REG_DWORD) size = 4;
+    else if (size < 0) {
+        if (type != REG_SZ && type != REG_EXPAND_SZ) return 0;
+        size = (int)strlen((const char *)data) + 1;
+    }
+    HKEY key;
+    LONG rc = OpenProductKey(root, keyPath, KEY_SET_VALUE, &key);
+    if (rc != ERROR_SUCCESS) {
+        LogLineF("Error %d opening key '%s'", (int)rc, keyPath);
+        return 0;
+    }
+    rc = RegSetValueExA(key, valueName, 0, type, (const BYTE *)data, (DWORD)size);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS) {
+        LogLineF("Error %d setting key '%s' value '%s'", (int)rc, keyPath, valueName);
+        return 0;
+    }
+    return 1;
+}
+
+int DeleteRegistryValue(HKEY root, const char *keyPath, const char *valueName, BOOL reportAll)
+{
+    if (!valueName || !valueName[0]) return 1;
+    HKEY key;
+    LONG rc = OpenProductKey(root, keyPath, KEY_SET_VALUE, &key);
+    if (rc == ERROR_FILE_NOT_FOUND) {
+        if (reportAll) LogLineF("Delete value key not found [HKLM\\%s] '%s'", keyPath, valueName);
+        return 1;
+    }
+    if (rc != ERROR_SUCCESS) {
+        LogLineF("***Delete value open key error %d [HKLM\\%s] '%s'", (int)rc, keyPath, valueName);
+        return 0;
+    }
+    int result = 1;
+    rc = RegDeleteValueA(key, valueName);
+    if (rc == ERROR_SUCCESS) {
+        LogLineF("Deleted value [HKLM\\%s] '%s'", keyPath, valueName);
+    } else if (rc == ERROR_FILE_NOT_FOUND) {
+        if (reportAll) LogLineF("Delete value not found [HKLM\\%s] '%s'", keyPath, valueName);
+    } else {
+        LogLineF("***Delete value error %d [HKLM\\%s] '%s'", (int)rc, keyPath, valueName);
+        result = 0;
+    }
+    RegCloseKey(key);
+    return result;
+}
+
+int DeleteRegistryKey(const char *keyPath)
+{
+    // Key paths may be longer than a file path; a path that does not fit is
+    // refused rather than cut into the name of some other key.
+    char parent[VL_TEXT_SIZE];
+    if (!CopyText(parent, sizeof parent, keyPath)) {
+        LogLineF("***RegOpenKeyEx error %d '%s'", (int)ERROR_FILENAME_EXCED_RANGE, keyPath);
+        return 0;
+    }
+    char *slash = strrchr(parent, '\\');
+    if (!slash) return 1;
+    *slash = 0;
+    const char *leaf = slash + 1;
+
+    HKEY key;
+    LONG rc = OpenProductKey(HKEY_LOCAL_MACHINE, parent, KEY_ALL_ACCESS, &key);
+    if (rc == ERROR_FILE_NOT_FOUND) return 1;
+    if (rc != ERROR_SUCCESS) {
+        LogLineF("***RegOpenKeyEx error %d '%s'", (int)rc, keyPath);
+        return 0;
+    }
+    int result = 1;
+    rc = RegDeleteKeyA(key, leaf);
+    if (rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND) {
+        LogLineF("Deleted key '%s'", keyPath);
+    } else if (rc == ERROR_ACCESS_DENIED) {
+        LogLineF("***RegDeleteKey ERROR_ACCESS_DENIED '%s'", keyPath);
+        result = 0;
+    } else {
+        LogLineF("***RegDeleteKey error %d '%s'", (int)rc, keyPath);
+        result = 0;
+    }
+    RegCloseKey(key);
+    return result;
+}
+
+struct SubkeyNode {
+    SubkeyNode *Next;
+    char *Name;
+};
+
+int DeleteRegistryTree(const char *keyPath, const char *spared, BOOL recursive)
+{
+    int result = 1;
+    BOOL deleteThisKey = TRUE;
+    SubkeyNode *list = NULL;
+
+    HKEY key;
+    if (OpenProductKey(HKEY_LOCAL_MACHINE, keyPath, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+        for (DWORD index = 0;; index++) {
+            char name[VL_PATH_SIZE + 1];
+            DWORD length = sizeof name;
+            LONG rc = RegEnumKeyExA(key, index, name, &length, NULL, NULL, NULL, NULL);
+            if (rc != ERROR_SUCCESS) {
+                if (rc != ERROR_NO_MORE_ITEMS) {
+                    LogLineF("***Can't enumerate key: '%s' %d", keyPath, (int)rc);
+                    result = 0;
+                }
+                break;
+            }
+            if (spared && spared[0] && strcmp(name, spared) == 0) {
+                LogLineF("Not deleting subkey '%s'", name);
+                deleteThisKey = FALSE;
+                continue;
+            }
+            SubkeyNode *node = (SubkeyNode *)malloc(sizeof *node);
+            if (!node) {
+                LogLine("***Can't allocate memory for isuPATHLIST");
+                result = 0;
+                break;
+            }
+            node->Name = strdup(name);
+            if (!node->Name) {
+                free(node);
+                LogLine("***Can't allocate memory for subkey");
+                result = 0;
+                break;
+            }
+            node->Next = list;
+            list = node;
+        }
+        RegCloseKey(key);
+    }
+
+    while (list) {
+        SubkeyNode *node = list;
+        list = node->Next;
+        if (recursive) {
+            char subPath[VL_TEXT_SIZE];
+            if (FormatText(subPath, sizeof subPath, "%s\\%s", keyPath, node->Name)) {
+                result &= DeleteRegistryTree(subPath, "", TRUE);
+            } else {
+                LogLineF("***Can't enumerate key: '%s' %d", keyPath, (int)ERROR_FILENAME_EXCED_RANGE);
+                result = 0;
+                deleteThisKey = FALSE;
+            }
+        } else {
+            deleteThisKey = FALSE;  // a key with subkeys is kept
+        }
+        free(node->Name);
+        free(node);
+    }
+
+    if (deleteThisKey)
+        DeleteRegistryKey(keyPath);  // logs its own outcome
+    else if (recursive)
+        LogLineF("Not deleting key '%s'; it has subkeys", keyPath);
+    return result;
+}
