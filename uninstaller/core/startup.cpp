@@ -9,6 +9,7 @@
 #include "core/runstate.h"
 #include "core/text.h"
 #include "removal/probes.h"
+#include "security/security.h"
 #include "wizard/message.h"
 #include <commctrl.h>
 #include <stdio.h>
@@ -250,7 +251,8 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
         LogLine("Interactive uninstallation");
     }
 
-    // 14: Step 14 - the product key is secured here (SecureProductRegistry), result ANDed into AllSucceeded.
+    // 14: the product key is secured; a failure is recorded and the run goes on.
+    gRun.AllSucceeded &= SecureProductRegistry(VL_PRODUCT_KEY, NULL);
 
     // 15-17: the product key and its program folder.
     HKEY key;
