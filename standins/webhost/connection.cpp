@@ -53,7 +53,8 @@ static int AnswerThroughPlugin(HttpConnection* c, HttpRequest* request)
     if (!record || !store) {
         free(record);
         free(store);
-        return SendResponse(c->socket, request, 500, NULL, 0, NULL, 0, 0) && 0;
+        SendResponse(c->socket, request, 500, NULL, 0, NULL, 0, 0);
+        return 0;
     }
     BuildRequestVariables(c, request, store, record);
     record->body = request->body;
