@@ -25,12 +25,13 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 include(GoogleTest)
 
-# vl_wine_test(NAME SOURCES... [LIBS ...] [LOCK]) builds a GoogleTest program and
+# vl_wine_test(NAME [SOURCES] files... [LIBS ...] [LOCK]) builds a GoogleTest program and
 # registers each of its tests with CTest. LOCK serialises the tests that use the
 # product's registry key, its named shared memory or the Service Control Manager:
 # all tests of one build share one Wine prefix.
 function(vl_wine_test name)
     cmake_parse_arguments(T "LOCK" "" "SOURCES;LIBS" ${ARGN})
+    list(APPEND T_SOURCES ${T_UNPARSED_ARGUMENTS})
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE ${T_LIBS} gtest_main gtest)
     target_compile_definitions(${name} PRIVATE
