@@ -58,5 +58,8 @@ int MatchLogDefaultPathLine(char *line, char *out, unsigned size)
     char value[520];
     CopyText(value, sizeof value, equals + 1);
     CleanConfigValue(value);
-    return CopyText(out, size, value);
+    // A path cut to fit would name another folder: refuse it.
+    if (CopyText(out, size, value)) return 1;
+    if (size) out[0] = 0;
+    return 0;
 }

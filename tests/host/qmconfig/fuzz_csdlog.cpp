@@ -1,0 +1,20 @@
+// One service-level list line: the path it deletes must lie under the root.
+#include "removal/listline.h"
+#include <stdlib.h>
+#include <string.h>
+
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
+{
+    char line[LIST_LINE_SIZE];
+    size_t n = size < sizeof line - 1 ? size : sizeof line - 1;
+    memcpy(line, data, n);
+    line[n] = 0;
+    char out[LIST_LINE_SIZE];
+    int kind = ParseServiceLevelLine(line, "C:\\P", out, sizeof out);
+    if (strnlen(out, sizeof out) >= sizeof out) abort();
+    if (kind == CSD_LINE_DELETE || kind == CSD_LINE_UNINST) {
+        if (strncmp(out, "C:\\P\\", 5) != 0) abort();
+        if (!RelativePathIsContained(out + 4)) abort();
+    }
+    return 0;
+}

@@ -1,0 +1,238 @@
+// The grammar of VLS.INI, QM.INI and Config.reg, read through fmemopen so the
+// readers see exactly what a file would give them.
+#include "qmconfig/configtext.h"
+#include "qmconfig/qmtext.h"
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Recorded {
+    std::vector<std::string> log;
+    std::vector<std::string> added;   // "name|prefix|dir|log|given|default prefix|log default|overwrite"
+    std::vector<std::string> marked;
+    int markResult = 1;
+};
+
+void RecordLog(void *context, const char *text) { ((Recorded *)context)->log.push_back(text); }
+
+int RecordAdd(void *context, const QmFields *f, const QmScanDefaults *d, int given, int tcp, int overwrite)
+{
+    ((Recorded *)context)->added.push_back(std::string(f->Name) + "|" + f->Prefix + "|" + f->Directory + "|" +
+                                           f->LogPath + "|" + (given ? "given" : "none") + "|" +
+                                           d->DefaultPrefix + "|" + d->LogDefaultPath + "|" +
+                                           (tcp ? "tcp" : "-") + (overwrite ? "O" : "-"));
+    return 1;
+}
+
+int RecordMark(void *context, const char *key)
+{
+    Recorded *r = (Recorded *)context;
+    r->marked.push_back(key);
+    return r->markResult;
+}
+
+FILE *TextFile(const std::string &text)
+{
+    static std::string keep[16];
+    static int next;
+    std::string &slot = keep[next++ % 16];
+    slot = text;
+    return fmemopen((void *)slot.data(), slot.size(), "r");
+}
+
+int ReadVls(const std::string &text, Recorded &r, QmScanDefaults &d)
+{
+    QmScanCalls calls = {&r, RecordLog, RecordAdd, RecordMark};
+    FILE *f = TextFile(text);
+    int result = ReadVlsIniText(f, &d, &calls);
+    fclose(f);
+    return result;
+}
+
+int ReadReg(const std::string &text, Recorded &r, QmScanDefaults &d)
+{
+    QmScanCalls calls = {&r, RecordLog, RecordAdd, RecordMark};
+    FILE *f = TextFile(text);
+    int result = ReadConfigRegText(f, &d, &calls);
+    fclose(f);
+    return result;
+}
+
+std::string Header(const char *line)
+{
+    const char *word;
+    size_t length;
+    if (!ParseStanzaHeader(line, &word, &length)) return "<none>";
+    return std::string(word, length);
+}
+
+}  // namespace
+
+TEST(QmText, StanzaHeaderNeedsNothingButBlanksAfterTheWord)
+{
+    EXPECT_EQ("QueueManager", Header("QueueManager:"));
+    EXPECT_EQ("QueueManager", Header("  QueueManager:  "));
+    EXPECT_EQ("<none>", Header("QueueManager :"));
+    EXPECT_EQ("<none>", Header("Name:Value"));
+    EXPECT_EQ("<none>", Header("QueueManager"));
+    EXPECT_EQ("<none>", Header("Log: x=y"));
+    EXPECT_EQ("", Header(":"));
+}
+
+TEST(QmText, IniSettingKeyAndCleanedValue)
+{
+    char key[QM_CHUNK_SIZE], value[QM_TEXT_SIZE];
+    int fits;
+    ASSERT_TRUE(SplitIniSetting("Name=\"QM 1\"", key, sizeof key, value, sizeof value, &fits));
+    EXPECT_STREQ("Name", key);
+    EXPECT_STREQ("QM 1", value);
+    ASSERT_TRUE(SplitIniSetting("   Directory=  C:\\\\Data\\\\qm  ", key, sizeof key, value, sizeof value, &fits));
+    EXPECT_STREQ("Directory", key);
+    EXPECT_STREQ("C:\\Data\\qm", value);
+    // A key that runs to the end of the line has an empty value (and no read past it).
+    ASSERT_TRUE(SplitIniSetting("==Prefix", key, sizeof key, value, sizeof value, &fits));
+    EXPECT_STREQ("Prefix", key);
+    EXPECT_STREQ("", value);
+    EXPECT_FALSE(SplitIniSetting("= =", key, sizeof key, value, sizeof value, &fits));
+    // A value longer than a path buffer is refused rather than cut.
+    std::string longLine = "Prefix=" + std::string(300, 'x');
+    ASSERT_TRUE(SplitIniSetting(longLine.c_str(), key, sizeof key, value, sizeof value, &fits));
+    EXPECT_FALSE(fits);
+    EXPECT_STREQ("", value);
+}
+
+TEST(QmText, VlsIniStanzasDefaultsAndQueueManagers)
+{
+    Recorded r;
+    QmScanDefaults d = {"", ""};
+    int result = ReadVls("; comment\r\n"
+                         "AllQueueManagers:\n"
+                         "   DefaultPrefix=C:\\\\VL\n"
+                         "LogDefaults:\n"
+                         "   LogDefaultPath=\n"
+                         "QueueManager:\n"
+                         "   Name=\"QM 1\"\n"
+                         "   Directory=  QM1  \n"
+                         "   Prefix=D:\\Other\n"
+                         "   Prefix=\n"
+                         "QueueManager :\n"          // not a header: still in QM 1
+                         "   Directory=QM1b\n"
+                         "Name:Value\n"
+                         "  QueueManager:  \n"
+                         "#Name=hidden\n"
+                         "   Name=QM2\n"
+                         "Other:\n"
+                         "   Name=ignored\n"
+                         "QueueManager:\n"
+                         "   Name=QM3\n",
+                         r, d);
+    EXPECT_EQ(1, result);
+    ASSERT_EQ(3u, r.added.size());
+    EXPECT_EQ("QM 1||QM1b||none|C:\\VL||--", r.added[0]);
+    EXPECT_EQ("QM2||||none|C:\\VL||--", r.added[1]);
+    EXPECT_EQ("QM3||||none|C:\\VL||--", r.added[2]);
+    ASSERT_EQ(2u, r.log.size());
+    EXPECT_EQ("DefaultPrefix is 'C:\\VL'", r.log[0]);
+    EXPECT_EQ("No LogDefaultPath", r.log[1]);
+}
+
+TEST(QmText, EmptyLaterDefaultKeepsTheEarlierOne)
+{
+    Recorded r;
+    QmScanDefaults d = {"C:\\Reg", "C:\\RegLog"};
+    ReadVls("AllQueueManagers:\nDefaultPrefix=\nLogDefaults:\nLogDefaultPath=E:\\\\logs\n", r, d);
+    EXPECT_STREQ("C:\\Reg", d.DefaultPrefix);
+    EXPECT_STREQ("E:\\logs", d.LogDefaultPath);
+    EXPECT_EQ("No DefaultPrefix", r.log[0]);
+    EXPECT_EQ("LogDefaultPath is 'E:\\logs'", r.log[1]);
+}
+
+TEST(QmText, ConfigRegRecordsCompleteWhenAnotherKeyBegins)
+{
+    Recorded r;
+    QmScanDefaults d = {"", ""};
+    const char *base = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Norvik\\Varolink\\CurrentVersion\\Configuration\\";
+    std::string text = std::string("REGEDIT4\n\n") +
+        base + "AllQueueManagers]\n\"DefaultPrefix\"=\"C:\\\\Program Files\\\\VL\"\n\n" +
+        base + "LogDefaults]\n\"LogDefaultPath\"=\"\"\n" +
+        base + "ClientExitPath]\n\"ExitsDefaultPath\"=\"C:\\\\exits\"\n" +
+        base + "QueueManager\\QM1]\n\"Name\"=\"QM.1\"\n\"Directory\"=\"QM1\"\n\"LogPath\"=\"D:\\\\log\\\\QM1\\\\\"\n" +
+        base + "QueueManager\\QM1\\Log]\n\"LogPath\"=\"ignored\"\n" +
+        base + "QueueManager\\QM2]\n\"Name\"=\"QM2\"\n\"Directory\"=\"QM2\"\n" +
+        base + "Services\\QM1]\n" +
+        base + "Services\\QM1\\Listener]\n\"Protocol\"=dword:00000002\n" +
+        base + "Services\\QM2\\Listener]\n\"Protocol\"=dword:00000001\n" +
+        base + "Services\\QM9\\Listener]\n\"Protocol\"=\"\"\n" +
+        base + "QueueManager\\QM3]\n\"Name\"=\"QM3\"\n" +
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Norvik\\Varolink\\CurrentVersion\\Configuration\\QueueManager\\Broken\n";
+    int result = ReadReg(text, r, d);
+    EXPECT_EQ(1, result);
+    ASSERT_EQ(3u, r.added.size());
+    EXPECT_EQ("QM.1||QM1|D:\\log\\QM1\\|given|C:\\Program Files\\VL||--", r.added[0]);
+    EXPECT_EQ("QM2||QM2||given|C:\\Program Files\\VL||--", r.added[1]);
+    EXPECT_EQ("QM3||||given|C:\\Program Files\\VL||--", r.added[2]);
+    ASSERT_EQ(1u, r.marked.size());
+    EXPECT_EQ("QM1", r.marked[0]);
+    std::vector<std::string> expectedLog = {"DefaultPrefix is 'C:\\Program Files\\VL'", "No LogDefaultPath",
+                                            "ExitsDefaultPath is 'C:\\exits'", "No Protocol"};
+    EXPECT_EQ(expectedLog, r.log);
+}
+
+TEST(QmText, ConfigRegMarkFailureFailsTheRead)
+{
+    Recorded r;
+    r.markResult = 0;
+    QmScanDefaults d = {"", ""};
+    // A listener section alone does not name its queue manager: nothing is marked.
+    EXPECT_EQ(1, ReadReg("[HKEY_LOCAL_MACHINE\\x\\Configuration\\Services\\QMX\\Listener]\n"
+                         "\"protocol\"=dword:2\n", r, d));
+    EXPECT_TRUE(r.marked.empty());
+    int result = ReadReg("[HKEY_LOCAL_MACHINE\\x\\Configuration\\Services\\QMX]\n"
+                         "[HKEY_LOCAL_MACHINE\\x\\Configuration\\Services\\QMX\\Listener]\n"
+                         "\"protocol\"=dword:2\n", r, d);
+    EXPECT_EQ(0, result);
+    ASSERT_EQ(1u, r.marked.size());
+    EXPECT_EQ("QMX", r.marked[0]);
+    EXPECT_TRUE(r.added.empty());
+}
+
+TEST(QmText, QmIniLogPathFromTheLogStanzaOnly)
+{
+    char out[QM_TEXT_SIZE];
+    FILE *f = TextFile("Service:\n LogPath=C:\\wrong\nLog:\n LogPrimaryFiles=3\n LogPath=\n"
+                       " LogPath=D:\\\\VL\\\\log\\\\QM1\\\\\n LogPath=later\n");
+    EXPECT_EQ(1, ReadQmIniLogPath(f, out, sizeof out));
+    fclose(f);
+    EXPECT_STREQ("D:\\VL\\log\\QM1", out);
+    f = TextFile("Log :\n LogPath=C:\\x\n");
+    EXPECT_EQ(0, ReadQmIniLogPath(f, out, sizeof out));
+    fclose(f);
+    EXPECT_STREQ("", out);
+}
+
+TEST(ConfigText, CleaningAndDwordRules)
+{
+    char text[64] = "   ";
+    CleanConfigValue(text);
+    EXPECT_STREQ("", text);
+    strcpy(text, " \"C:\\\\\\\\a\\\\b\" ");
+    CleanConfigValue(text);
+    EXPECT_STREQ("C:\\a\\b", text);
+    strcpy(text, "\"");
+    CleanConfigValue(text);
+    EXPECT_STREQ("", text);
+    strcpy(text, "C:\\a\\");
+    StripTrailingBackslash(text);
+    EXPECT_STREQ("C:\\a", text);
+    unsigned long value = 7;
+    EXPECT_TRUE(ParseRegDword("dword:0000001f", &value));
+    EXPECT_EQ(31ul, value);
+    EXPECT_FALSE(ParseRegDword("00000002", &value));
+    EXPECT_EQ(0ul, value);
+    char line[] = "\"LogDefaultPath\"=\"C:\\\\Program Files\\\\VL\\\\Log\"";
+    char out[QM_TEXT_SIZE];
+    EXPECT_TRUE(MatchLogDefaultPathLine(line, out, sizeof out));
+    EXPECT_STREQ("c:\\program files\\vl\\log", out);
+}
