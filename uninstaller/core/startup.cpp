@@ -8,7 +8,10 @@
 #include "core/response.h"
 #include "core/runstate.h"
 #include "core/text.h"
+#include "qmconfig/qmlist.h"
+#include "qmconfig/qmscan.h"
 #include "removal/probes.h"
+#include "removal/registry.h"
 #include "security/security.h"
 #include "wizard/message.h"
 #include <commctrl.h>
@@ -182,7 +185,7 @@ static void EndOfRun()
 {
     if (gRun.MainWindow) DestroyWindow(gRun.MainWindow);
     gRun.MainWindow = NULL;
-    // Step 28's counterpart: the queue-manager list is released here (QmListFree).
+    QmListFree();
     LogLine("\nUninstallation ended.");
     if (gRun.RemoveAllWithData && (gRun.AllSucceeded || !gRun.DefaultLogUsed) && gRun.ProductWorkPath[0]) {
         char defaultLog[VL_PATH_SIZE];
@@ -322,7 +325,12 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
     }
     LoadComponentDisplayNames();
 
-    // 28: Step 28 - queue-manager discovery runs here (ScanQueueManagers over ProductWorkPath).
+    // 28: queue-manager discovery. A machine with queue managers but no
+    // recorded server still needs the server procedure, so it is marked.
+    ScanQueueManagers(gRun.ProductWorkPath);
+    gRun.QueueManagersFound = QmListFirst(NULL, NULL, NULL, NULL);
+    if (gRun.QueueManagersFound && !ComponentRecorded("Server"))
+        SetRegistryValue(HKEY_LOCAL_MACHINE, VL_COMPONENTS_KEY, "Server", REG_SZ, "Incomplete", -1);
 
     // 29: Web Administration user data.
     char webData[VL_PATH_SIZE];
