@@ -1,0 +1,350 @@
+#include "removal/filelist.h"
+#include "removal/files.h"
+#include "removal/listline.h"
+#include "removal/registry.h"
+#include "core/launch.h"
+#include "core/log.h"
+#include "core/nls.h"
+#include "core/runstate.h"
+#include "core/text.h"
+#include "wizard/message.h"
+#include <commctrl.h>
+#include <ctype.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+enum { LANGUAGE_FOLDER_FIRST_ID = 250, LANGUAGE_FOLDER_COUNT = 10, NLS_LIST_DONE = 664 };
+
+static void StepBar(HWND progress)
+{
+    if (progress) SendMessageA(progress, PBM_STEPIT, 0, 0);
+}
+
+// Shows an NLS string on a status line. The string is only loaded for a line
+// that exists: a caller without windows has nothing to show it on.
+static void ShowNlsText(HWND window, UINT id)
+{
+    if (!window) return;
+    char text[VL_TEXT_SIZE];
+    LoadNlsString(text, id);
+    SetStatusText(window, text, FALSE);
+}
+
+static int CompareNoCase(const char *a, const char *b, size_t limit)
+{
+    for (size_t i = 0; i < limit; i++) {
+        int ca = tolower((unsigned char)a[i]), cb = tolower((unsigned char)b[i]);
+        if (ca != cb) return ca - cb;
+        if (!ca) return 0;
+    }
+    return 0;
+}
+
+int IsUnderDirectory(const char *path, const char *directory)
+{
+    size_t length = strlen(directory);
+    return length > 0 && CompareNoCase(path, directory, length) == 0 && strlen(path) > length &&
+           path[length] == '\\';
+}
+
+int AddUniquePath(ListedDirectory **head, const char *path)
+{
+    if (!strchr(path, '\\')) return 0;
+    for (ListedDirectory *node = *head; node; node = node->Next)
+        if (strcmp(node->Path, path) == 0) return 0;
+    ListedDirectory *node = (ListedDirectory *)malloc(sizeof *node);
+    if (!node) {
+        LogLine("***Can't allocate memory for isuPATHLIST");
+        return 0;
+    }
+    size_t size = strlen(path) + 1;
+    node->Path = (char *)malloc(size);
+    if (!node->Path) {
+        LogLine("***Can't allocate memory for FilePath");
+        free(node);
+        return 0;
+    }
+    memcpy(node->Path, path, size);
+    node->Next = *head;
+    *head = node;
+    return 1;
+}
+
+void FreeListedDirectories(ListedDirectory **head)
+{
+    while (*head) {
+        ListedDirectory *next = (*head)->Next;
+        free((*head)->Path);
+        free(*head);
+        *head = next;
+    }
+}
+
+int QuoteIfSpaced(char *path, size_t size)
+{
+    if (!strchr(path, ' ') || path[0] == '"') return 1;
+    size_t length = strlen(path);
+    if (length + 3 > size) return 0;
+    memmove(path + 1, path, length);
+    path[0] = '"';
+    path[length + 1] = '"';
+    path[length + 2] = 0;
+    return 1;
+}
+
+int DeleteListedFile(const char *path, ListedDirectory **directories)
+{
+    // The management console file is installed read-only.
+    if (strstr(path, "varolink.msc")) SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    int result = DeleteFilePath(path, FALSE);
+    char parent[VL_PATH_SIZE];
+    CopyText(parent, sizeof parent, path);
+    for (char *slash = strrchr(parent, '\\'); slash; slash = strrchr(parent, '\\')) {
+        *slash = 0;
+        AddUniquePath(directories, parent);
+    }
+    return result;
+}
+
+int DeleteListedPath(const char *path, BOOL counting, ListedDirectory **directories, HWND itemText,
+                     HWND progress)
+{
+    if (counting) return 1;
+    StepBar(progress);
+    char lower[VL_PATH_SIZE];
+    CopyText(lower, sizeof lower, path);
+    LowerText(lower);
+    if (!PathHasLanguageTokens(lower)) {
+        SetStatusText(itemText, lower, TRUE);
+        return DeleteListedFile(lower, directories);
+    }
+    int result = 1;
+    for (int i = 0; i < LANGUAGE_FOLDER_COUNT; i++) {
+        char folder[VL_TEXT_SIZE], expanded[VL_PATH_SIZE];
+        if (!LoadOwnString(folder, LANGUAGE_FOLDER_FIRST_ID + i)) {
+            result = 0;
+            continue;
+        }
+        if (!ExpandLanguagePath(lower, folder, expanded, sizeof expanded)) {
+            LogLineF("***Path too long: '%s' (%s)", lower, folder);
+            result = 0;
+            continue;
+        }
+        SetStatusText(itemText, expanded, TRUE);
+        result = DeleteListedFile(expanded, directories) && result;
+    }
+    return result;
+}
+
+// Orders the gathered directories so that each comes before its ancestors.
+static void RemoveListedDirectories(ListedDirectory **head, const char *targetDir, HWND itemText,
+                                    HWND progress, int *result)
+{
+    size_t count = 0;
+    for (ListedDirectory *node = *head; node; node = node->Next) count++;
+    ListedDirectory **order = count ? (ListedDirectory **)malloc(count * sizeof *order) : NULL;
+    if (count && !order) {
+        LogLine("***Can't allocate memory for isuPATHLIST");
+        FreeListedDirectories(head);
+        *result = 0;
+        return;
+    }
+    size_t n = 0;
+    for (ListedDirectory *node = *head; node; node = node->Next) order[n++] = node;
+    qsort(order, count, sizeof *order, [](const void *a, const void *b) {
+        const char *pa = (*(ListedDirectory *const *)a)->Path, *pb = (*(ListedDirectory *const *)b)->Path;
+        return CompareNoCase(pb, pa, (size_t)-1);
+    });
+    for (int swapped = 1; swapped;) {
+        swapped = 0;
+        for (size_t i = 0; i + 1 < count; i++) {
+            size_t la = strlen(order[i]->Path), lb = strlen(order[i + 1]->Path);
+            size_t shorter = la < lb ? la : lb;
+            if (la < lb && CompareNoCase(order[i]->Path, order[i + 1]->Path, shorter) == 0) {
+                ListedDirectory *keep = order[i];
+                order[i] = order[i + 1];
+                order[i + 1] = keep;
+                swapped = 1;
+            }
+        }
+    }
+    for (size_t i = 0; i < count; i++) {
+        if (!IsUnderDirectory(order[i]->Path, targetDir)) continue;
+        SetStatusText(itemText, order[i]->Path, TRUE);
+        StepBar(progress);
+        *result = RemoveDirectoryPath(order[i]->Path, FALSE) && *result;
+    }
+    free(order);
+    FreeListedDirectories(head);
+}
+
+// The file name part of a listed path: its HTML Help registration value.
+static int DropHelpRegistration(const char *path)
+{
+    const char *name = strrchr(path, '\\');
+    name = name ? name + 1 : path;
+    return DeleteRegistryValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\HTML Help", name, FALSE);
+}
+
+// One line of a component list. Returns the steps it counts.
+static int HandleComponentLine(char *line, BOOL counting, const char *listName, const char *targetDir,
+                               ListedDirectory **directories, HWND itemText, HWND progress, int *result)
+{
+    const char *relative = ListLinePath(line);
+    if (!relative) return 0;
+    if (counting) return 1;
+    char full[VL_PATH_SIZE];
+    if (!RelativePathIsContained(relative)) {
+        // A list names files below its target only; a line that climbs out of
+        // it (or names a drive) is refused rather than followed.
+        StepBar(progress);
+        LogLineF("***Listed path outside '%s' not deleted: '%s'", targetDir, relative);
+        *result = 0;
+        return 1;
+    }
+    if (!FormatText(full, sizeof full, "%s%s", targetDir, relative)) {
+        StepBar(progress);
+        LogLineF("***Path too long: '%s%s'", targetDir, relative);
+        *result = 0;
+        return 1;
+    }
+    *result = DeleteListedPath(full, FALSE, directories, itemText, progress) && *result;
+    if (TextEqualNoCase(listName, "help")) *result = DropHelpRegistration(full) && *result;
+    return 1;
+}
+
+// One line of a service-level list. Returns the steps it counts.
+static int HandleServiceLevelLine(char *line, BOOL counting, const char *targetDir,
+                                  ListedDirectory **directories, HWND itemText, HWND progress, int *result)
+{
+    char full[VL_PATH_SIZE];
+    switch (ParseServiceLevelLine(line, targetDir, full, sizeof full)) {
+    case CSD_LINE_DELETE:
+        if (counting) return 1;
+        *result = DeleteListedPath(full, FALSE, directories, itemText, progress) && *result;
+        return 1;
+    case CSD_LINE_UNINST:
+        if (!counting && FileExists(full)) LogLineF("Not deleting '%s'", full);
+        return 0;
+    case CSD_LINE_UNSAFE:
+        if (!counting) {
+            LogLineF("***Listed path outside '%s' not deleted: '%s'", targetDir, full);
+            *result = 0;
+        }
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+int ProcessFileList(BOOL counting, BOOL serviceLevel, UINT phaseTextId, HWND phaseText, HWND itemText,
+                    HWND progress, const char *listName, const char *listFolder, const char *targetDir)
+{
+    const char *extension = serviceLevel ? ".log" : ".u00";
+    if (!counting) {
+        if (serviceLevel) {
+            LogLineF("Deleting CSD files in '%s\\%s%s'", listFolder, listName, extension);
+        } else {
+            LogLineF("Deleting file component '%s\\%s'", listFolder, listName);
+            LogLineF("Target dir '%s'", targetDir);
+        }
+        ShowNlsText(phaseText, phaseTextId);
+    }
+    int count = 0, result = 1;
+    ListedDirectory *directories = NULL;
+    char listPath[VL_PATH_SIZE];
+    FILE *list = NULL;
+    if (FormatText(listPath, sizeof listPath, "%s\\%s%s", listFolder, listName, extension))
+        list = fopen(listPath, "rt");
+    if (list) {
+        char line[LIST_LINE_SIZE];
+        while (fgets(line, sizeof line, list)) {
+            count += serviceLevel
+                ? HandleServiceLevelLine(line, counting, targetDir, &directories, itemText, progress, &result)
+                : HandleComponentLine(line, counting, listName, targetDir, &directories, itemText, progress,
+                                      &result);
+        }
+        fclose(list);
+        if (!counting) ShowNlsText(phaseText, NLS_LIST_DONE);
+        RemoveListedDirectories(&directories, targetDir, itemText, progress, &result);
+    }
+    if (counting) return count;
+    LogLineF("Finished deleting file component '%s'", listName);
+    SetStatusText(phaseText, "", FALSE);
+    SetStatusText(itemText, "", FALSE);
+    return result;
+}
+
+int UnregisterObjectClasses(BOOL counting, const char *listName, HWND itemText, HWND progress,
+                            const char *programFiles)
+{
+    if (!counting) LogLineF("Unregistering object classes for '%s'", listName);
+    int count = 0, result = 1;
+    ListedDirectory *servers = NULL;
+    char listPath[VL_PATH_SIZE];
+    FILE *list = NULL;
+    if (FormatText(listPath, sizeof listPath, "%s\\uninst\\%s.u00", programFiles, listName))
+        list = fopen(listPath, "rt");
+    if (list) {
+        char line[LIST_LINE_SIZE];
+        while (fgets(line, sizeof line, list)) {
+            line[strcspn(line, "\r")] = 0;
+            line[strcspn(line, "\n")] = 0;
+            const char *relative = strchr(line, '\\');
+            if (!relative) continue;
+            char full[VL_PATH_SIZE];
+            // Only programs of the product's own folder are ever started.
+            if (!RelativePathIsContained(relative) || !FormatText(full, sizeof full, "%s%s", programFiles, relative)) {
+                if (!counting) LogLineF("***Listed path outside '%s' not unregistered: '%s'", programFiles, relative);
+                result = 0;
+                continue;
+            }
+            LowerText(full);
+            if (!counting) SetStatusText(itemText, full, TRUE);
+            if (!FileExists(full)) continue;
+            if (counting) count += 10;
+            else AddUniquePath(&servers, full);
+        }
+        fclose(list);
+    }
+    if (counting) {
+        FreeListedDirectories(&servers);
+        return count;
+    }
+
+    char binFolder[VL_PATH_SIZE], registrar[VL_PATH_SIZE];
+    FormatText(binFolder, sizeof binFolder, "%s\\bin", programFiles);
+    FormatText(registrar, sizeof registrar, "%s\\uninst\\avliregn.exe", programFiles);
+    for (ListedDirectory *node = servers; node; node = node->Next) {
+        BOOL started;
+        if (strstr(node->Path, ".exe")) {
+            started = LaunchProcess(NULL, node->Path, binFolder, " -UnregServer");
+        } else {
+            char quoted[VL_PATH_SIZE + 4], parameters[VL_PATH_SIZE + 16];
+            CopyText(quoted, sizeof quoted, node->Path);
+            QuoteIfSpaced(quoted, sizeof quoted);
+            FormatText(parameters, sizeof parameters, "%s -u", quoted);
+            started = LaunchProcess(NULL, registrar, binFolder, parameters);
+        }
+        if (!started) {
+            LogLineF("***Unable to unregister file '%s'.", node->Path);
+            result = 0;
+            continue;
+        }
+        DWORD exitCode = 0;
+        for (int polls = 0; PollLaunchedProcess(&exitCode); polls++) {
+            SleepMs(100);
+            if (polls < 9) StepBar(progress);
+        }
+        if (exitCode != 0) {
+            LogLineF("***'%s' failed to unregister, code '%8.8lx'", node->Path, (unsigned long)exitCode);
+            result = 0;
+        } else {
+            LogLineF("Unregistered '%s'", node->Path);
+        }
+    }
+    FreeListedDirectories(&servers);
+    SetStatusText(itemText, "", FALSE);
+    return result;
+}

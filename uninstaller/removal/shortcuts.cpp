@@ -1,0 +1,131 @@
+#include "removal/shortcuts.h"
+#include "removal/files.h"
+#include "removal/listline.h"
+#include "core/log.h"
+#include "core/nls.h"
+#include "core/runstate.h"
+#include "core/text.h"
+#include <shlobj.h>
+#include <string.h>
+
+// The path of one of the shell's special folders.
+static BOOL SpecialFolderPath(int csidl, char *out)
+{
+    out[0] = 0;
+    IMalloc *allocator = NULL;
+    if (SHGetMalloc(&allocator) != NOERROR || !allocator) {
+        LogLine("***SHGetMalloc error");
+        return FALSE;
+    }
+    LPITEMIDLIST items = NULL;
+    if (SHGetSpecialFolderLocation(NULL, csidl, &items) != NOERROR || !items) {
+        LogLine("***SHGetSpecialFolderLocation error");
+        allocator->Release();
+        return FALSE;
+    }
+    if (!SHGetPathFromIDListA(items, out)) {
+        LogLine("***SHGetPathFromIDList error");
+        out[0] = 0;
+    }
+    allocator->Free(items);
+    allocator->Release();
+    return out[0] != 0;
+}
+
+// Names come from the registry and string tables: none may lead out of the
+// shell folder they belong to.
+static BOOL NameStaysInFolder(const char *name)
+{
+    char relative[VL_PATH_SIZE];
+    if (FormatText(relative, sizeof relative, "\\%s", name) && RelativePathIsContained(relative)) return TRUE;
+    LogLineF("***Shortcut name '%s' leaves its folder; ignored", name);
+    return FALSE;
+}
+
+BOOL DeleteProgramFolderItem(const char *folder, const char *item)
+{
+    if (!NameStaysInFolder(folder) || (item && !NameStaysInFolder(item))) return FALSE;
+    char programs[VL_PATH_SIZE], path[VL_PATH_SIZE];
+    if (!SpecialFolderPath(CSIDL_COMMON_PROGRAMS, programs)) return FALSE;
+    BOOL fits = item ? FormatText(path, sizeof path, "%s\\%s\\%s.lnk", programs, folder, item)
+                     : FormatText(path, sizeof path, "%s\\%s", programs, folder);
+    if (!fits) {
+        LogLineF("***Path too long: '%s'", path);
+        return FALSE;
+    }
+    return item ? DeleteFilePath(path, FALSE) : RemoveDirectoryPath(path, FALSE);
+}
+
+BOOL DeleteStartupLink(const char *name)
+{
+    if (!NameStaysInFolder(name)) return FALSE;
+    char startup[VL_PATH_SIZE], path[VL_PATH_SIZE];
+    if (!SpecialFolderPath(CSIDL_COMMON_STARTUP, startup)) return FALSE;
+    if (!FormatText(path, sizeof path, "%s\\%s.lnk", startup, name)) {
+        LogLineF("***Path too long: '%s'", path);
+        return FALSE;
+    }
+    return DeleteFilePath(path, FALSE);
+}
+
+BOOL DeleteObsoleteProgramFolderItems(const char *folder)
+{
+    static const char *const obsolete[] = {"Ruduruve", "UninstVL", "Read Me", "Memo",
+                                           "Varolink On-line Documentation"};
+    // The items that are still current, in the user's language.
+    static const UINT current[] = {611, 608, 610, 613, 695, 192, 197, 612};
+    enum { KEEP_MAX = 30, OWN_FIRST = 300, OWN_LAST = 599 };
+
+    LogLine("Deleting obsolete program folder items");
+    BOOL result = TRUE;
+    for (const char *name : obsolete) result = DeleteProgramFolderItem(folder, name) && result;
+
+    static char keep[KEEP_MAX][VL_TEXT_SIZE];
+    int kept = 0;
+    for (UINT id : current)
+        if (kept < KEEP_MAX && LoadNlsString(keep[kept], id)) kept++;
+
+    for (UINT id = OWN_FIRST; id <= OWN_LAST; id++) {
+        char name[VL_TEXT_SIZE];
+        if (!LoadOwnString(name, id) || strcmp(name, " ") == 0) continue;
+        BOOL isCurrent = FALSE;
+        for (int i = 0; i < kept && !isCurrent; i++) isCurrent = strcmp(name, keep[i]) == 0;
+        if (isCurrent) continue;
+        result = DeleteProgramFolderItem(folder, name) && result;
+        char subFolder[VL_PATH_SIZE];
+        if (FormatText(subFolder, sizeof subFolder, "%s\\%s", folder, name))
+            result = DeleteProgramFolderItem(subFolder, NULL) && result;
+        else
+            result = FALSE;
+    }
+    return result;
+}
+
+BOOL RefreshStartMenu(const char *folder)
+{
+    LogLine("Refreshing Start menu");
+    IMalloc *allocator = NULL;
+    if (SHGetMalloc(&allocator) != NOERROR || !allocator) {
+        LogLine("***SHGetMalloc error");
+        return FALSE;
+    }
+    LPITEMIDLIST items = NULL;
+    if (SHGetSpecialFolderLocation(NULL, CSIDL_COMMON_STARTMENU, &items) != NOERROR || !items) {
+        LogLine("***SHGetSpecialFolderLocation error");
+        allocator->Release();
+        return FALSE;
+    }
+    char path[VL_PATH_SIZE];
+    if (SHGetPathFromIDListA(items, path) && AppendText(path, sizeof path, "\\Programs\\") &&
+        AppendText(path, sizeof path, folder)) {
+        LogLineF("Varolink start menu folder is '%s'", path);
+        SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_PATHA, path, path);
+        SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_IDLIST, items, NULL);
+        SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_FLUSH, NULL, NULL);
+    } else {
+        LogLine("Can't get common start menu folder from ID list");
+    }
+    allocator->Free(items);
+    allocator->Release();
+    return TRUE;
+}
