@@ -29,7 +29,7 @@ def common_arguments(description):
 
 
 class WebHost:
-    def __init__(self, args, lifetime=240, trace=False, error_log=True):
+    def __init__(self, args, lifetime=300, trace=False, error_log=True):
         self.args = args
         self.lifetime = lifetime
         self.work = tempfile.mkdtemp(prefix="webhost-")
@@ -54,7 +54,7 @@ class WebHost:
             self.process = subprocess.Popen(command, stdout=out, stderr=subprocess.STDOUT, env=env,
                                             stdin=subprocess.DEVNULL, start_new_session=True)
         # The first run in a new prefix creates it, which takes a while.
-        deadline = time.time() + 180
+        deadline = time.time() + 360
         while time.time() < deadline:
             if os.path.exists(self.ready):
                 with open(self.ready) as f:
