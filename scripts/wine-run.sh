@@ -34,6 +34,18 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 ) 9>"$prefix.lock"
 
 [ -n "$DISPLAY" ] || export DISPLAY=:$(head -n1 "$prefix.display")
-# Keep one wine server alive between runs so every test does not pay its start.
-wineserver -p300 >/dev/null 2>&1 9>&- || true
+(
+    flock 9
+    # Start the prefix's server and its background programs (services,
+    # desktop) detached from our output: started by the test's own program
+    # they would inherit its output pipe and keep the test runner waiting.
+    warm=0
+    for pid in $(pgrep -f 'services.exe' 2>/dev/null); do
+        grep -qz "^WINEPREFIX=$prefix\$" "/proc/$pid/environ" 2>/dev/null && warm=1
+    done
+    if [ $warm = 0 ]; then
+        wineserver -p300 </dev/null >/dev/null 2>&1 9>&- || true
+        wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
+    fi
+) 9>"$prefix.lock"
 exec timeout -k 10 "${VL_WINE_TIMEOUT:-600}" wine "$@"

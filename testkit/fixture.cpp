@@ -1,0 +1,159 @@
+#include "fixture.h"
+#include <shlwapi.h>
+#include <stdio.h>
+#include <string.h>
+
+#ifndef VL_BIN_DIR
+#define VL_BIN_DIR "."
+#endif
+
+static const char kProductKey[] = "Software\\Norvik\\Varolink\\CurrentVersion";
+
+std::string FixtureProgramFolder(const FixtureDescription &d) { return d.Root + "\\Program"; }
+std::string FixtureWorkFolder(const FixtureDescription &d) { return d.Root + "\\Data"; }
+
+void DeleteKeyTree(HKEY root, const char *path)
+{
+    SHDeleteKeyA(root, path);
+}
+
+void DeleteFolderTree(const std::string &path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+        return;
+    }
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string child = path + "\\" + name;
+            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) DeleteFolderTree(child);
+            else DeleteFileA(child.c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+int MakeFolders(const std::string &path)
+{
+    for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+        CreateDirectoryA(path.substr(0, at).c_str(), NULL);
+    CreateDirectoryA(path.c_str(), NULL);
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+int WriteTextFile(const std::string &path, const std::string &text)
+{
+    size_t slash = path.rfind('\\');
+    if (slash != std::string::npos) MakeFolders(path.substr(0, slash));
+    FILE *file = fopen(path.c_str(), "wb");
+    if (!file) return 0;
+    fwrite(text.data(), 1, text.size(), file);
+    fclose(file);
+    return 1;
+}
+
+std::string ReadTextFile(const std::string &path)
+{
+    FILE *file = fopen(path.c_str(), "rb");
+    if (!file) return "";
+    std::string text;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+    fclose(file);
+    return text;
+}
+
+static int SetString(HKEY key, const char *name, const std::string &value)
+{
+    return RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)value.c_str(), (DWORD)value.size() + 1) ==
+           ERROR_SUCCESS;
+}
+
+static HKEY CreateKey(const std::string &path)
+{
+    HKEY key = NULL;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key, NULL);
+    return key;
+}
+
+int FixtureInstall(const FixtureDescription &d)
+{
+    FixtureRemove(d);
+    std::string program = FixtureProgramFolder(d), work = FixtureWorkFolder(d);
+    int ok = MakeFolders(program + "\\uninst") && MakeFolders(program + "\\bin");
+    if (d.CreateWorkFolder) ok &= MakeFolders(work);
+
+    HKEY product = CreateKey(kProductKey);
+    if (!product) return 0;
+    if (d.WriteFilePath) ok &= SetString(product, "FilePath", program);
+    if (d.WriteWorkPath) ok &= SetString(product, "WorkPath", work);
+    if (!d.UninstName.empty()) ok &= SetString(product, "UninstName", d.UninstName);
+    if (d.Release == "5.1" || d.Release == "5.0") {
+        ok &= SetString(product, "ProgramFolder", "Norvik Varolink");
+        ok &= SetString(product, "VLServerVersion", "5");
+        if (d.Release == "5.1") ok &= SetString(product, "VLServerRelease", "1");
+    }
+    if (d.Release == "2.0") {
+        for (const FixtureComponent &c : d.Components)
+            ok &= SetString(product, c.ValueName.c_str(), c.Value.empty() ? "1" : c.Value);
+    } else {
+        HKEY components = CreateKey(std::string(kProductKey) + "\\Components");
+        ok &= components != NULL;
+        for (const FixtureComponent &c : d.Components)
+            ok &= SetString(components, c.ValueName.c_str(), c.Value);
+        if (components) RegCloseKey(components);
+    }
+    if (!d.LogDefaultPath.empty()) {
+        HKEY defaults = CreateKey(std::string(kProductKey) + "\\Configuration\\LogDefaults");
+        ok &= defaults && SetString(defaults, "LogDefaultPath", d.LogDefaultPath);
+        if (defaults) RegCloseKey(defaults);
+    }
+    RegCloseKey(product);
+    if (d.CopyNlsLibrary)
+        ok &= CopyFileA(VL_BIN_DIR "\\_isuser.dll", (program + "\\uninst\\_isuser.dll").c_str(), FALSE) != 0;
+    return ok;
+}
+
+void FixtureRemove(const FixtureDescription &d)
+{
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Norvik");
+    DeleteFolderTree(d.Root);
+}
+
+int FixtureReadDescription(const char *path, FixtureDescription *d)
+{
+    FILE *file = fopen(path, "rt");
+    if (!file) return 0;
+    char line[1024];
+    while (fgets(line, sizeof line, file)) {
+        line[strcspn(line, "\r\n")] = 0;
+        if (!line[0] || line[0] == '#') continue;
+        char *value = strchr(line, ' ');
+        std::string key = value ? std::string(line, value - line) : line;
+        std::string text = value ? value + 1 : "";
+        if (key == "release") d->Release = text;
+        else if (key == "root") d->Root = text;
+        else if (key == "component") d->Components.push_back({text, ""});
+        else if (key == "incomplete") d->Components.push_back({text, "Incomplete"});
+        else if (key == "uninstname") d->UninstName = text;
+        else if (key == "logdefaultpath") d->LogDefaultPath = text;
+        else if (key == "noworkfolder") d->CreateWorkFolder = false;
+        else if (key == "nonls") d->CopyNlsLibrary = false;
+        else {
+            fclose(file);
+            fprintf(stderr, "unknown description key '%s'\n", key.c_str());
+            return 0;
+        }
+    }
+    fclose(file);
+    return 1;
+}

@@ -1,0 +1,44 @@
+// The fixture installer: lays down a sample installation of the product
+// (registry, folders, the NLS library) for the tests and the demo, and
+// removes it again.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+
+struct FixtureComponent {
+    std::string ValueName;   // 5.1 value name, 5.0 localised name, or 2.0 value name
+    std::string Value;       // "" (installed), "Incomplete", or for 2.0 "1"
+};
+
+struct FixtureDescription {
+    std::string Release = "5.1";        // "2.0", "5.0" or "5.1"
+    std::string Root = "C:\\Varolink";  // the program folder is Root\Program, the work folder Root\Data
+    bool WriteFilePath = true;
+    bool WriteWorkPath = true;
+    bool CreateWorkFolder = true;
+    bool CopyNlsLibrary = true;
+    std::string UninstName;             // "UninstName" value; empty = not written
+    std::string LogDefaultPath;         // Configuration\LogDefaults value; empty = not written
+    std::vector<FixtureComponent> Components;
+};
+
+// The folders a description gives.
+std::string FixtureProgramFolder(const FixtureDescription &d);
+std::string FixtureWorkFolder(const FixtureDescription &d);
+
+// Writes the installation; 1 on success. Any earlier product key is removed first.
+int FixtureInstall(const FixtureDescription &d);
+// Removes the product's registry tree and the fixture's folder tree.
+void FixtureRemove(const FixtureDescription &d);
+
+// Reads a description file ("key value" lines: release, root, component,
+// incomplete, uninstname, logdefaultpath, noworkfolder, nonls) into d.
+int FixtureReadDescription(const char *path, FixtureDescription *d);
+
+// Small helpers shared by the tests.
+void DeleteKeyTree(HKEY root, const char *path);
+void DeleteFolderTree(const std::string &path);
+int WriteTextFile(const std::string &path, const std::string &text);
+std::string ReadTextFile(const std::string &path);
+int MakeFolders(const std::string &path);

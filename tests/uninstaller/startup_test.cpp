@@ -1,0 +1,152 @@
+// End-to-end start-up runs of avliunin.exe against fixture installations.
+#include "fixture.h"
+#include "runner.h"
+#include <gtest/gtest.h>
+#include <windows.h>
+
+namespace {
+
+const char kRoot[] = "C:\\vlstart";
+const char kLog[] = "C:\\vlstartlogs\\run.log";
+
+struct StartupTest : ::testing::Test {
+    FixtureDescription d;
+    void SetUp() override
+    {
+        d.Root = kRoot;
+        d.Components = {{"Server", ""}, {"Local Clients\\Windows NT Client", ""}};
+        DeleteFolderTree("C:\\vlstartlogs");
+    }
+    void TearDown() override
+    {
+        FixtureRemove(d);
+        DeleteFolderTree("C:\\vlstartlogs");
+    }
+    std::string WorkLog() { return FixtureWorkFolder(d) + "\\avlilogn.txt"; }
+    std::string Rsp(const std::string &text)
+    {
+        std::string path = d.Root + "\\answers.rsp";
+        WriteTextFile(path, text);
+        return path;
+    }
+};
+
+TEST_F(StartupTest, SilentRunLogsStartupAndDiscoveryInOrder)
+{
+    ASSERT_TRUE(FixtureInstall(d));
+    std::string rsp = Rsp("[Varolink]\nVarolink=REMOVE\n");
+    EXPECT_EQ(RunUninstallerWith("-S -F1\"" + rsp + "\""), 0);
+    std::vector<std::string> log = LogEntries(WorkLog());
+    std::string program = FixtureProgramFolder(d);
+    EXPECT_TRUE(InOrder(log, {"", std::string(69, '*'), "Launch folder '" VL_BIN_DIR "'",
+                              "Execution parameters '-S -F1\"" + rsp + "\"'", "Silent uninstallation",
+                              "Response file '" + rsp + "'", "Uninstallation folder '" + program + "\\uninst'",
+                              "Installed Varolink version is 5.1", "Program files directory is '" + program + "'",
+                              "Data files directory is '" + FixtureWorkFolder(d) + "'",
+                              "Response file:", "  [Varolink]", "  Varolink=REMOVE", "No Web Admin user data exists",
+                              "", "Uninstallation ended."}))
+        << ReadTextFile(WorkLog());
+    EXPECT_EQ(log.back(), "Uninstallation ended.");
+}
+
+TEST_F(StartupTest, InteractiveRunNeverReadsTheResponseFile)
+{
+    ASSERT_TRUE(FixtureInstall(d));
+    Rsp("garbage without equals\n");
+    // Interactive: the Main page would wait for the user; close it from outside.
+    // Here only the start-up lines matter, so run with a time limit.
+    RunUninstallerWith("-F1\"" + d.Root + "\\answers.rsp\"", 5000);
+    std::vector<std::string> log = LogEntries(WorkLog());
+    EXPECT_TRUE(Contains(log, "Interactive uninstallation"));
+    EXPECT_FALSE(Contains(log, "Response file:"));
+    EXPECT_FALSE(Contains(log, "Response file error"));
+}
+
+TEST_F(StartupTest, NoProductKeyStopsWithExitCodeOne)
+{
+    FixtureRemove(d);
+    EXPECT_EQ(RunUninstallerWith(std::string("-S -G") + kLog), 1);
+    std::vector<std::string> log = LogEntries(kLog);
+    EXPECT_TRUE(InOrder(log, {"Silent uninstallation", "Varolink for Windows NT is not installed.", "",
+                              "Uninstallation ended."}));
+}
+
+TEST_F(StartupTest, MissingFilePathStopsWithExitCodeOne)
+{
+    d.WriteFilePath = false;
+    ASSERT_TRUE(FixtureInstall(d));
+    EXPECT_EQ(RunUninstallerWith("-S"), 1);
+    EXPECT_TRUE(InOrder(LogEntries(WorkLog()),
+                        {"Can't find program files top-level folder in directory.", "", "Uninstallation ended."}));
+}
+
+TEST_F(StartupTest, MifNames)
+{
+    ASSERT_TRUE(FixtureInstall(d));
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    EXPECT_EQ(RunUninstallerWith(std::string("-S -G") + kLog + " -Ic:\\status"), 1);
+    EXPECT_EQ(LogEntries(kLog).back(), "MIF file specification 'c:\\status' not valid");
+    DeleteFileA(kLog);
+    std::string rsp = Rsp("[Varolink]\nVarolink=REMOVE\n");
+    EXPECT_EQ(RunUninstallerWith(std::string("-S -G") + kLog + " -Istatus.MIF -F1" + rsp), 0);
+    EXPECT_TRUE(Contains(LogEntries(kLog), std::string("MIF file is '") + windows + "\\status.mif'"));
+    DeleteFileA(kLog);
+    EXPECT_EQ(RunUninstallerWith(std::string("-S -G") + kLog + " -I" + std::string(300, 'm')), 1);
+}
+
+TEST_F(StartupTest, LogSwitchWithBlanksAndHyphen)
+{
+    ASSERT_TRUE(FixtureInstall(d));
+    std::string rsp = Rsp("[Varolink]\nVarolink=REMOVE\n");
+    EXPECT_EQ(RunUninstallerWith("-F1" + rsp + " -S -G C:\\vlstartlogs\\un inst.log"), 0);
+    EXPECT_TRUE(Contains(LogEntries("C:\\vlstartlogs\\un inst.log"), "Silent uninstallation"));
+    // Unquoted, the path ends at the next hyphen: the log is the file "C:\vlstartlogs\my".
+    MakeFolders("C:\\vlstartlogs");
+    EXPECT_EQ(RunUninstallerWith("-S -F1" + rsp + " -GC:\\vlstartlogs\\my-logs\\u.log"), 0);
+    EXPECT_TRUE(Contains(LogEntries("C:\\vlstartlogs\\my"), "Silent uninstallation"));
+}
+
+TEST_F(StartupTest, SecondInstanceIsRefused)
+{
+    ASSERT_TRUE(FixtureInstall(d));
+    HANDLE held = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0, 32, "zidTEST_MAPPING Varolink 5.1");
+    ASSERT_TRUE(held != NULL);
+    EXPECT_EQ(RunUninstallerWith("-S"), 1);
+    CloseHandle(held);
+    std::vector<std::string> log = LogEntries(WorkLog());
+    ASSERT_FALSE(log.empty());
+    HMODULE nls = LoadLibraryExA((FixtureProgramFolder(d) + "\\uninst\\_isuser.dll").c_str(), NULL,
+                                 LOAD_LIBRARY_AS_DATAFILE);
+    char text[516] = "";
+    LoadStringA(nls, 238, text, sizeof text);
+    FreeLibrary(nls);
+    ASSERT_TRUE(text[0]);
+    EXPECT_EQ(log.back(), std::string("MessageBox: '") + text + "'");
+}
+
+TEST_F(StartupTest, ResponseFileErrorsStopSilentRuns)
+{
+    ASSERT_TRUE(FixtureInstall(d));
+    std::string rsp = Rsp("[Varolink]\nVarolink\n=\n" + std::string(700, 'x') + "\n\x01\x02\xff=\n");
+    EXPECT_EQ(RunUninstallerWith("-S -F1" + rsp), 1);
+    std::vector<std::string> log = LogEntries(WorkLog());
+    EXPECT_TRUE(InOrder(log, {"Response file:", "  [Varolink]", "  Varolink", "No equals (=) sign in line",
+                              "No keyword name in line", "Response file error"}));
+    EXPECT_EQ(log.back(), "Response file error");
+    DeleteFileA(WorkLog().c_str());
+    EXPECT_EQ(RunUninstallerWith("-S -F1 answers.rsp"), 1);
+    EXPECT_TRUE(InOrder(LogEntries(WorkLog()), {"Can't open '" VL_BIN_DIR "\\'", "Response file error"}));
+}
+
+TEST_F(StartupTest, MissingNlsLibraryIsReported)
+{
+    d.CopyNlsLibrary = false;
+    ASSERT_TRUE(FixtureInstall(d));
+    std::string rsp = Rsp("[Varolink]\nVarolink=REMOVE\n");
+    EXPECT_EQ(RunUninstallerWith("-S -F1" + rsp), 1);
+    std::string nls = FixtureProgramFolder(d) + "\\uninst\\_isuser.dll";
+    EXPECT_EQ(LogEntries(WorkLog()).back(), "MessageBox: 'LoadLibrary failed '" + nls + "'. (ZID4700)'");
+}
+
+}  // namespace
