@@ -13,6 +13,7 @@
 #include "removal/probes.h"
 #include "removal/registry.h"
 #include "security/security.h"
+#include "wizard/help.h"
 #include "wizard/message.h"
 #include <commctrl.h>
 #include <stdio.h>
@@ -307,7 +308,8 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
         return EXIT_STOP;
     }
 
-    // 21: Step 21 - the help prerequisites are checked here (CheckHelpPrerequisites).
+    // 21: Step 21 - the help prerequisites (Internet Explorer and HTML Help versions).
+    CheckHelpPrerequisites(NULL, NULL);
     // 22: Step 22 - the administrator test (the right to create services) is made here.
 
     // 23-27: discovery, language, help file, response file, display names.

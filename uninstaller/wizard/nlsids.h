@@ -45,7 +45,7 @@
 #define IDC_BACK                    12
 #define IDC_HELP_BUTTON             30234
 #define IDC_SIDE_PICTURE            30264
-#define IDC_ICON                    30265
+#define IDC_PAGE_ICON                    30265
 #define IDC_MAIN_ANIMATION          30243
 #define IDC_DELETE_ANIMATION        30263
 #define IDC_PROGRESS                30273
