@@ -232,6 +232,14 @@ static void HandleRegSection(RegScanState *state, const char *path)
     }
 }
 
+static int HandOverRegRecord(RegScanState *state, QmScanDefaults *defaults, const QmScanCalls *calls)
+{
+    int result = calls->AddQueueManager(calls->Context, &state->Fields, defaults, 1, 0, 0);
+    QmFieldsClear(&state->Fields);
+    state->Pending = 0;
+    return result;
+}
+
 static int HandleRegSetting(RegScanState *state, const char *key, const char *value, int fits,
                             const QmScanCalls *calls, QmScanDefaults *defaults)
 {
@@ -263,19 +271,21 @@ static int HandleRegSetting(RegScanState *state, const char *key, const char *va
             } else {
                 unsigned long protocol = 0;
                 ParseRegDword(value, &protocol);
-                if (protocol == 2) return calls->MarkTcpListener(calls->Context, state->KeyName);
+                if (protocol != 2) return 1;
+                // The record of this queue manager may still be waiting for
+                // the next key name (a single queue manager, or its services
+                // key right after its own): hand it over first so that the
+                // flag has an entry to go to.
+                int result = 1;
+                if (state->Pending) {
+                    result = HandOverRegRecord(state, defaults, calls);
+                    CopyText(state->PreviousKeyName, sizeof state->PreviousKeyName, state->KeyName);
+                }
+                return calls->MarkTcpListener(calls->Context, state->KeyName) && result;
             }
         }
     }
     return 1;
-}
-
-static int HandOverRegRecord(RegScanState *state, QmScanDefaults *defaults, const QmScanCalls *calls)
-{
-    int result = calls->AddQueueManager(calls->Context, &state->Fields, defaults, 1, 0, 0);
-    QmFieldsClear(&state->Fields);
-    state->Pending = 0;
-    return result;
 }
 
 int ReadConfigRegText(FILE *file, QmScanDefaults *defaults, const QmScanCalls *calls)

@@ -198,6 +198,21 @@ TEST(QmText, ConfigRegMarkFailureFailsTheRead)
     EXPECT_TRUE(r.added.empty());
 }
 
+TEST(QmText, ConfigRegListenerOfTheOnlyQueueManagerFindsItsEntry)
+{
+    Recorded r;
+    QmScanDefaults d = {"", ""};
+    std::string base = "[HKEY_LOCAL_MACHINE\\S\\Configuration\\";
+    EXPECT_EQ(1, ReadReg(base + "QueueManager\\QM1]\n\"Name\"=\"QM1\"\n" + base + "Services\\QM1]\n" + base +
+                             "Services\\QM1\\Listener]\n\"Protocol\"=dword:00000002\n",
+                         r, d));
+    // The record is handed over before its listener flag, and only once.
+    ASSERT_EQ(1u, r.added.size());
+    EXPECT_EQ("QM1||||given|||--", r.added[0]);
+    ASSERT_EQ(1u, r.marked.size());
+    EXPECT_EQ("QM1", r.marked[0]);
+}
+
 TEST(QmText, QmIniLogPathFromTheLogStanzaOnly)
 {
     char out[QM_TEXT_SIZE];

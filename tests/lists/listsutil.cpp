@@ -1,0 +1,38 @@
+#include "listsutil.h"
+#include "core/log.h"
+#include "fixture.h"
+#include "runner.h"
+#include <windows.h>
+#include <stdio.h>
+#include <algorithm>
+
+static int sCounter;
+
+std::string ListsTempFolder(const char *tag)
+{
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    char path[MAX_PATH];
+    snprintf(path, sizeof path, "%svllists-%s-%lu-%d", temp, tag, GetCurrentProcessId(), ++sCounter);
+    DeleteFolderTree(path);
+    MakeFolders(path);
+    return path;
+}
+
+std::string ListsStartLog(const std::string &folder)
+{
+    std::string path = folder + "\\test.log";
+    DeleteFileA(path.c_str());
+    LogOpen(1, 1, path.c_str(), NULL, NULL, VL_BIN_DIR "\\_isuser.dll");
+    return path;
+}
+
+std::vector<std::string> ListsLog(const std::string &logPath) { return LogEntries(logPath); }
+
+bool Exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](char c) { return (char)tolower((unsigned char)c); });
+    return text;
+}

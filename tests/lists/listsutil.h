@@ -1,0 +1,14 @@
+// Helpers of the list, environment, shortcut and queue-manager tests.
+#pragma once
+#include <string>
+#include <vector>
+
+// A new empty folder below %TEMP% unique to this process and call.
+std::string ListsTempFolder(const char *tag);
+// Opens the uninstall log (silent, so nothing is ever shown) on folder\test.log
+// with the NLS library of the build; returns the log path.
+std::string ListsStartLog(const std::string &folder);
+// The log's lines without time stamps.
+std::vector<std::string> ListsLog(const std::string &logPath);
+bool Exists(const std::string &path);
+std::string Lower(std::string text);

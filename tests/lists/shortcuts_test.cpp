@@ -1,0 +1,84 @@
+// Shortcuts in the common Programs and Startup folders of the Wine prefix.
+#include "fixture.h"
+#include "fixturelists.h"
+#include "listsutil.h"
+#include "runner.h"
+#include "removal/shortcuts.h"
+#include "core/log.h"
+#include <shlobj.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+class Shortcuts : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        root = ListsTempFolder("lnk");
+        log = ListsStartLog(root);
+        programs = FixtureCommonFolder(CSIDL_COMMON_PROGRAMS);
+        ASSERT_FALSE(programs.empty());
+        folder = "VL Test " + std::to_string(GetCurrentProcessId());
+        folderPath = programs + "\\" + folder;
+    }
+    void TearDown() override
+    {
+        LogClose();
+        DeleteFolderTree(folderPath);
+        DeleteFolderTree(root);
+    }
+    std::string Link(const std::string &item) { return folderPath + "\\" + item + ".lnk"; }
+    std::string root, log, programs, folder, folderPath;
+};
+
+}  // namespace
+
+TEST_F(Shortcuts, ItemFolderAndStartupLink)
+{
+    ASSERT_TRUE(FixtureShortcut(Link("Varolink Explorer"), "C:\\windows\\notepad.exe"));
+    EXPECT_TRUE(DeleteProgramFolderItem(folder.c_str(), "Varolink Explorer"));
+    EXPECT_FALSE(Exists(Link("Varolink Explorer")));
+    EXPECT_TRUE(DeleteProgramFolderItem(folder.c_str(), "Varolink Explorer"));  // already gone
+    EXPECT_TRUE(DeleteProgramFolderItem(folder.c_str(), NULL));
+    EXPECT_FALSE(Exists(folderPath));
+
+    std::string startup = FixtureCommonFolder(CSIDL_COMMON_STARTUP) + "\\" + folder + ".lnk";
+    ASSERT_TRUE(FixtureShortcut(startup, "C:\\windows\\notepad.exe"));
+    EXPECT_TRUE(DeleteStartupLink(folder.c_str()));
+    EXPECT_FALSE(Exists(startup));
+    // A name that climbs out of the Programs folder deletes nothing.
+    EXPECT_FALSE(DeleteProgramFolderItem("..", "x"));
+}
+
+TEST_F(Shortcuts, SweepKeepsCurrentItemsAndDeletesObsoleteOnes)
+{
+    for (const char *item : {"Varolink Explorer", "Varolink Services", "Uninstall Varolink", "My Own Tool",
+                             "Memo", "Read Me", "Varolink First Steps", "Varolink Explorer (fr_fr)"})
+        ASSERT_TRUE(FixtureShortcut(Link(item), "C:\\windows\\notepad.exe"));
+    MakeFolders(folderPath + "\\Varolink Documentation");
+    MakeFolders(folderPath + "\\Varolink Java Client");
+    WriteTextFile(folderPath + "\\Varolink Java Client\\user.txt", "kept");
+
+    EXPECT_TRUE(DeleteObsoleteProgramFolderItems(folder.c_str()));
+    // Current names (NLS library) stay; the same texts in the own table are not swept.
+    EXPECT_TRUE(Exists(Link("Varolink Explorer")));
+    EXPECT_TRUE(Exists(Link("Varolink Services")));
+    EXPECT_TRUE(Exists(Link("Uninstall Varolink")));
+    EXPECT_TRUE(Exists(Link("My Own Tool")));
+    EXPECT_FALSE(Exists(Link("Memo")));
+    EXPECT_FALSE(Exists(Link("Read Me")));
+    EXPECT_FALSE(Exists(Link("Varolink First Steps")));
+    EXPECT_FALSE(Exists(Link("Varolink Explorer (fr_fr)")));
+    EXPECT_FALSE(Exists(folderPath + "\\Varolink Documentation"));
+    EXPECT_TRUE(Exists(folderPath + "\\Varolink Java Client\\user.txt"));
+    EXPECT_TRUE(Contains(ListsLog(log), "Deleting obsolete program folder items"));
+}
+
+TEST_F(Shortcuts, RefreshNamesTheProgramFolder)
+{
+    EXPECT_TRUE(RefreshStartMenu(folder.c_str()));
+    std::string startMenu = FixtureCommonFolder(CSIDL_COMMON_STARTMENU);
+    EXPECT_TRUE(InOrder(ListsLog(log), {"Refreshing Start menu",
+                                        "Varolink start menu folder is '" + startMenu + "\\Programs\\" + folder + "'"}))
+        << ReadTextFile(log);
+}
