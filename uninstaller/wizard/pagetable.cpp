@@ -1,9 +1,19 @@
 #include "wizard/pagetable.h"
+#include "wizard/nlsids.h"
+#include "wizard/pages.h"
 
 // Each page's procedure is listed here as its page is built.
 DLGPROC PageProcedure(int templateId)
 {
     switch (templateId) {
+    case IDD_MAIN:
+    case IDD_MAIN_ALTERNATE: return MainPageProc;
+    case IDD_CONFIRM_DELETE_KEEP:
+    case IDD_CONFIRM_DELETE_DATA: return ConfirmDeleteAllPageProc;
+    case IDD_SELECT_COMPONENTS: return SelectComponentsPageProc;
+    case IDD_CONFIRM_COMPONENTS: return ConfirmComponentsPageProc;
+    case IDD_ASK_DELETE_VL_DATA: return AskDeleteVlDataPageProc;
+    case IDD_ASK_DELETE_WEBADMIN: return AskDeleteWebAdminDataPageProc;
     default: return NULL;
     }
 }
