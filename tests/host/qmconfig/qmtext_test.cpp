@@ -227,7 +227,7 @@ TEST(QmText, QmIniLogPathFromTheLogStanzaOnly)
     EXPECT_STREQ("", out);
 }
 
-TEST(ConfigText, CleaningAndDwordRules)
+TEST(QmConfigText, CleaningAndDwordRules)
 {
     char text[64] = "   ";
     CleanConfigValue(text);
