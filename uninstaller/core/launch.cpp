@@ -37,7 +37,8 @@ static HANDLE StartThroughShell(HWND owner, int show, const char *program, const
     SHELLEXECUTEINFOA info;
     ZeroMemory(&info, sizeof info);
     info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_NOCLOSEPROCESS | (quiet ? SEE_MASK_FLAG_NO_UI : 0);
+    // A silent run has nobody to answer the shell's error box: it would wait for ever.
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | (quiet || LogSilent() ? SEE_MASK_FLAG_NO_UI : 0);
     info.hwnd = owner;
     info.lpVerb = "Open";
     info.lpFile = file;

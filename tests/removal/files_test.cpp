@@ -1,0 +1,167 @@
+// DeleteFilePath and RemoveDirectoryPath against real files of the prefix.
+#include "testutil.h"
+#include "core/log.h"
+#include "removal/files.h"
+#include <gtest/gtest.h>
+
+TEST(DeleteFile, OutcomesAndTheirLogLines)
+{
+    std::string dir = MakeTempFolder("delfile");
+    std::string log = StartTestLog(dir);
+    std::string plain = dir + "\\plain.txt", readOnly = dir + "\\readonly.txt";
+    WriteTextFile(plain);
+    WriteTextFile(readOnly);
+    SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+
+    DWORD error = 99;
+    EXPECT_EQ(1, DeleteFilePath(plain.c_str(), FALSE, &error));
+    EXPECT_EQ(0u, error);
+    EXPECT_FALSE(PathExists(plain));
+    // Already gone: success, silent unless report-all.
+    EXPECT_EQ(1, DeleteFilePath(plain.c_str(), FALSE, &error));
+    EXPECT_EQ((DWORD)ERROR_FILE_NOT_FOUND, error);
+    std::string text = ReadText(log);
+    EXPECT_EQ(1, CountOf(text, "Deleted file: '" + plain + "'"));
+    EXPECT_EQ(0, CountOf(text, "not found"));
+    EXPECT_EQ(1, DeleteFilePath(plain.c_str(), TRUE));
+    EXPECT_EQ(1, DeleteFilePath((dir + "\\nofolder\\x.txt").c_str(), TRUE));
+    // Read-only: access denied is final, the file stays.
+    EXPECT_EQ(0, DeleteFilePath(readOnly.c_str(), FALSE, &error));
+    EXPECT_EQ((DWORD)ERROR_ACCESS_DENIED, error);
+    EXPECT_TRUE(PathExists(readOnly));
+
+    text = ReadText(log);
+    EXPECT_EQ(1, CountOf(text, "Delete file not found: '" + plain + "'"));
+    EXPECT_EQ(1, CountOf(text, "Delete file not found: '" + dir + "\\nofolder\\x.txt'"));
+    EXPECT_EQ(1, CountOf(text, "***Delete file access denied: '" + readOnly + "'"));
+    RemoveFolderTree(dir);
+}
+
+TEST(DeleteFile, HeldOpenByAnotherProcessIsInUse)
+{
+    std::string dir = MakeTempFolder("inuse");
+    std::string log = StartTestLog(dir);
+    std::string held = dir + "\\held file.dat";
+    WriteTextFile(held);
+    Holder holder = HoldOpen(held);
+    DWORD error = 0;
+    EXPECT_EQ(0, DeleteFilePath(held.c_str(), FALSE, &error));
+    EXPECT_EQ((DWORD)ERROR_SHARING_VIOLATION, error);
+    Release(holder);
+    EXPECT_TRUE(PathExists(held));
+    std::string text = ReadText(log);
+    EXPECT_EQ(1, CountOf(text, "***Delete file in use: '" + held + "'"));  // reported once, no retry
+    RemoveFolderTree(dir);
+}
+
+TEST(DeleteFile, PatternDeletesOneDirectoryLevelOnly)
+{
+    std::string dir = MakeTempFolder("pattern");
+    std::string log = StartTestLog(dir);
+    CreateDirectoryA((dir + "\\sub").c_str(), NULL);
+    WriteTextFile(dir + "\\a.tmp");
+    WriteTextFile(dir + "\\b.tmp");
+    WriteTextFile(dir + "\\c.txt");
+    WriteTextFile(dir + "\\sub\\d.tmp");
+    EXPECT_EQ(1, DeleteFilePath((dir + "\\*.tmp").c_str(), FALSE));
+    EXPECT_FALSE(PathExists(dir + "\\a.tmp"));
+    EXPECT_FALSE(PathExists(dir + "\\b.tmp"));
+    EXPECT_TRUE(PathExists(dir + "\\c.txt"));
+    EXPECT_TRUE(PathExists(dir + "\\sub\\d.tmp"));
+    EXPECT_TRUE(PathExists(dir + "\\sub"));
+    std::string text = ReadText(log);
+    EXPECT_EQ(2, CountOf(text, "Deleted file: '"));
+    EXPECT_EQ(0, CountOf(text, "Deleted path"));
+    RemoveFolderTree(dir);
+}
+
+TEST(DeleteFile, DeletingTheLogFileSwitchesLoggingOffFirst)
+{
+    std::string dir = MakeTempFolder("logfile");
+    std::string log = StartTestLog(dir);
+    LogLine("before");
+    ASSERT_TRUE(PathExists(log));
+    // Compared without regard to case.
+    std::string upper = dir + "\\TEST.LOG";
+    EXPECT_EQ(1, DeleteFilePath(upper.c_str(), FALSE));
+    EXPECT_FALSE(PathExists(log));
+    ASSERT_TRUE(LogBlock() != NULL);
+    EXPECT_EQ(0, LogBlock()->Logging);
+    LogLine("after");  // the log stays silent: the file is not made again
+    EXPECT_FALSE(PathExists(log));
+    RemoveFolderTree(dir);
+}
+
+TEST(DeleteFile, LongAndUnusualNamesAreHandledWithoutTruncation)
+{
+    std::string dir = MakeTempFolder("names");
+    std::string log = StartTestLog(dir);
+    // Blanks and characters of the ANSI code page above 127.
+    std::string odd = dir + "\\caf\xe9 na\xefve \xe4\xf6\xfc.txt";
+    WriteTextFile(odd);
+    ASSERT_TRUE(PathExists(odd));
+    EXPECT_EQ(1, DeleteFilePath(odd.c_str(), FALSE));
+    EXPECT_FALSE(PathExists(odd));
+    // A path at and beyond 260 bytes: refused by the system, logged, nothing crashes.
+    std::string longPath = dir + "\\" + std::string(300, 'x');
+    DWORD error = 0;
+    EXPECT_EQ(0, DeleteFilePath(longPath.c_str(), FALSE, &error));
+    EXPECT_NE(0u, error);
+    std::string text = ReadText(log);
+    EXPECT_EQ(1, CountOf(text, "Deleted file: '" + odd + "'"));
+    EXPECT_EQ(1, CountOf(text, "'" + longPath + "'"));
+    EXPECT_EQ(1, CountOf(text, "***Delete file "));
+    RemoveFolderTree(dir);
+}
+
+TEST(RemoveDirectory, OutcomesAndTheQuietRules)
+{
+    std::string dir = MakeTempFolder("rmdir");
+    std::string log = StartTestLog(dir);
+    std::string empty = dir + "\\empty", full = dir + "\\full", missing = dir + "\\missing";
+    CreateDirectoryA(empty.c_str(), NULL);
+    CreateDirectoryA(full.c_str(), NULL);
+    WriteTextFile(full + "\\keep.txt");
+
+    DWORD error = 99;
+    EXPECT_EQ(1, RemoveDirectoryPath(empty.c_str(), FALSE, &error));
+    EXPECT_EQ(0u, error);
+    EXPECT_FALSE(PathExists(empty));
+    EXPECT_EQ(1, RemoveDirectoryPath(full.c_str(), FALSE, &error));
+    EXPECT_EQ(0u, error);
+    EXPECT_TRUE(PathExists(full));
+    EXPECT_EQ(1, RemoveDirectoryPath(missing.c_str(), FALSE));
+    std::string text = ReadText(log);
+    EXPECT_EQ(1, CountOf(text, "Deleted path: '" + empty + "'"));
+    EXPECT_EQ(0, FailureLines(text));
+
+    // With report-all the quiet outcomes are logged and count as failures.
+    EXPECT_EQ(0, RemoveDirectoryPath(full.c_str(), TRUE));
+    EXPECT_EQ(0, RemoveDirectoryPath(missing.c_str(), TRUE));
+    text = ReadText(log);
+    EXPECT_EQ(1, CountOf(text, "***Delete path not empty: '" + full + "'"));
+    EXPECT_EQ(1, CountOf(text, "***Delete path not found: '" + missing + "'"));
+    RemoveFolderTree(dir);
+}
+
+// Takes 20 seconds: the directory is retried once a second.
+TEST(RemoveDirectory, HeldOpenIsRetriedTwentyTimesThenReported_Slow)
+{
+    std::string dir = MakeTempFolder("rmdirheld");
+    std::string log = StartTestLog(dir);
+    std::string held = dir + "\\held";
+    CreateDirectoryA(held.c_str(), NULL);
+    Holder holder = HoldOpen(held);
+    DWORD start = GetTickCount(), error = 0;
+    EXPECT_EQ(0, RemoveDirectoryPath(held.c_str(), FALSE, &error));
+    DWORD elapsed = GetTickCount() - start;
+    Release(holder);
+    EXPECT_EQ((DWORD)ERROR_SHARING_VIOLATION, error);
+    EXPECT_GE(elapsed, 19000u);
+    EXPECT_TRUE(PathExists(held));
+    std::string text = ReadText(log);
+    EXPECT_EQ(20, CountOf(text, "Delete path in use; waiting: '" + held + "'"));
+    EXPECT_EQ(1, CountOf(text, "***Delete path in use: '" + held + "'"));
+    EXPECT_LT(Where(text, "waiting"), Where(text, "***Delete path in use"));
+    RemoveFolderTree(dir);
+}

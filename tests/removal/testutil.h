@@ -1,0 +1,39 @@
+// Helpers of the removal-primitive tests: unique temp folders, the test log,
+// registry fixtures and a stand-in program that holds a file open.
+#pragma once
+#include <windows.h>
+#include <string>
+
+// A new empty folder below %TEMP%, unique to this process and call.
+std::string MakeTempFolder(const char *tag);
+// Removes a folder tree the test made (clearing read-only attributes first).
+void RemoveFolderTree(const std::string &path);
+void WriteTextFile(const std::string &path, const char *text = "x");
+bool PathExists(const std::string &path);
+
+// Opens the uninstall log on "<folder>\test.log" and returns that path.
+std::string StartTestLog(const std::string &folder);
+std::string ReadText(const std::string &path);
+int CountOf(const std::string &text, const std::string &needle);
+// Log lines that report a failure (text beginning with "***", not the header).
+int FailureLines(const std::string &text);
+// Position of needle in text, or npos (for order checks).
+size_t Where(const std::string &text, const std::string &needle);
+
+// A unique key path below HKLM\Software\VlPrimsTest.
+std::string TestKeyPath(const char *tag);
+void CreateKey(const std::string &path);
+bool KeyExists(const std::string &path);
+void DeleteKeyTree(const std::string &path);
+// Gives the key an access list that grants only read access to LocalSystem.
+void RestrictKey(const std::string &path);
+
+// Starts holdopen.exe on path (file or directory) and waits until it holds it.
+struct Holder {
+    HANDLE Process = NULL;
+    HANDLE Stop = NULL;
+};
+Holder HoldOpen(const std::string &path);
+void Release(Holder &holder);
+
+std::string BinPath(const char *name);
