@@ -1,0 +1,5 @@
+/* A program that does nothing: it exists to carry a version resource. */
+int main(void)
+{
+    return 0;
+}
