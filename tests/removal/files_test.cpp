@@ -4,7 +4,7 @@
 #include "removal/files.h"
 #include <gtest/gtest.h>
 
-TEST(DeleteFile, OutcomesAndTheirLogLines)
+TEST(FileDeletion, OutcomesAndTheirLogLines)
 {
     std::string dir = MakeTempFolder("delfile");
     std::string log = StartTestLog(dir);
@@ -37,7 +37,7 @@ TEST(DeleteFile, OutcomesAndTheirLogLines)
     RemoveFolderTree(dir);
 }
 
-TEST(DeleteFile, HeldOpenByAnotherProcessIsInUse)
+TEST(FileDeletion, HeldOpenByAnotherProcessIsInUse)
 {
     std::string dir = MakeTempFolder("inuse");
     std::string log = StartTestLog(dir);
@@ -54,7 +54,7 @@ TEST(DeleteFile, HeldOpenByAnotherProcessIsInUse)
     RemoveFolderTree(dir);
 }
 
-TEST(DeleteFile, PatternDeletesOneDirectoryLevelOnly)
+TEST(FileDeletion, PatternDeletesOneDirectoryLevelOnly)
 {
     std::string dir = MakeTempFolder("pattern");
     std::string log = StartTestLog(dir);
@@ -75,7 +75,7 @@ TEST(DeleteFile, PatternDeletesOneDirectoryLevelOnly)
     RemoveFolderTree(dir);
 }
 
-TEST(DeleteFile, DeletingTheLogFileSwitchesLoggingOffFirst)
+TEST(FileDeletion, DeletingTheLogFileSwitchesLoggingOffFirst)
 {
     std::string dir = MakeTempFolder("logfile");
     std::string log = StartTestLog(dir);
@@ -92,7 +92,7 @@ TEST(DeleteFile, DeletingTheLogFileSwitchesLoggingOffFirst)
     RemoveFolderTree(dir);
 }
 
-TEST(DeleteFile, LongAndUnusualNamesAreHandledWithoutTruncation)
+TEST(FileDeletion, LongAndUnusualNamesAreHandledWithoutTruncation)
 {
     std::string dir = MakeTempFolder("names");
     std::string log = StartTestLog(dir);
@@ -114,7 +114,7 @@ TEST(DeleteFile, LongAndUnusualNamesAreHandledWithoutTruncation)
     RemoveFolderTree(dir);
 }
 
-TEST(RemoveDirectory, OutcomesAndTheQuietRules)
+TEST(DirectoryRemoval, OutcomesAndTheQuietRules)
 {
     std::string dir = MakeTempFolder("rmdir");
     std::string log = StartTestLog(dir);
@@ -145,7 +145,7 @@ TEST(RemoveDirectory, OutcomesAndTheQuietRules)
 }
 
 // Takes 20 seconds: the directory is retried once a second.
-TEST(RemoveDirectory, HeldOpenIsRetriedTwentyTimesThenReported_Slow)
+TEST(DirectoryRemoval, HeldOpenIsRetriedTwentyTimesThenReported_Slow)
 {
     std::string dir = MakeTempFolder("rmdirheld");
     std::string log = StartTestLog(dir);

@@ -57,7 +57,9 @@ int RemoveDirectoryPath(const char *path, BOOL reportAll, DWORD *error)
 {
     if (error) *error = 0;
     SetLastError(0);
-    if (!FolderIsEmpty(path)) {
+    // A directory held open by another program may refuse to be listed: that is
+    // not "not empty", so the removal (and its waiting for the holder) goes on.
+    if (FolderListState(path) == 0) {
         if (!reportAll) return 1;
         LogLineF("***Delete path not empty: '%s'", path);
         return 0;

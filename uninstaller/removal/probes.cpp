@@ -29,12 +29,12 @@ int FolderExists(const char *path)
     return GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
-int FolderIsEmpty(const char *path)
+int FolderListState(const char *path)
 {
     char pattern[VL_PATH_SIZE];
     if (!FormatText(pattern, sizeof pattern, "%s\\*", path)) {
         LogLineF("***FindFirstFileEx(4) error %d, path '%s'", (int)ERROR_FILENAME_EXCED_RANGE, path);
-        return 0;
+        return -1;
     }
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileExA(pattern, FindExInfoStandard, &found, FindExSearchNameMatch, NULL, 0);
@@ -43,7 +43,7 @@ int FolderIsEmpty(const char *path)
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME)
             return 1;
         LogLineF("***FindFirstFileEx(4) error %d, path '%s'", (int)error, path);
-        return 0;
+        return -1;
     }
     int empty = 1;
     do {
@@ -56,10 +56,17 @@ int FolderIsEmpty(const char *path)
     return empty;
 }
 
+int FolderIsEmpty(const char *path) { return FolderListState(path) == 1; }
+
 void SplitPath(const char *path, char *parent, char *last)
 {
     char copy[VL_PATH_SIZE];
-    CopyText(copy, sizeof copy, path);
+    if (!CopyText(copy, sizeof copy, path)) {
+        // A cut path would name something else: give back nothing.
+        if (parent) parent[0] = 0;
+        if (last) last[0] = 0;
+        return;
+    }
     size_t n = strlen(copy);
     if (n > 0 && copy[n - 1] == '\\') copy[n - 1] = 0;
     char *slash = strrchr(copy, '\\');
