@@ -52,6 +52,7 @@ TEST(RegistryValues, SetAndDeleteWithEveryOutcome)
     EXPECT_EQ(1, CountOf(text, "Delete value key not found [HKLM\\" + key + "\\missing] 'Text'"));
     EXPECT_EQ(0, FailureLines(text));
     DeleteKeyTree(key);
+    RemoveFolderTree(dir);
 }
 
 TEST(RegistryKeys, DeleteKeyOutcomes)
@@ -75,6 +76,7 @@ TEST(RegistryKeys, DeleteKeyOutcomes)
     EXPECT_EQ(0, CountOf(text, "nothere"));
     EXPECT_EQ(1, CountOf(text, "***RegDeleteKey ")) << text;
     DeleteKeyTree(key);
+    RemoveFolderTree(dir);
 }
 
 TEST(RegistryTrees, SparedSubkeyAndItsAncestorsStay)
@@ -114,6 +116,7 @@ TEST(RegistryTrees, SparedSubkeyAndItsAncestorsStay)
     // A missing tree is no failure.
     EXPECT_EQ(1, DeleteRegistryTree(key.c_str(), NULL, TRUE));
     DeleteKeyTree(key);
+    RemoveFolderTree(dir);
 }
 
 TEST(RegistryTrees, NotRecursiveKeepsAKeyWithSubkeysSilently)
@@ -131,6 +134,7 @@ TEST(RegistryTrees, NotRecursiveKeepsAKeyWithSubkeysSilently)
     EXPECT_EQ(0, CountOf(text, "Source"));
     EXPECT_EQ(1, CountOf(text, "Deleted key '" + key + "\\Lone'"));
     DeleteKeyTree(key);
+    RemoveFolderTree(dir);
 }
 
 static void CreateKeyBelow(const std::string &key, std::initializer_list<std::string> names)
@@ -188,4 +192,5 @@ TEST(RegistryTrees, NamesAtTheirMaximumLengthAndPathsBeyondTheBuffer)
     text = ReadText(log);
     EXPECT_EQ(2, CountOf(text, "***RegOpenKeyEx error 206 '" + tooLong + "'")) << text;
     DeleteKeyTree(key);
+    RemoveFolderTree(dir);
 }
