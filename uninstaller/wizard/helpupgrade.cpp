@@ -28,7 +28,8 @@ static BOOL FindUpgradeProgram(char *program, char *folder)
     SplitPath(uninst, parent, last);
     SplitPath(parent, grandParent, NULL);
     if (!FormatText(folder, VL_PATH_SIZE, "%s\\Prereqs\\HTMLHelp\\%s", grandParent, last)) return FALSE;
-    return FormatText(program, VL_PATH_SIZE, "%s\\%s", folder, "HHUPD.EXE");
+    // A missing program is not handed to the shell, which would stop on an error box.
+    return FormatText(program, VL_PATH_SIZE, "%s\\%s", folder, "HHUPD.EXE") && FileExists(program);
 }
 
 static INT_PTR CALLBACK UpgradeDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)

@@ -11,6 +11,7 @@ static WORD sMessageLanguage;
 static BOOL sLanguageChosen;
 static char sCaption[VL_TEXT_SIZE];
 static BOOL sLocaleFound;
+static WORD sLocaleWanted;
 
 WORD MessageLanguageForLetter(char letter)
 {
@@ -32,11 +33,23 @@ WORD MessageLanguageForLetter(char letter)
 static BOOL CALLBACK MatchInstalledLocale(LPSTR localeText)
 {
     unsigned long locale = strtoul(localeText, NULL, 16);
-    if ((locale & 0xFFFF) == sMessageLanguage) {
+    if ((locale & 0xFFFF) == sLocaleWanted) {
         sLocaleFound = TRUE;
         return FALSE;
     }
     return TRUE;
+}
+
+WORD InstalledMessageLanguage(WORD language)
+{
+    // A language whose locale is not installed falls back to the neutral one.
+    if (language) {
+        sLocaleWanted = language;
+        sLocaleFound = FALSE;
+        EnumSystemLocalesA(MatchInstalledLocale, LCID_INSTALLED);
+        if (!sLocaleFound) language = 0;
+    }
+    return language ? language : 1024;
 }
 
 int ShowMessage(HWND owner, const char *text, UINT type)
@@ -49,14 +62,7 @@ int ShowMessage(HWND owner, const char *text, UINT type)
         char letter[VL_TEXT_SIZE];
         sMessageLanguage = LoadNlsString(letter, 606) ? MessageLanguageForLetter(letter[0]) : 0;
     }
-    // A language whose locale is not installed falls back to the neutral one.
-    WORD language = sMessageLanguage;
-    if (language) {
-        sLocaleFound = FALSE;
-        EnumSystemLocalesA(MatchInstalledLocale, LCID_INSTALLED);
-        if (!sLocaleFound) language = 0;
-    }
-    if (!language) language = 1024;
+    WORD language = InstalledMessageLanguage(sMessageLanguage);
 
     if (!sCaption[0] && !LoadNlsString(sCaption, 604))
         CopyText(sCaption, sizeof sCaption, "Norvik Varolink");

@@ -12,3 +12,6 @@ int SetStatusText(HWND control, const char *text, BOOL isPath);
 
 // Language id for a language letter of NLS string 606 (0 = none).
 WORD MessageLanguageForLetter(char letter);
+// The language a message box uses for a chosen language: itself when its
+// locale is installed, else the neutral language 1024.
+WORD InstalledMessageLanguage(WORD language);
