@@ -49,9 +49,10 @@ class Canvas:
                 if (x - cx) ** 2 + (y - cy) ** 2 <= r * r:
                     self.put(x, y, c)
 
-    def gradient(self, top, bottom):
+    def gradient(self, top, bottom, steps=200):
         for y in range(self.h):
-            c = mix(top, bottom, y / max(1, self.h - 1))
+            t = int(y * steps / max(1, self.h - 1)) / steps
+            c = mix(top, bottom, t)
             self.px[y] = [c] * self.w
 
 
@@ -112,21 +113,22 @@ def indexed_16(cv):
 
 
 def indexed_256(cv):
-    """A 6x6x6 colour cube plus greys; nearest colour per pixel."""
+    """Every colour of the picture in its own palette entry (the gradient has
+    at most 201 steps); a 6x6x6 colour cube fills the rest."""
+    colours = []
+    seen = set()
+    for row in cv.px:
+        for c in row:
+            if c not in seen:
+                seen.add(c)
+                colours.append(c)
     levels = [0, 51, 102, 153, 204, 255]
-    palette = [(r, g, b) for r in levels for g in levels for b in levels]
-    palette += [(i * 10, i * 10, i * 10) for i in range(1, 26)]
-    palette += [(0, 0, 0)] * (256 - len(palette))
-    cache = {}
-    rows = []
-    for y in range(cv.h):
-        row = []
-        for x in range(cv.w):
-            c = cv.px[y][x]
-            if c not in cache:
-                cache[c] = nearest(c, palette[:241])
-            row.append(cache[c])
-        rows.append(row)
+    cube = [(r, g, b) for r in levels for g in levels for b in levels]
+    palette = (colours + cube)[:256]
+    index = {}
+    for i, c in enumerate(palette):
+        index.setdefault(c, i)
+    rows = [[index[c] if c in index else nearest(c, palette) for c in row] for row in cv.px]
     return palette, rows
 
 

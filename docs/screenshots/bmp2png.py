@@ -1,0 +1,34 @@
+#!/usr/bin/env python3
+"""Converts uncompressed 24-bit BMP files to PNG (standard library only).
+Usage: bmp2png.py FILE.bmp... (each FILE.png is written next to its BMP)."""
+import struct
+import sys
+import zlib
+
+
+def convert(path):
+    data = open(path, "rb").read()
+    offset = struct.unpack_from("<I", data, 10)[0]
+    width, height = struct.unpack_from("<ii", data, 18)
+    bits = struct.unpack_from("<H", data, 28)[0]
+    if bits != 24:
+        raise SystemExit("%s: only 24-bit pictures" % path)
+    stride = (width * 3 + 3) & ~3
+    rows = []
+    for y in range(abs(height)):
+        source = y if height < 0 else abs(height) - 1 - y
+        line = data[offset + source * stride: offset + source * stride + width * 3]
+        rgb = bytearray(line)
+        rgb[0::3], rgb[2::3] = line[2::3], line[0::3]  # BGR to RGB
+        rows.append(b"\0" + bytes(rgb))
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, abs(height), 8, 2, 0, 0, 0))
+    png += chunk(b"IDAT", zlib.compress(b"".join(rows), 9)) + chunk(b"IEND", b"")
+    open(path[:-4] + ".png", "wb").write(png)
+
+
+for name in sys.argv[1:]:
+    convert(name)

@@ -1,0 +1,156 @@
+// Draws every wizard page under Wine and saves a picture of each as a BMP
+// file, for the documentation. The option and component pages run with
+// their real procedures on a sample run state; the other templates are shown
+// with their pictures only.
+// Usage: wizardshots.exe OUTPUT_FOLDER
+#include "pageharness.h"
+#include "core/log.h"
+#include "core/runstate.h"
+#include "wizard/nlsids.h"
+#include "wizard/page.h"
+#include "wizard/pagetable.h"
+#include <commctrl.h>
+#include <stdio.h>
+#include <string>
+#include <vector>
+
+static PageHarness sHarness;
+static std::string sFolder;
+
+static void Pump(unsigned ms)
+{
+    sHarness.PumpUntil([] { return false; }, ms);
+}
+
+static bool SaveWindowPicture(HWND window, const std::string &name)
+{
+    RedrawWindow(window, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    RECT r;
+    GetWindowRect(window, &r);
+    int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(NULL);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFOHEADER info = {sizeof info, w, h, 1, 24, BI_RGB};
+    int stride = (w * 3 + 3) & ~3;
+    std::vector<BYTE> bits(stride * h);
+    GetDIBits(memory, bitmap, 0, h, bits.data(), (BITMAPINFO *)&info, DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(NULL, screen);
+    std::string path = sFolder + "\\" + name + ".bmp";
+    FILE *file = fopen(path.c_str(), "wb");
+    if (!file) return false;
+    BITMAPFILEHEADER header = {0x4D42, (DWORD)(sizeof header + sizeof info + bits.size()), 0, 0,
+                               sizeof header + sizeof info};
+    fwrite(&header, sizeof header, 1, file);
+    fwrite(&info, sizeof info, 1, file);
+    fwrite(bits.data(), 1, bits.size(), file);
+    fclose(file);
+    printf("%s\n", path.c_str());
+    fflush(stdout);
+    return true;
+}
+
+static INT_PTR CALLBACK PicturesOnlyProc(HWND page, UINT message, WPARAM, LPARAM)
+{
+    if (message != WM_INITDIALOG) return FALSE;
+    if (GetDlgItem(page, IDC_SIDE_PICTURE)) ShowPageBitmap(page);
+    if (GetDlgItem(page, IDC_PAGE_ICON)) ShowPageIcon(page);
+    CentreWindow(GetDesktopWindow(), page);
+    ShowWindow(page, SW_SHOW);
+    if (GetDlgItem(page, IDC_DELETE_ANIMATION)) {
+        gRun.DisplayColours = 256;
+        StartDeletingAnimation(page);
+        SetDlgItemTextA(page, IDC_STATUS_1, "Uninstalling Development Toolkit");
+        SetDlgItemTextA(page, IDC_STATUS_2, "Removing the Development Toolkit files");
+        SetDlgItemTextA(page, IDC_STATUS_3, "c:\\program files\\norvik\\varolink\\tools\\...\\vlsample.c");
+        ProgressReset(GetDlgItem(page, IDC_PROGRESS), 10);
+        for (int i = 0; i < 6; i++) ProgressStep(GetDlgItem(page, IDC_PROGRESS));
+    }
+    if (GetDlgItem(page, IDC_CHECK_STATUS))
+        SetDlgItemTextA(page, IDC_CHECK_STATUS, "c:\\program files\\norvik\\varolink\\bin\\avlxssvn.exe");
+    if (GetDlgItem(page, IDC_LOCKED_LIST))
+        SendDlgItemMessageA(page, IDC_LOCKED_LIST, LB_ADDSTRING, 0,
+                            (LPARAM) "C:\\Program Files\\Norvik\\Varolink\\bin\\avlxssvn.exe");
+    if (GetDlgItem(page, IDC_PROGRESS) && !GetDlgItem(page, IDC_DELETE_ANIMATION))
+        SendDlgItemMessageA(page, IDC_PROGRESS, PBM_SETPOS, 40, 0);
+    return TRUE;
+}
+
+static void Shoot(int templateId, const char *name, bool realProcedure)
+{
+    HWND page;
+    if (realProcedure) {
+        page = sHarness.Create(templateId);
+    } else {
+        sHarness.Destroy();
+        HRSRC resource = FindResourceA(gRun.NlsDataModule, MAKEINTRESOURCEA(templateId), (LPCSTR)RT_DIALOG);
+        const DLGTEMPLATE *tpl = (const DLGTEMPLATE *)LockResource(LoadResource(gRun.NlsDataModule, resource));
+        page = CreateDialogIndirectParamA(GetModuleHandleA(NULL), tpl, NULL, PicturesOnlyProc, 0);
+        sHarness.Page = page;
+    }
+    if (!page) {
+        printf("cannot create %d\n", templateId);
+        return;
+    }
+    Pump(400);
+    SaveWindowPicture(page, name);
+}
+
+static void CALLBACK ShootExitDialog(HWND, UINT, UINT_PTR id, DWORD)
+{
+    HWND dialog = FindWindowA("#32770", "Exit Varolink Uninstall");
+    if (!dialog || !IsWindowVisible(dialog)) return;
+    KillTimer(NULL, id);
+    UpdateWindow(dialog);
+    Sleep(100);
+    SaveWindowPicture(dialog, "21082-exit");
+    PostMessageA(GetDlgItem(dialog, IDC_RESUME), BM_CLICK, 0, 0);
+}
+
+int main(int argc, char **argv)
+{
+    if (argc < 2) return 2;
+    sFolder = argv[1];
+    CreateDirectoryA(sFolder.c_str(), NULL);
+    sHarness.Open(false, "C:\\vlwizshots");
+    lstrcpyA(gRun.HelpFilePath, "C:\\Varolink\\bin\\avlhlpaw.chm");
+    gRun.QueueManagersFound = 1;
+    gRun.WebAdminDataExists = TRUE;
+    const int installed[] = {COMP_SERVER, COMP_WINDOWS_NT_CLIENT, COMP_JAVA_CLIENT, COMP_TOOLKIT,
+                             COMP_INTERNET_GATEWAY, COMP_WEB_ADMIN, COMP_HTML_LIBRARY, COMP_LANG_FR_FR};
+    for (int c : installed) gComponents[c].Installed = TRUE;
+    gComponents[COMP_JAVA_CLIENT].Incomplete = TRUE;
+
+    Shoot(IDD_MAIN, "21090-main", true);
+    Shoot(IDD_SELECT_COMPONENTS, "21084-select-components", true);
+    SendDlgItemMessageA(sHarness.Page, IDC_COMPONENT_LIST, LB_SETSEL, TRUE, 3);
+    Pump(100);
+    SaveWindowPicture(sHarness.Page, "21084-select-components");
+    gComponents[COMP_TOOLKIT].Selected = gComponents[COMP_JAVA_CLIENT].Selected = TRUE;
+    gComponents[COMP_SERVER].Selected = gComponents[COMP_WEB_ADMIN].Selected = TRUE;
+    Shoot(IDD_CONFIRM_COMPONENTS, "21104-confirm-components-delete", true);
+    Shoot(IDD_ASK_DELETE_VL_DATA, "21102-ask-delete-vl-data", true);
+    Shoot(IDD_ASK_DELETE_WEBADMIN, "21103-ask-delete-web-administration-data", true);
+    Shoot(IDD_CONFIRM_DELETE_KEEP, "21087-confirm-delete-all", true);
+    Shoot(IDD_CONFIRM_DELETE_DATA, "21088-confirm-delete-all-data", true);
+    SetTimer(NULL, 0, 50, ShootExitDialog);
+    ConfirmExit(sHarness.Page, IDD_EXIT);
+
+    Shoot(IDD_VL_RUNNING, "21101-vl-running", false);
+    Shoot(IDD_PERFMON_RUNNING, "21105-performance-monitor-running", false);
+    Shoot(IDD_CHECKING_LOCKED_FILES, "21061-checking-locked-files", false);
+    Shoot(IDD_LOCKED_FILES_FOUND, "21060-locked-files-found", false);
+    Shoot(IDD_DELETING_COMPONENT, "21085-deleting-component", false);
+    Shoot(IDD_DELETING_ALL, "21089-deleting-all", false);
+    Shoot(IDD_COMPONENT_DELETION_DONE, "21086-component-deletion-complete", false);
+    Shoot(IDD_ALL_DELETION_DONE, "21100-all-deletion-complete", false);
+    Shoot(isuIDD_STOPSERVICE, "21011-stop-vl", false);
+    Shoot(IDD_UPGRADING_HELP, "21068-upgrading-help", false);
+    sHarness.Close();
+    return 0;
+}
