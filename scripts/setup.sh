@@ -5,7 +5,7 @@ set -e
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 for p in wine wine32:i386 wine64 g++-mingw-w64-i686 mingw-w64-i686-dev xvfb xauth \
-         cmake ninja-build clang libclang-rt-14-dev googletest g++ python3 curl; do
+         cmake ninja-build clang libclang-rt-14-dev googletest g++ python3 curl fp-utils; do
     have "$p" || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
