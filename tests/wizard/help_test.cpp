@@ -9,6 +9,7 @@
 #include "wizard/message.h"
 #include "wizard/nlsids.h"
 #include <gtest/gtest.h>
+#include <stdio.h>
 #include <string.h>
 
 namespace {
@@ -134,10 +135,16 @@ TEST_F(HelpTest, HelpTopicNeedsInternetExplorerAndAHelpFile)
 
 TEST_F(HelpTest, HelpFileInTheUninstallationFolderIsOpened)
 {
+    // The compiled help file of the build when the CHM compiler was there.
     std::string file = h.Folder + "\\avlhlpaw.chm";
-    WriteTextFile(file, "not really a help file");
+    if (!CopyFileA(VL_BIN_DIR "\\avlhlpaw.chm", file.c_str(), FALSE)) WriteTextFile(file, "not a help file");
     EXPECT_EQ(ShowHelpTopic(NULL, "iuninsta.htm"), 1);
     EXPECT_TRUE(Contains(h.Log(), "Help: '" + file + "' 'iuninsta.htm'"));
+    h.PumpUntil([] { return false; }, 200);
+    for (HWND viewer; (viewer = FindWindowA("HH Parent", NULL)) != NULL;) {
+        printf("closing help viewer\n");
+        DestroyWindow(viewer);
+    }
 }
 
 TEST_F(HelpTest, MissingHtmlHelpOffersTheUpgradeWhichRunsHhupd)

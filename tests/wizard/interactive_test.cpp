@@ -223,3 +223,31 @@ TEST_F(InteractiveRun, ClickingGivesTheSameDialogueAsTheSilentRun)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(InteractiveRun, HelpButtonOpensTheInstalledHelpFile)
+{
+    ASSERT_TRUE(FixtureInstall(d));
+    std::string help = FixtureProgramFolder(d) + "\\bin\\avlhlpaw.chm";
+    MakeFolders(FixtureProgramFolder(d) + "\\bin");
+    if (!CopyFileA(VL_BIN_DIR "\\avlhlpaw.chm", help.c_str(), FALSE)) WriteTextFile(help, "help");
+    Start();
+    HWND main = Page(kMain);
+    ASSERT_TRUE(main);
+    HWND button = GetDlgItem(main, IDC_HELP_BUTTON);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(button) != 0; }));
+    Click(main, IDC_HELP_BUTTON);
+    ASSERT_TRUE(WaitFor([&] { return Contains(LogEntries(LogPath()), "Help: '" + help + "' 'iuninsta.htm'"); }))
+        << ReadTextFile(LogPath());
+    Click(main, IDC_CANCEL_PAGE);
+    HWND exitDialog = Page(kExit);
+    ASSERT_TRUE(exitDialog);
+    Click(exitDialog, IDC_EXIT);
+    EXPECT_EQ(ExitCode(), 0);
+    EXPECT_TRUE(InOrder(LogEntries(LogPath()), {"Help path is '" + help + "'", "->Main dialog", "  User: Help",
+                                                "Help: '" + help + "' 'iuninsta.htm'", "  User: Cancel",
+                                                "->Exit dialog", "  User: Exit"}));
+}
+
+}  // namespace

@@ -13,8 +13,8 @@ int CheckHelpPrerequisites(BOOL *htmlHelpMissing, BOOL *ieMissing);
 int CompareVersions(const char *installed, const char *required);
 // Opens the topic of the help file; 1 when help was opened.
 int ShowHelpTopic(HWND owner, const char *topic);
-// Runs the HTML Help upgrade program under the modal dialog 21068:
-// 1 when it ran to its end, 0 when it could not be started.
+// Runs the HTML Help upgrade program under the modal dialog 21068: 1 when it
+// ran to its end, 0 when it could not be started, -1 when the dialog failed.
 int RunHelpUpgradeDialog(HWND owner);
 
 // The operating-system major version the check uses (tests may replace it).

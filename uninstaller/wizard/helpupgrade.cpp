@@ -68,7 +68,6 @@ static INT_PTR CALLBACK UpgradeDialogProc(HWND dialog, UINT message, WPARAM wPar
 int RunHelpUpgradeDialog(HWND owner)
 {
     HMODULE library = NlsLibrary();
-    if (!library) return 0;
-    INT_PTR result = DialogBoxParamA(library, MAKEINTRESOURCEA(IDD_UPGRADING_HELP), owner, UpgradeDialogProc, 0);
-    return result > 0 ? (int)result : 0;
+    if (!library) return -1;
+    return (int)DialogBoxParamA(library, MAKEINTRESOURCEA(IDD_UPGRADING_HELP), owner, UpgradeDialogProc, 0);
 }
