@@ -64,8 +64,9 @@ TEST(NlsLibrary, EveryTemplateCreatesWithItsControls)
         for (int i = 0; i < 12 && t.controls[i]; i++)
             EXPECT_TRUE(GetDlgItem(page, t.controls[i]) != NULL) << t.id << " control " << t.controls[i];
         // Help stays hidden until a page finds a help file.
-        if (GetDlgItem(page, IDC_HELP_BUTTON))
+        if (GetDlgItem(page, IDC_HELP_BUTTON)) {
             EXPECT_FALSE(GetWindowLongA(GetDlgItem(page, IDC_HELP_BUTTON), GWL_STYLE) & WS_VISIBLE) << t.id;
+        }
         char caption[256];
         GetWindowTextA(page, caption, sizeof caption);
         EXPECT_NE(caption[0], 0) << t.id;

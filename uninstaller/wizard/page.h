@@ -19,7 +19,9 @@ struct PageDefinition {
     // Next work; returns 1 when the page is done (posting the stop message
     // with *choice), 0 to stay on the page.
     int (*Next)(HWND page, WPARAM *choice);
-    // Any other message; returns TRUE when it handled it.
+    // Sees every message after WM_INITDIALOG before the common handling
+    // (timer, buttons, close box, the Next and Cancel messages); returns TRUE
+    // when it handled the message, which then skips the common handling.
     BOOL (*Other)(HWND page, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR *result);
 };
 
