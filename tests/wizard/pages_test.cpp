@@ -197,6 +197,19 @@ TEST_F(InteractivePages, SelectListsInstalledComponentsAndKeepsIncompleteOnesSel
     EXPECT_FALSE(gComponents[COMP_LANG_PT_BR].Selected);
 }
 
+TEST_F(InteractivePages, EqualDisplayNamesResolveToTheFirstInMatchOrder)
+{
+    // Both items read the same; the Internet Gateway comes first in match order.
+    Install({COMP_INTERNET_GATEWAY, COMP_WEB_ADMIN});
+    lstrcpyA(gComponentDisplayNames[5], "Same name");
+    lstrcpyA(gComponentDisplayNames[9], "Same name");
+    ASSERT_TRUE(h.Create(IDD_SELECT_COMPONENTS));
+    UserSelects(1);  // the Web Administration Server's item
+    EXPECT_EQ(NextAndWait().How, 1);
+    EXPECT_TRUE(gComponents[COMP_INTERNET_GATEWAY].Selected);
+    EXPECT_FALSE(gComponents[COMP_WEB_ADMIN].Selected);
+}
+
 TEST_F(InteractivePages, SelectWithOneComponentPreselectsIt)
 {
     Install({COMP_JAVA_CLIENT});
