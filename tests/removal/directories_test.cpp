@@ -1,5 +1,6 @@
 // The per-directory procedures on sample program, data and log folders.
 #include "testutil.h"
+#include "core/log.h"
 #include "removal/directories.h"
 #include <gtest/gtest.h>
 
@@ -87,15 +88,43 @@ TEST(CleanDirectories, ProgramDirectory)
 {
     std::string root = MakeTempFolder("cleanprog");
     std::string log = StartTestLog(root);
+    // Silent, as the removal runs: the test has no NLS library, and the
+    // language lookup of the classpath entries would otherwise show a box.
+    LogBlock()->Silent = 1;
     std::string p = root + "\\prog";
     Make(p, {"README.TXT", "memo.ptf", "tools\\VB\\proj.vbw", "tools\\c\\samples\\bin\\", "bin\\help.chw",
              "bin\\sub\\other.chw", "editor.log", "x.2", "bin\\empty\\", "bin\\AVLSVC.EXE"});
+    // The help list names a help file; the system Path holds the program's bin folder.
+    Make(p, {"bin\\avlhlpaw.chm"});
+    Make(p, {"uninst\\"});
+    FILE *list = fopen((p + "\\uninst\\help.u00").c_str(), "w");
+    ASSERT_TRUE(list != NULL);
+    fputs("; help files\nhelp\\bin\\avlhlpaw.chm\n", list);
+    fclose(list);
+    HKEY env;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE,
+                                           "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment", 0,
+                                           KEY_QUERY_VALUE | KEY_SET_VALUE, &env));
+    char saved[4096] = "";
+    DWORD savedType = REG_EXPAND_SZ, savedSize = sizeof saved - 1;
+    RegQueryValueExA(env, "Path", NULL, &savedType, (BYTE *)saved, &savedSize);
+    std::string path = std::string(saved) + ";" + p + "\\bin";
+    RegSetValueExA(env, "Path", 0, REG_EXPAND_SZ, (const BYTE *)path.c_str(), (DWORD)path.size() + 1);
+
     BOOL whole = TRUE;
     EXPECT_EQ(1, CleanProgramDirectory(p.c_str(), NULL, NULL, &whole));
+    char after[4096] = "";
+    DWORD afterSize = sizeof after - 1;
+    RegQueryValueExA(env, "Path", NULL, NULL, (BYTE *)after, &afterSize);
+    RegSetValueExA(env, "Path", 0, savedType, (const BYTE *)saved, (DWORD)strlen(saved) + 1);
+    RegCloseKey(env);
+    EXPECT_EQ(std::string(after).find(p), std::string::npos) << after;
+    EXPECT_FALSE(PathExists(p + "\\bin\\avlhlpaw.chm"));
     for (const char *gone : {"README.TXT", "memo.ptf", "tools", "bin\\help.chw", "bin\\sub", "editor.log", "x.2",
                              "bin\\empty"})
         EXPECT_FALSE(PathExists(p + "\\" + gone)) << gone;
     EXPECT_TRUE(PathExists(p + "\\bin\\AVLSVC.EXE"));  // not this procedure's to delete
+    LogBlock()->Silent = 0;
     RemoveFolderTree(root);
 }
 

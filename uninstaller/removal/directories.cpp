@@ -1,6 +1,8 @@
 // The per-directory procedures of a whole-product removal: what to clear in
 // the queue-manager log, data, Web Administration and program directories.
 #include "removal/directories.h"
+#include "removal/environment.h"
+#include "removal/filelist.h"
 #include "removal/files.h"
 #include "core/log.h"
 #include "core/runstate.h"
@@ -116,6 +118,18 @@ int CleanWebAdminDirectory(const char *dataDir, HWND *status, HWND *progress)
     return result;
 }
 
+// Drops base\relative from a system environment variable; a path too long
+// to build is refused rather than cut into a different entry.
+static int DropEnvEntry(const char *variable, const char *base, const char *relative)
+{
+    char entry[VL_PATH_SIZE];
+    if (!FormatText(entry, sizeof entry, "%s\\%s", base, relative)) {
+        LogLineF("***Path too long: '%s\\%s'", base, relative);
+        return 0;
+    }
+    return RemoveEnvEntry(variable, entry);
+}
+
 int CleanProgramDirectory(const char *programDir, HWND *status, HWND *progress, BOOL *wholeRemoval)
 {
     LogLineF("Processing program files directory '%s'", programDir);
@@ -127,10 +141,12 @@ int CleanProgramDirectory(const char *programDir, HWND *status, HWND *progress, 
     const char *P = programDir;
     int result = 1;
 
-    // ProcessFileList: the help files of the list "help" in P\uninst, against
-    // P, working pass, NLS phase id 544, item text on status line 3, with the
-    // progress bar; its result is not counted here.
-    //   ProcessFileList(FALSE, FALSE, 544, NULL, WindowAt(status), WindowAt(progress), "help", <P\uninst>, P);
+    // The help files of the "help" list; their outcome is not counted here.
+    char listFolder[VL_PATH_SIZE];
+    if (FormatText(listFolder, sizeof listFolder, "%s\\uninst", P))
+        ProcessFileList(FALSE, FALSE, 544, NULL, WindowAt(status), WindowAt(progress), "help", listFolder, P);
+    else
+        LogLineF("***Path too long: '%s\\uninst'", P);
 
     result &= Delete(P, "README.TXT");
     result &= Delete(P, "memo.ptf");
@@ -142,16 +158,28 @@ int CleanProgramDirectory(const char *programDir, HWND *status, HWND *progress, 
     result &= Walk(P, "tools", 0, 1, 1, status, progress);
     result &= Walk(P, NULL, 0, 1, 0, status, progress);
 
-    // RemoveEnvEntry (results ANDed into result):
-    //   "Path":      P\bin
-    //   "classpath": P\java\lib\com.norvik.vl.jar, P\java\lib\com.norvik.vl.iiop.jar,
-    //                P\java\lib\com.norvik.vlbind.jar,
-    //                P\tools\javaclnt\samples\<CurrentLanguageFolder()>
-    // RemoveOtherLanguageClasspath(P) (result not counted)
-    // RemoveEnvEntry (results ANDed into result):
-    //   "Path":    P\tools\c\samples\bin, P\tools\cplus\samples\in\bin, P\tools\cplus\samples\vn\bin
-    //   "lib":     P\tools\lib
-    //   "include": P\tools\c\include, P\tools\cplus\include, P\tools\pli\include, P\tools\VB\include
+    static const char *const kFirstEntries[][2] = {
+        {"Path", "bin"},
+        {"classpath", "java\\lib\\com.norvik.vl.jar"},
+        {"classpath", "java\\lib\\com.norvik.vl.iiop.jar"},
+        {"classpath", "java\\lib\\com.norvik.vlbind.jar"},
+    };
+    for (const auto &entry : kFirstEntries) result &= DropEnvEntry(entry[0], P, entry[1]);
+    char samples[VL_PATH_SIZE];
+    FormatText(samples, sizeof samples, "tools\\javaclnt\\samples\\%s", CurrentLanguageFolder());
+    result &= DropEnvEntry("classpath", P, samples);
+    RemoveOtherLanguageClasspath(P);
+    static const char *const kLaterEntries[][2] = {
+        {"Path", "tools\\c\\samples\\bin"},
+        {"Path", "tools\\cplus\\samples\\in\\bin"},
+        {"Path", "tools\\cplus\\samples\\vn\\bin"},
+        {"lib", "tools\\lib"},
+        {"include", "tools\\c\\include"},
+        {"include", "tools\\cplus\\include"},
+        {"include", "tools\\pli\\include"},
+        {"include", "tools\\VB\\include"},
+    };
+    for (const auto &entry : kLaterEntries) result &= DropEnvEntry(entry[0], P, entry[1]);
 
     if (WindowAt(status)) SetStatusText(WindowAt(status), "", FALSE);
     return result;
