@@ -260,7 +260,7 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
 
     // 15-17: the product key and its program folder.
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, VL_PRODUCT_KEY, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+    if (OpenProductKey(HKEY_LOCAL_MACHINE, VL_PRODUCT_KEY, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
         LogLine("Varolink for Windows NT is not installed.");
         return StopWithEnd();
     }
