@@ -41,6 +41,18 @@ void DeleteFolderTree(const std::string &path)
     RemoveDirectoryA(path.c_str());
 }
 
+std::string MakeUniqueTempFolder(const char *tag)
+{
+    static int counter;
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    char path[MAX_PATH];
+    snprintf(path, sizeof path, "%svl-%s-%lu-%d", temp, tag, GetCurrentProcessId(), ++counter);
+    DeleteFolderTree(path);
+    MakeFolders(path);
+    return path;
+}
+
 int MakeFolders(const std::string &path)
 {
     for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))

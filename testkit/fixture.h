@@ -42,3 +42,5 @@ void DeleteFolderTree(const std::string &path);
 int WriteTextFile(const std::string &path, const std::string &text);
 std::string ReadTextFile(const std::string &path);
 int MakeFolders(const std::string &path);
+// A new, empty folder in the temp folder, unique to this process and call.
+std::string MakeUniqueTempFolder(const char *tag);

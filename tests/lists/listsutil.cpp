@@ -6,18 +6,7 @@
 #include <stdio.h>
 #include <algorithm>
 
-static int sCounter;
-
-std::string ListsTempFolder(const char *tag)
-{
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    char path[MAX_PATH];
-    snprintf(path, sizeof path, "%svllists-%s-%lu-%d", temp, tag, GetCurrentProcessId(), ++sCounter);
-    DeleteFolderTree(path);
-    MakeFolders(path);
-    return path;
-}
+std::string ListsTempFolder(const char *tag) { return MakeUniqueTempFolder(tag); }
 
 std::string ListsStartLog(const std::string &folder)
 {

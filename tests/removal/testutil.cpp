@@ -1,5 +1,6 @@
 #include "testutil.h"
 #include "core/log.h"
+#include "fixture.h"
 #include <aclapi.h>
 #include <shlwapi.h>
 #include <stdio.h>
@@ -7,34 +8,9 @@
 
 static int sCounter;
 
-std::string MakeTempFolder(const char *tag)
-{
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    char path[MAX_PATH];
-    snprintf(path, sizeof path, "%svlprims-%s-%lu-%d", temp, tag, GetCurrentProcessId(), ++sCounter);
-    RemoveFolderTree(path);
-    CreateDirectoryA(path, NULL);
-    return path;
-}
+std::string MakeTempFolder(const char *tag) { return MakeUniqueTempFolder(tag); }
 
-void RemoveFolderTree(const std::string &path)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string child = path + "\\" + name;
-            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveFolderTree(child);
-            else DeleteFileA(child.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(path.c_str());
-}
+void RemoveFolderTree(const std::string &path) { DeleteFolderTree(path); }
 
 void WriteTextFile(const std::string &path, const char *text)
 {
