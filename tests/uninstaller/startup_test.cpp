@@ -149,4 +149,20 @@ TEST_F(StartupTest, MissingNlsLibraryIsReported)
     EXPECT_EQ(LogEntries(WorkLog()).back(), "MessageBox: 'LoadLibrary failed '" + nls + "'. (ZID4700)'");
 }
 
+TEST_F(StartupTest, DefaultLogGoesWithTheDataOnlyAfterSuccessOrWithALogOfItsOwn)
+{
+    ASSERT_TRUE(FixtureInstall(d));
+    std::string rsp = Rsp("[Varolink]\nVarolink=REMOVEDATA\n");
+    // The product key cannot be secured on this machine (no "vlm" group), so
+    // the run does not succeed and the default log stays.
+    EXPECT_EQ(RunUninstallerWith("-S -F1" + rsp), 0);
+    std::vector<std::string> log = LogEntries(WorkLog());
+    EXPECT_TRUE(Contains(log, "***Error securing Varolink registry"));
+    EXPECT_EQ(log.back(), "Uninstallation ended.");
+    // With a log of its own the default log is deleted in either case.
+    EXPECT_EQ(RunUninstallerWith("-S -F1" + rsp + " -G" + kLog), 0);
+    EXPECT_EQ(GetFileAttributesA(WorkLog().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(LogEntries(kLog).back(), "Uninstallation ended.");
+}
+
 }  // namespace
