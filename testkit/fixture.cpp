@@ -1,4 +1,7 @@
 #include "fixture.h"
+#include "fixturelists.h"
+#include <shlobj.h>
+#include <map>
 #include <shlwapi.h>
 #include <stdio.h>
 #include <string.h>
@@ -97,6 +100,45 @@ static HKEY CreateKey(const std::string &path)
     return key;
 }
 
+static std::string ShortcutFolder()
+{
+    return FixtureCommonFolder(CSIDL_COMMON_PROGRAMS) + "\\Norvik Varolink";
+}
+
+static FixtureQueueManager QueueManagerFrom(const FixtureDescription &d, const std::vector<std::string> &words)
+{
+    FixtureQueueManager qm;
+    qm.KeyName = words.size() > 0 ? words[0] : "QM1";
+    qm.Name = words.size() > 1 ? words[1] : qm.KeyName;
+    qm.Prefix = FixtureWorkFolder(d);
+    qm.LogPath = FixtureWorkFolder(d) + "\\log\\" + qm.KeyName;
+    qm.Tcp = words.size() > 2 && words[2] == "tcp";
+    return qm;
+}
+
+// Queue managers, component lists, shortcuts, environment values, Web Administration data.
+static int InstallExtras(const FixtureDescription &d)
+{
+    int ok = 1;
+    for (const std::vector<std::string> &words : d.RegistryQueueManagers)
+        ok &= FixtureRegistryQueueManager(QueueManagerFrom(d, words));
+    if (!d.IniQueueManagers.empty()) {
+        std::vector<FixtureQueueManager> qms;
+        for (const std::vector<std::string> &words : d.IniQueueManagers) qms.push_back(QueueManagerFrom(d, words));
+        ok &= FixtureVlsIni(FixtureWorkFolder(d), FixtureWorkFolder(d), qms);
+    }
+    std::map<std::string, std::vector<std::string>> lists;
+    for (const auto &line : d.ListLines) lists[line.first].push_back(line.second);
+    for (const auto &list : lists)
+        ok &= FixtureComponentList(FixtureProgramFolder(d) + "\\uninst", list.first, list.second,
+                                   FixtureProgramFolder(d));
+    for (const std::string &name : d.Shortcuts)
+        ok &= FixtureShortcut(ShortcutFolder() + "\\" + name + ".lnk", FixtureProgramFolder(d) + "\\bin\\" + name + ".exe");
+    for (const auto &value : d.Environment) ok &= FixtureSetSystemEnv(value.first, value.second);
+    if (d.WebAdminData) ok &= WriteTextFile(FixtureWorkFolder(d) + "\\vlwa\\scripts\\public\\index.html", "<html></html>\n");
+    return ok;
+}
+
 int FixtureInstall(const FixtureDescription &d)
 {
     FixtureRemove(d);
@@ -130,6 +172,7 @@ int FixtureInstall(const FixtureDescription &d)
         if (defaults) RegCloseKey(defaults);
     }
     RegCloseKey(product);
+    ok &= InstallExtras(d);
     if (d.CopyNlsLibrary)
         ok &= CopyFileA(VL_BIN_DIR "\\_isuser.dll", (program + "\\uninst\\_isuser.dll").c_str(), FALSE) != 0;
     return ok;
@@ -139,6 +182,8 @@ void FixtureRemove(const FixtureDescription &d)
 {
     DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Norvik");
     DeleteFolderTree(d.Root);
+    if (!d.Shortcuts.empty()) DeleteFolderTree(ShortcutFolder());
+    for (const auto &value : d.Environment) FixtureDeleteSystemEnv(value.first);
 }
 
 int FixtureReadDescription(const char *path, FixtureDescription *d)
@@ -159,6 +204,21 @@ int FixtureReadDescription(const char *path, FixtureDescription *d)
         else if (key == "uninstname") d->UninstName = text;
         else if (key == "logdefaultpath") d->LogDefaultPath = text;
         else if (key == "noworkfolder") d->CreateWorkFolder = false;
+        else if (key == "queuemanager" || key == "inimanager") {
+            std::vector<std::string> words;
+            for (size_t at = 0; at < text.size();) {
+                size_t end = text.find(' ', at);
+                if (end == std::string::npos) end = text.size();
+                if (end > at) words.push_back(text.substr(at, end - at));
+                at = end + 1;
+            }
+            (key == "queuemanager" ? d->RegistryQueueManagers : d->IniQueueManagers).push_back(words);
+        } else if (key == "listline" || key == "env") {
+            size_t blank = text.find(' ');
+            std::string first = text.substr(0, blank), rest = blank == std::string::npos ? "" : text.substr(blank + 1);
+            (key == "listline" ? d->ListLines : d->Environment).push_back({first, rest});
+        } else if (key == "shortcut") d->Shortcuts.push_back(text);
+        else if (key == "webadmindata") d->WebAdminData = true;
         else if (key == "nonls") d->CopyNlsLibrary = false;
         else {
             fclose(file);

@@ -21,6 +21,16 @@ struct FixtureDescription {
     std::string UninstName;             // "UninstName" value; empty = not written
     std::string LogDefaultPath;         // Configuration\LogDefaults value; empty = not written
     std::vector<FixtureComponent> Components;
+    // Queue managers in the registry ("queuemanager KEY NAME [tcp]") and in
+    // VLS.INI ("inimanager KEY NAME"), their folders below Data\qmgrs.
+    std::vector<std::vector<std::string>> RegistryQueueManagers, IniQueueManagers;
+    // Component list lines by list name ("listline LIST \path\below\program").
+    std::vector<std::pair<std::string, std::string>> ListLines;
+    // Shortcuts in the common Programs folder "Norvik Varolink" ("shortcut NAME").
+    std::vector<std::string> Shortcuts;
+    // System environment values ("env NAME VALUE"), removed again with the fixture.
+    std::vector<std::pair<std::string, std::string>> Environment;
+    bool WebAdminData = false;          // "webadmindata": a file in Data\vlwa\scripts\public
 };
 
 // The folders a description gives.
@@ -33,7 +43,8 @@ int FixtureInstall(const FixtureDescription &d);
 void FixtureRemove(const FixtureDescription &d);
 
 // Reads a description file ("key value" lines: release, root, component,
-// incomplete, uninstname, logdefaultpath, noworkfolder, nonls) into d.
+// incomplete, uninstname, logdefaultpath, noworkfolder, nonls, queuemanager,
+// inimanager, listline, shortcut, env, webadmindata) into d.
 int FixtureReadDescription(const char *path, FixtureDescription *d);
 
 // Small helpers shared by the tests.
