@@ -165,4 +165,14 @@ TEST_F(StartupTest, DefaultLogGoesWithTheDataOnlyAfterSuccessOrWithALogOfItsOwn)
     EXPECT_EQ(LogEntries(kLog).back(), "Uninstallation ended.");
 }
 
+TEST_F(StartupTest, OverlongCommandLineIsCutAndReported)
+{
+    ASSERT_TRUE(FixtureInstall(d));
+    std::string rsp = Rsp("[Varolink]\nVarolink=REMOVE\n");
+    EXPECT_EQ(RunUninstallerWith("-S -F1" + rsp + " " + std::string(3000, 'x')), 0);
+    std::vector<std::string> log = LogEntries(WorkLog());
+    EXPECT_TRUE(InOrder(log, {"***Command line too long; the rest of it is ignored", "Silent uninstallation",
+                              "", "Uninstallation ended."}));
+}
+
 }  // namespace
