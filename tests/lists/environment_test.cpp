@@ -45,7 +45,7 @@ TEST_F(Environment, EntryEmptyEntriesAndTrailingSeparatorGo)
     FixtureSetSystemEnv("VlTestPath", "C:\\a;C:\\P\\bin;;C:\\b;");
     EXPECT_TRUE(RemoveEnvEntry("VlTestPath", "C:\\P\\BIN"));
     EXPECT_EQ("C:\\a;C:\\b", FixtureSystemEnv("VlTestPath"));
-    EXPECT_TRUE(InOrder(ListsLog(log), {"", "Removing 'C:\\P\\BIN' from system environment variable 'VlTestPath'",
+    EXPECT_TRUE(InOrder(LogEntries(log), {"", "Removing 'C:\\P\\BIN' from system environment variable 'VlTestPath'",
                                         "Old 'VlTestPath' value is:", "C:\\a;C:\\P\\bin;;C:\\b;",
                                         "New 'VlTestPath' variable is:", "C:\\a;C:\\b"}))
         << ReadTextFile(log);
@@ -57,7 +57,7 @@ TEST_F(Environment, VariableWithoutMaskBitIsWrittenBackEmpty)
     FixtureSetCreationMask(0xFFFFFFFF);  // no bit belongs to this name
     EXPECT_TRUE(RemoveEnvEntry("VlTestPath", "C:\\P\\bin"));
     EXPECT_EQ("", FixtureSystemEnv("VlTestPath"));
-    EXPECT_TRUE(Contains(ListsLog(log), "New 'VlTestPath' variable is null"));
+    EXPECT_TRUE(Contains(LogEntries(log), "New 'VlTestPath' variable is null"));
 }
 
 TEST_F(Environment, CreatedIncludeIsDeletedAndItsBitCleared)
@@ -67,7 +67,7 @@ TEST_F(Environment, CreatedIncludeIsDeletedAndItsBitCleared)
     EXPECT_TRUE(RemoveEnvEntry("include", "C:\\P\\tools\\c\\include"));
     EXPECT_EQ("<none>", FixtureSystemEnv("include"));
     EXPECT_EQ(0x200u, FixtureCreationMask());
-    EXPECT_TRUE(InOrder(ListsLog(log), {"New 'include' variable is null", "Deleting 'include' variable"}));
+    EXPECT_TRUE(InOrder(LogEntries(log), {"New 'include' variable is null", "Deleting 'include' variable"}));
 
     // Without the bit the installer did not create it: it stays, empty.
     FixtureSetSystemEnv("lib", "C:\\P\\tools\\lib");
@@ -91,7 +91,7 @@ TEST_F(Environment, MissingVariableOrEntryIsNoFailure)
     FixtureSetSystemEnv("VlTestPath", "C:\\a");
     EXPECT_TRUE(RemoveEnvEntry("VlTestPath", "C:\\x"));
     EXPECT_EQ("C:\\a", FixtureSystemEnv("VlTestPath"));
-    EXPECT_TRUE(InOrder(ListsLog(log), {"Can't get 'VlTestPath' environment variable", "Can't find 'C:\\x' in 'VlTestPath'",
+    EXPECT_TRUE(InOrder(LogEntries(log), {"Can't get 'VlTestPath' environment variable", "Can't find 'C:\\x' in 'VlTestPath'",
                                         "No change to 'VlTestPath' variable is required"}));
 }
 
@@ -120,5 +120,5 @@ TEST_F(Environment, OtherLanguageSampleFoldersLeaveClasspath)
     EXPECT_EQ("C:\\mine", FixtureSystemEnv("classpath"));
     EXPECT_STREQ("en_us", CurrentLanguageFolder());  // the build's NLS library is English
     EXPECT_TRUE(BroadcastEnvironmentChange());
-    EXPECT_TRUE(Contains(ListsLog(log), "Broadcasting environment changes"));
+    EXPECT_TRUE(Contains(LogEntries(log), "Broadcasting environment changes"));
 }

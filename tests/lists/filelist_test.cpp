@@ -54,7 +54,7 @@ TEST_F(FileList, CountingChangesNothingThenFilesAndEmptiedFoldersGoButNeverTheTa
     EXPECT_EQ(4, Run(TRUE, "server"));
     EXPECT_TRUE(Exists(target + "\\bin\\a.dll"));
     EXPECT_EQ(0, Steps());
-    EXPECT_FALSE(Exists(log) && !ListsLog(log).empty() && Contains(ListsLog(log), "Target dir '" + target + "'"));
+    EXPECT_FALSE(Exists(log) && !LogEntries(log).empty() && Contains(LogEntries(log), "Target dir '" + target + "'"));
 
     EXPECT_EQ(1, Run(FALSE, "server"));
     EXPECT_FALSE(Exists(target + "\\bin\\a.dll"));
@@ -66,7 +66,7 @@ TEST_F(FileList, CountingChangesNothingThenFilesAndEmptiedFoldersGoButNeverTheTa
     EXPECT_TRUE(Exists(target));
     // Four lines, then the three directories below the target (bin\sub, bin, gone).
     EXPECT_EQ(7, Steps());
-    std::vector<std::string> lines = ListsLog(log);
+    std::vector<std::string> lines = LogEntries(log);
     std::string lowerTarget = Lower(target);
     EXPECT_TRUE(InOrder(lines, {"Deleting file component '" + lists + "\\server'", "Target dir '" + target + "'",
                                 "Deleted file: '" + lowerTarget + "\\bin\\a.dll'",
@@ -105,7 +105,7 @@ TEST_F(FileList, LinesThatClimbOutOfTheTargetDeleteNothing)
     EXPECT_TRUE(Exists(outside));
     EXPECT_FALSE(Exists(target + "\\ok.txt"));
     EXPECT_EQ(4, Steps());
-    EXPECT_TRUE(Contains(ListsLog(log), "***Listed path outside '" + target + "' not deleted: '\\..\\outside.txt'"));
+    EXPECT_TRUE(Contains(LogEntries(log), "***Listed path outside '" + target + "' not deleted: '\\..\\outside.txt'"));
 }
 
 TEST_F(FileList, ServiceLevelLinesAndTheUninstRule)
@@ -123,7 +123,7 @@ TEST_F(FileList, ServiceLevelLinesAndTheUninstRule)
     EXPECT_FALSE(Exists(target + "\\bin\\x.dll"));
     EXPECT_FALSE(Exists(target + "\\y.dll"));
     EXPECT_TRUE(Exists(target + "\\uninst\\u.dll"));
-    std::vector<std::string> lines = ListsLog(log);
+    std::vector<std::string> lines = LogEntries(log);
     EXPECT_TRUE(InOrder(lines, {"Deleting CSD files in '" + lists + "\\csdship.log'",
                                 "Not deleting '" + target + "\\uninst\\u.dll'",
                                 "Finished deleting file component 'csdship'"}))
@@ -134,7 +134,7 @@ TEST_F(FileList, MissingListDeletesNothingAndSucceeds)
 {
     EXPECT_EQ(0, Run(TRUE, "nolist"));
     EXPECT_EQ(1, Run(FALSE, "nolist"));
-    EXPECT_TRUE(InOrder(ListsLog(log), {"Deleting file component '" + lists + "\\nolist'",
+    EXPECT_TRUE(InOrder(LogEntries(log), {"Deleting file component '" + lists + "\\nolist'",
                                         "Finished deleting file component 'nolist'"}));
 }
 
@@ -205,7 +205,7 @@ TEST_F(FileList, ObjectClassesOfServersAndLibrariesAreUnregistered)
     size_t bad = calls.find("bad.exe"), library = calls.find("avliregn"), svc = calls.find("svc.exe");
     EXPECT_LT(bad, library);
     EXPECT_LT(library, svc);
-    std::vector<std::string> lines = ListsLog(log);
+    std::vector<std::string> lines = LogEntries(log);
     EXPECT_TRUE(InOrder(lines, {"Unregistering object classes for 'serverd'",
                                 "***'" + lowerTarget + "\\bin\\bad.exe' failed to unregister, code '00000003'",
                                 "Unregistered '" + lowerTarget + "\\my dir\\x.dll'",
@@ -217,5 +217,5 @@ TEST_F(FileList, MissingObjectClassListUnregistersNothing)
 {
     EXPECT_EQ(0, UnregisterObjectClasses(TRUE, "nolist", NULL, NULL, target.c_str()));
     EXPECT_EQ(1, UnregisterObjectClasses(FALSE, "nolist", NULL, NULL, target.c_str()));
-    EXPECT_TRUE(Contains(ListsLog(log), "Unregistering object classes for 'nolist'"));
+    EXPECT_TRUE(Contains(LogEntries(log), "Unregistering object classes for 'nolist'"));
 }

@@ -16,7 +16,6 @@ std::string ListsStartLog(const std::string &folder)
     return path;
 }
 
-std::vector<std::string> ListsLog(const std::string &logPath) { return LogEntries(logPath); }
 
 bool Exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 

@@ -1,5 +1,6 @@
 // Helpers of the list, environment, shortcut and queue-manager tests.
 #pragma once
+#include "runner.h"
 #include <string>
 #include <vector>
 
@@ -8,7 +9,5 @@ std::string ListsTempFolder(const char *tag);
 // Opens the uninstall log (silent, so nothing is ever shown) on folder\test.log
 // with the NLS library of the build; returns the log path.
 std::string ListsStartLog(const std::string &folder);
-// The log's lines without time stamps.
-std::vector<std::string> ListsLog(const std::string &logPath);
 bool Exists(const std::string &path);
 std::string Lower(std::string text);

@@ -52,7 +52,7 @@ TEST_F(QmScan, NoSourcesGiveAnEmptyListAndSucceed)
     EXPECT_TRUE(ScanQueueManagers(work.c_str()));
     EXPECT_FALSE(QmListFirst(NULL, NULL, NULL, NULL));
     EXPECT_FALSE(QmListNext(NULL, NULL, NULL, NULL));
-    std::vector<std::string> lines = ListsLog(log);
+    std::vector<std::string> lines = LogEntries(log);
     EXPECT_TRUE(InOrder(lines, {"", "Scanning registry for queue managers", "No queue managers defined in registry",
                                 "", "No .ini file '" + work + "\\VLS.INI'", "",
                                 "No configuration file '" + work + "\\config\\Config.reg'", "  "}));
@@ -115,7 +115,7 @@ TEST_F(QmScan, ThreeSourcesMergeWithDuplicatesAndListenerFlags)
     EXPECT_EQ(logs + "\\QM1", entries[3].LogPath);
     EXPECT_EQ((DWORD)QM_FLAG_TCP_LISTENER, entries[3].Flags);
 
-    std::vector<std::string> lines = ListsLog(log);
+    std::vector<std::string> lines = LogEntries(log);
     EXPECT_TRUE(InOrder(lines, {"Scanning registry for queue managers", "QM list entry for 'QM1' Added",
                                 " Directory:    '" + prefix + "\\qmgrs\\QM1'", " Log:          '" + logs + "\\QM1'",
                                 " TCP listener: Y", "Using default prefix for 'QM2'",
@@ -139,7 +139,7 @@ TEST_F(QmScan, SameNameInTwoRegistryKeysIsOverwrittenInPlace)
     ASSERT_EQ(1u, entries.size());
     EXPECT_EQ(prefix + "\\qmgrs\\B2", entries[0].Directory);
     EXPECT_EQ((DWORD)QM_FLAG_TCP_LISTENER, entries[0].Flags);
-    EXPECT_TRUE(Contains(ListsLog(log), "Overwriting duplicate QM list entry for 'Same'"));
+    EXPECT_TRUE(Contains(LogEntries(log), "Overwriting duplicate QM list entry for 'Same'"));
 }
 
 TEST_F(QmScan, MissingFoldersAreReportedButTheEntryStays)
@@ -154,7 +154,7 @@ TEST_F(QmScan, MissingFoldersAreReportedButTheEntryStays)
     ASSERT_EQ(2u, entries.size());
     EXPECT_EQ("\\qmgrs\\bare", entries[0].Directory);
     EXPECT_EQ("", entries[0].LogPath);
-    std::vector<std::string> lines = ListsLog(log);
+    std::vector<std::string> lines = LogEntries(log);
     EXPECT_TRUE(InOrder(lines, {"***Can't find QM directory '" + root + "\\nowhere\\qmgrs\\GONE' for 'Gone'",
                                 "***Can't find log directory '" + root + "\\nolog' for 'Gone'",
                                 "***Can't find QM directory '\\qmgrs\\bare' for 'Bare'",
@@ -173,7 +173,7 @@ TEST_F(QmScan, DirectoryClimbingOutOfQmgrsIsRefused)
     ASSERT_EQ(2u, entries.size());
     EXPECT_EQ("", entries[0].Directory);  // never <prefix>\qmgrs itself
     EXPECT_EQ("", entries[1].Directory);
-    std::vector<std::string> lines = ListsLog(log);
+    std::vector<std::string> lines = LogEntries(log);
     EXPECT_TRUE(Contains(lines, "***QM directory '..\\..' for 'Evil' is outside the qmgrs folder; ignored"));
     EXPECT_TRUE(Contains(lines, "***No QM directory for 'Empty'"));
 }

@@ -71,14 +71,14 @@ TEST_F(Shortcuts, SweepKeepsCurrentItemsAndDeletesObsoleteOnes)
     EXPECT_FALSE(Exists(Link("Varolink Explorer (fr_fr)")));
     EXPECT_FALSE(Exists(folderPath + "\\Varolink Documentation"));
     EXPECT_TRUE(Exists(folderPath + "\\Varolink Java Client\\user.txt"));
-    EXPECT_TRUE(Contains(ListsLog(log), "Deleting obsolete program folder items"));
+    EXPECT_TRUE(Contains(LogEntries(log), "Deleting obsolete program folder items"));
 }
 
 TEST_F(Shortcuts, RefreshNamesTheProgramFolder)
 {
     EXPECT_TRUE(RefreshStartMenu(folder.c_str()));
     std::string startMenu = FixtureCommonFolder(CSIDL_COMMON_STARTMENU);
-    EXPECT_TRUE(InOrder(ListsLog(log), {"Refreshing Start menu",
+    EXPECT_TRUE(InOrder(LogEntries(log), {"Refreshing Start menu",
                                         "Varolink start menu folder is '" + startMenu + "\\Programs\\" + folder + "'"}))
         << ReadTextFile(log);
 }

@@ -6,7 +6,7 @@
 #include "core/text.h"
 #include "qmconfig/logdefault.h"
 #include "removal/probes.h"
-#include "removal/setvalue.h"
+#include "removal/registry.h"
 #include <stdlib.h>
 #include <string.h>
 

@@ -83,10 +83,7 @@ static void ParseKeywordLine(ResponseTable *table, const char *line, ResponseLog
 
 void ResponseParseLine(ResponseTable *table, char *line, ResponseLog log)
 {
-    char *cut = strchr(line, '\r');
-    if (cut) *cut = 0;
-    cut = strchr(line, '\n');
-    if (cut) *cut = 0;
+    CutLineEnd(line);
 
     char echo[RESPONSE_LINE_SIZE + 8];
     snprintf(echo, sizeof echo, "  %s", line);

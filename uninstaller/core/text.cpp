@@ -56,3 +56,11 @@ void LowerText(char *text)
 {
     for (; *text; text++) *text = (char)tolower((unsigned char)*text);
 }
+
+void CutLineEnd(char *line)
+{
+    char *cut = strchr(line, '\r');
+    if (cut) *cut = 0;
+    cut = strchr(line, '\n');
+    if (cut) *cut = 0;
+}

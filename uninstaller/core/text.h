@@ -12,3 +12,5 @@ int FormatText(char *dst, size_t size, const char *format, ...)
 int TextEqualNoCase(const char *a, const char *b);
 int TextStartsNoCase(const char *text, const char *prefix);
 void LowerText(char *text);
+// Cuts a line as read at its first carriage return, then at its first line feed.
+void CutLineEnd(char *line);

@@ -41,10 +41,7 @@ int ParseRegDword(const char *text, unsigned long *out)
 
 int PrepareConfigLine(char *line)
 {
-    char *cut = strchr(line, '\r');
-    if (cut) *cut = 0;
-    cut = strchr(line, '\n');
-    if (cut) *cut = 0;
+    CutLineEnd(line);
     return !(line[0] == ';' || line[0] == '#');
 }
 

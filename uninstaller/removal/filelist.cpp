@@ -12,14 +12,10 @@
 #include <ctype.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include "wizard/page.h"
 #include <string.h>
 
 enum { LANGUAGE_FOLDER_FIRST_ID = 250, LANGUAGE_FOLDER_COUNT = 10, NLS_LIST_DONE = 664 };
-
-static void StepBar(HWND progress)
-{
-    if (progress) SendMessageA(progress, PBM_STEPIT, 0, 0);
-}
 
 // Shows an NLS string on a status line. The string is only loaded for a line
 // that exists: a caller without windows has nothing to show it on.
@@ -111,7 +107,7 @@ int DeleteListedPath(const char *path, BOOL counting, ListedDirectory **director
                      HWND progress)
 {
     if (counting) return 1;
-    StepBar(progress);
+    ProgressStep(progress);
     char lower[VL_PATH_SIZE];
     CopyText(lower, sizeof lower, path);
     LowerText(lower);
@@ -172,7 +168,7 @@ static void RemoveListedDirectories(ListedDirectory **head, const char *targetDi
     for (size_t i = 0; i < count; i++) {
         if (!IsUnderDirectory(order[i]->Path, targetDir)) continue;
         SetStatusText(itemText, order[i]->Path, TRUE);
-        StepBar(progress);
+        ProgressStep(progress);
         *result = RemoveDirectoryPath(order[i]->Path, FALSE) && *result;
     }
     free(order);
@@ -198,13 +194,13 @@ static int HandleComponentLine(char *line, BOOL counting, const char *listName, 
     if (!RelativePathIsContained(relative)) {
         // A list names files below its target only; a line that climbs out of
         // it (or names a drive) is refused rather than followed.
-        StepBar(progress);
+        ProgressStep(progress);
         LogLineF("***Listed path outside '%s' not deleted: '%s'", targetDir, relative);
         *result = 0;
         return 1;
     }
     if (!FormatText(full, sizeof full, "%s%s", targetDir, relative)) {
-        StepBar(progress);
+        ProgressStep(progress);
         LogLineF("***Path too long: '%s%s'", targetDir, relative);
         *result = 0;
         return 1;
@@ -335,7 +331,7 @@ int UnregisterObjectClasses(BOOL counting, const char *listName, HWND itemText, 
         DWORD exitCode = 0;
         for (int polls = 0; PollLaunchedProcess(&exitCode); polls++) {
             SleepMs(100);
-            if (polls < 9) StepBar(progress);
+            if (polls < 9) ProgressStep(progress);
         }
         if (exitCode != 0) {
             LogLineF("***'%s' failed to unregister, code '%8.8lx'", node->Path, (unsigned long)exitCode);

@@ -4,10 +4,7 @@
 
 const char *ListLinePath(char *line)
 {
-    char *cut = strchr(line, '\r');
-    if (cut) *cut = 0;
-    cut = strchr(line, '\n');
-    if (cut) *cut = 0;
+    CutLineEnd(line);
     if (line[0] == ';' || line[0] == '#') return NULL;
     return strchr(line, '\\');
 }
@@ -47,10 +44,7 @@ static char *NextField(char **text)
 int ParseServiceLevelLine(char *line, const char *root, char *out, size_t size)
 {
     out[0] = 0;
-    char *cut = strchr(line, '\r');
-    if (cut) *cut = 0;
-    cut = strchr(line, '\n');
-    if (cut) *cut = 0;
+    CutLineEnd(line);
     if (line[0] == ';' || line[0] == '#') return CSD_LINE_IGNORED;
 
     char *rest = line;

@@ -1,3 +1,0 @@
-// SetRegistryValue lives with the other registry primitives.
-#pragma once
-#include "removal/registry.h"
