@@ -1,0 +1,11 @@
+// Removes the applied service levels of one tree (program files or data):
+// their shipping lists, folders, backups, program-folder shortcuts and
+// registry records. Two-pass contract: counting returns the number of
+// progress steps and changes nothing; working returns 1 / 0. The window
+// arguments are addresses of the deleting page's status line 3 and progress
+// bar (either may be NULL or hold NULL).
+#pragma once
+#include <windows.h>
+
+int RemoveServiceLevels(BOOL counting, const char *treeRoot, const char *programFolderName,
+                        HWND *status, HWND *progress);
