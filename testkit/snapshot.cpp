@@ -136,8 +136,10 @@ static void SnapshotDrive(const SnapshotOptions &options, std::vector<std::strin
     for (const std::string &folder : options.ExcludedFolders) walk.Excluded.push_back(Lower(WithoutTrailingSlash(folder)));
     WalkFolder(walk, options.Drive, "dir", options.Drive + "\\");
 
+    // The Startup folder lies inside the Programs folder: recorded once, as itself.
     DriveWalk menu = walk;
     menu.Excluded.clear();
+    if (!startup.empty()) menu.Excluded.push_back(Lower(startup));
     if (!programs.empty()) WalkFolder(menu, programs, "menu", "Programs\\");
     if (!startup.empty()) WalkFolder(menu, startup, "menu", "Startup\\");
 }
