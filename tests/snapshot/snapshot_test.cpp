@@ -1,6 +1,7 @@
 #include "fixture.h"
 #include "fixturelists.h"
 #include "runner.h"
+#include "expectation.h"
 #include "snapshot.h"
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -130,4 +131,49 @@ TEST(SnapshotTest, ToolTakesAndDiffs)
     EXPECT_EQ(RunProgram(tool + "take"), 2);
     DeleteFolderTree(marker);
     DeleteFolderTree(folder);
+}
+
+TEST(ExpectationTest, PatternsAreCaseBlindWildcards)
+{
+    EXPECT_TRUE(PatternMatches("file C:\\Varolink\\*", "FILE c:\\varolink\\Program\\bin\\a.dll"));
+    EXPECT_TRUE(PatternMatches("*\\bin\\*.dll", "file C:\\P\\bin\\x\\a.dll"));
+    EXPECT_TRUE(PatternMatches("dir C:\\P", "dir C:\\P"));
+    EXPECT_FALSE(PatternMatches("dir C:\\P", "dir C:\\P\\bin"));
+    EXPECT_FALSE(PatternMatches("*.dll", "file a.dll.bak"));
+    EXPECT_TRUE(PatternMatches("*", ""));
+}
+
+// Every line of the difference must be accounted for; each rule reports what broke it.
+TEST(ExpectationTest, UnaccountedChangesAndBrokenRulesAreFailures)
+{
+    std::vector<std::string> before = {"dir C:\\P", "file C:\\P\\a.dll\tsize=1", "file C:\\P\\b.dll\tsize=1",
+                                       "file C:\\D\\data.dat\tsize=5", "env Path\tREG_SZ C:\\P", "file C:\\D\\log.txt\tsize=1"};
+    std::vector<std::string> after = {"file C:\\D\\data.dat\tsize=5", "env Path\tREG_SZ ", "file C:\\D\\log.txt\tsize=2",
+                                      "file C:\\D\\Config.reg\tsize=9"};
+    ExpectedDifference good;
+    good.MustGo = {"file C:\\P\\*.dll"};
+    good.MayGo = {"dir C:\\P"};
+    good.MustStay = {"file C:\\D\\data.dat"};
+    good.MustCome = {"file C:\\D\\Config.reg"};
+    good.MustChange = {"env Path"};
+    good.MayChange = {"file C:\\D\\log.txt"};
+    EXPECT_EQ(CheckDifference(before, after, good), std::vector<std::string>());
+
+    ExpectedDifference strict = good;
+    strict.MayGo.clear();
+    strict.MayChange.clear();
+    strict.MustCome = {"file C:\\D\\Other.reg"};
+    strict.MustStay.push_back("file C:\\D\\log.txt");
+    strict.MustGo.push_back("file C:\\X\\*");
+    EXPECT_EQ(CheckDifference(before, after, strict),
+              std::vector<std::string>({"nothing before matches what must go: file C:\\X\\*",
+                                        "should have stayed unchanged: file C:\\D\\log.txt",
+                                        "should have come: file C:\\D\\Other.reg", "went unexpectedly: dir C:\\P",
+                                        "came unexpectedly: file C:\\D\\Config.reg\tsize=9"}));
+    ExpectedDifference nothingGoes;
+    nothingGoes.MustStay = {"file C:\\P\\*"};
+    std::vector<std::string> failures = CheckDifference(before, after, nothingGoes);
+    ASSERT_GE(failures.size(), 2u);
+    EXPECT_EQ(failures[0], "should have stayed: file C:\\P\\a.dll");
+    EXPECT_EQ(failures[1], "should have stayed: file C:\\P\\b.dll");
 }
