@@ -64,7 +64,9 @@ ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &re
     ScenarioRun run;
     FixtureRemove(d);
     run.PathBefore = FixtureSystemEnv("PATH");
-    std::string folder = MakeUniqueTempFolder("scenario");
+    // The folder's name holds no "-s", "-g", "-b", "-i" or "-u": the
+    // uninstaller finds its switches anywhere in its parameters.
+    std::string folder = MakeUniqueTempFolder("e2e");
     std::string answers = folder + "\\answers.rsp";
     SnapshotOptions options;
     if (!FixtureInstall(d) || !WriteTextFile(answers, response)) {
@@ -74,9 +76,9 @@ ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &re
         return run;
     }
     run.Before = TakeSnapshot(options);
-    // Ten minutes at most: the stop sequence and the waits of a removal are
-    // seconds, a run that hangs on a hidden page is the fault to report.
-    run.ExitCode = RunUninstallerWith("-S \"-F1" + answers + "\"", 600000);
+    // Five minutes at most: the stop sequence and the waits of a removal take
+    // seconds; a run that hangs on a page is the fault to report.
+    run.ExitCode = RunUninstallerWith("-S -F1\"" + answers + "\"", 300000);
     run.After = TakeSnapshot(options);
     std::string log = FixtureWorkFolder(d) + "\\avlilogn.txt";
     run.LogExists = GetFileAttributesA(log.c_str()) != INVALID_FILE_ATTRIBUTES;
