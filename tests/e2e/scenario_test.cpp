@@ -125,6 +125,7 @@ ExpectedDifference WholeRemoval(const std::string &release, bool withData)
     // obsolete data files, the data folder's own files and the Web
     // Administration user data. The queue managers' own folders, exits and
     // the component lists' data files are not among them.
+    Add(&e.MayCome, {File(D + "\\avlilogn.txt")});
     if (release == "5.1") Add(&e.MustGo, {File(G + "\\*"), Dir(G + "*")});
     Add(&e.MustGo, {File(D + "\\old\\vlold.dat"), Dir(D + "\\old"), File(D + "\\VLS.INI"), File(D + "\\avlclchl.tab"),
                     File(D + "\\editor.log"), File(D + "\\errors\\*"), Dir(D + "\\errors"),
@@ -134,6 +135,20 @@ ExpectedDifference WholeRemoval(const std::string &release, bool withData)
     Add(&e.MustStay, {File(D + "\\qmgrs\\@SYSTEM\\errors\\AMQERR01.LOG"), File(D + "\\exits\\readme.txt"),
                       File(D + "\\conv\\ccsid.tbl")});
     return e;
+}
+
+void ExpectLogEnds(const ScenarioRun &run);
+
+// A removal with data deletes its default log at the end unless a step
+// failed (a machine without the product's administration group, such as
+// Wine, fails to secure the registry at start-up).
+void ExpectDefaultLogRule(const ScenarioRun &run)
+{
+    if (!run.LogExists) return;
+    bool failed = false;
+    for (const std::string &line : run.Log) failed |= line.rfind("***", 0) == 0;
+    EXPECT_TRUE(failed) << "the default log of a removal with data that met no error must be deleted";
+    ExpectLogEnds(run);
 }
 
 void ExpectLogEnds(const ScenarioRun &run)
@@ -167,7 +182,7 @@ TEST(ScenarioTest, Release51RemoveDataClearsDataAndLogFolders)
     ScenarioRun run = RunSilentScenario(RichInstallation("5.1"), kRemoveData);
     EXPECT_EQ(run.ExitCode, 0);
     EXPECT_EQ(Explain(run, WholeRemoval("5.1", true)), "");
-    EXPECT_FALSE(run.LogExists) << "a removal with data that succeeded deletes its default log";
+    ExpectDefaultLogRule(run);
     ExpectPathRestored(run);
 }
 
@@ -179,6 +194,7 @@ TEST(ScenarioTest, Release50RemoveAndRemoveData)
     ScenarioRun data = RunSilentScenario(RichInstallation("5.0"), kRemoveData);
     EXPECT_EQ(data.ExitCode, 0);
     EXPECT_EQ(Explain(data, WholeRemoval("5.0", true)), "");
+    ExpectDefaultLogRule(data);
 }
 
 TEST(ScenarioTest, Release20RemoveAndRemoveData)
@@ -189,6 +205,7 @@ TEST(ScenarioTest, Release20RemoveAndRemoveData)
     ScenarioRun data = RunSilentScenario(RichInstallation("2.0"), kRemoveData);
     EXPECT_EQ(data.ExitCode, 0);
     EXPECT_EQ(Explain(data, WholeRemoval("2.0", true)), "");
+    ExpectDefaultLogRule(data);
 }
 
 // Toolkit and Java client: their own files go; the Java base archives, which
