@@ -73,7 +73,6 @@ design_waits() {
         / Finished uninstalling / { w += 1.0 }
         / ->(Main|Confirm|Select|Ask|Component-deletion-complete|All-deletion-complete)/ { w += 0.1 }
         / Delete path in use; waiting/ { w += 1.0 }
-        / Deleting all queue managers/ { q = 1 }
         END { printf "%.1f\n", w }'
 }
 # Where the time went: the stamps of the run's landmarks.

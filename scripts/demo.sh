@@ -26,11 +26,10 @@ cp "$here/demo/installation.txt" "$here/demo/answers.rsp" "$root/demo/data/"
 
 run "$bin/vlfixture.exe" install "$(winpath "$root/demo/data/installation.txt")"
 drive=$prefix/drive_c
-snapshot() {
-    (cd "$drive" && find Varolink 2>/dev/null | sort) > "$1.files"
-    run reg query 'HKLM\Software\Norvik' /s 2>/dev/null | tr -d '\r' > "$1.reg" || true
-}
-snapshot "$root/demo/before"
+# Snapshots of the prefix (drive C:, the product's registry keys, services,
+# system environment, common Programs and Startup folders; testkit/snapshot.h).
+snapshot() { run "$bin/vlsnap.exe" take "$(winpath "$root/demo/data/$1.txt")" >/dev/null; }
+snapshot before
 
 echo "== avliunin.exe -S -F1<answers.rsp>"
 set +e
@@ -40,8 +39,9 @@ set -e
 echo "== exit code: $code"
 echo "== uninstall log (C:\\Varolink\\Data\\avlilogn.txt)"
 cat "$drive/Varolink/Data/avlilogn.txt" 2>/dev/null | tr -d '\r' || echo "(no log)"
-snapshot "$root/demo/after"
-echo "== files removed"
-comm -23 "$root/demo/before.files" "$root/demo/after.files" | sed 's/^/  /'
-echo "== registry changes (- before, + after)"
-diff "$root/demo/before.reg" "$root/demo/after.reg" | grep '^[<>]' | sed 's/^</  -/; s/^>/  +/' || true
+snapshot after
+echo "== what went (-), what came (+) and what changed (~)"
+run "$bin/vlsnap.exe" diff "$(winpath "$root/demo/data/before.txt")" "$(winpath "$root/demo/data/after.txt")" \
+    | tr -d '\r' | sed 's/\t/    /; s/^/  /' || true
+echo "== what stayed of the product"
+tr -d '\r' < "$root/demo/data/after.txt" | grep -E 'Varolink|Norvik' | sed 's/\t/    /; s/^/  /' || echo "  (nothing)"
