@@ -8,6 +8,15 @@
 #include <string.h>
 #include <time.h>
 
+// Threads: the GUI thread opens, switches and closes the log; the GUI thread
+// and the removal worker both append. One append (open, write, close of the
+// file) is made atomic with respect to another by sAppendLock, so two threads
+// never lose or interleave lines; nothing else of the log state is locked.
+static CRITICAL_SECTION sAppendLock;
+static struct AppendLockSetUp {
+    AppendLockSetUp() { InitializeCriticalSection(&sAppendLock); }
+} sAppendLockSetUp;
+
 static HANDLE sBlockMapping;
 static SharedLogBlock *sBlock;
 static HMODULE sNlsStringModule;
@@ -99,13 +108,16 @@ void LogLine(const char *text)
     char path[VL_PATH_SIZE];
     LogCurrentPath(path);
     if (!path[0]) return;
+    EnterCriticalSection(&sAppendLock);
     FILE *file = fopen(path, "a+");
-    if (!file) return;
-    if (text[0] == '\n')
-        fprintf(file, "\n%s %s\n", stamp, text + 1);
-    else
-        fprintf(file, "%s %s\n", stamp, text);
-    fclose(file);
+    if (file) {
+        if (text[0] == '\n')
+            fprintf(file, "\n%s %s\n", stamp, text + 1);
+        else
+            fprintf(file, "%s %s\n", stamp, text);
+        fclose(file);
+    }
+    LeaveCriticalSection(&sAppendLock);
 }
 
 void LogLineF(const char *format, ...)
