@@ -30,11 +30,16 @@ void LogLine(const char *text);
 void LogLineF(const char *format, ...) __attribute__((format(printf, 1, 2)));
 int LogClose();
 
+// Before the first LogOpen: keep the log state in process memory instead of
+// the named block (a second copy must leave the running copy's block alone).
+void LogUseOwnBlock();
+
 // The mapped block, or NULL before LogOpen or when it could not be mapped.
 SharedLogBlock *LogBlock();
 // True when the block exists and its silent flag is set.
 int LogSilent();
-// The file the next LogLine would append to ("" when there is none).
+// The file the next LogLine would append to ("" when there is none): the
+// block's log path, else the default log taken when the log was opened.
 void LogCurrentPath(char *out /* VL_PATH_SIZE */);
 // The NLS library loaded as a library (for strings and modal dialogs); may be NULL.
 HMODULE LogNlsStringModule();

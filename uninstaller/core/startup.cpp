@@ -216,12 +216,29 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
     BOOL commandLineFits = SplitCommandLine(commandLine ? commandLine : "", programName, sizeof programName,
                                             parameters, sizeof parameters);
 
-    // 4-7: mode and log.
+    // One copy at a time. The instance is claimed before anything shared is
+    // touched: a second copy keeps its log state to itself (the running
+    // copy's shared block keeps its silent flag, log path and switch), repairs
+    // no key and secures nothing; it is refused where the single-instance
+    // test stands in the sequence below.
+    BOOL secondCopy = !SingleInstanceTest();
+    if (secondCopy) {
+        LogUseOwnBlock();
+        AllowKeyRepair(FALSE);
+    }
+
+    // 4-7: mode and log. A command line cut to its buffers is refused: its
+    // switches could have lost their ends and turned into other values, so
+    // not even its log path is used.
     gRun.SilentMode = FlagSwitch(parameters, "S");
     BOOL logPathRefused = FALSE;
-    ChooseLogPath(parameters, &logPathRefused);
+    ChooseLogPath(commandLineFits ? parameters : "", &logPathRefused);
     LogOpen(gRun.SilentMode, gRun.LogActive, gRun.LogPath);
-    if (!commandLineFits) LogLine("***Command line too long; the rest of it is ignored");
+    if (!commandLineFits) {
+        LogLine("***Command line too long; uninstallation not started");
+        LogClose();
+        return EXIT_STOP;
+    }
     if (logPathRefused) LogLine("***Log file path too long; using the default log");
 
     // 8-10: the other switches.
@@ -256,7 +273,7 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
     }
 
     // 14: the product key is secured; a failure is recorded and the run goes on.
-    gRun.AllSucceeded &= SecureProductRegistry(VL_PRODUCT_KEY, NULL);
+    if (!secondCopy) gRun.AllSucceeded &= SecureProductRegistry(VL_PRODUCT_KEY, NULL);
 
     // 15-17: the product key and its program folder.
     HKEY key;
@@ -279,9 +296,14 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
             LogLine("***Uninstall program path too long; ignored");
             gRun.InstallerUninstallProgram[0] = 0;
         }
-    } else if (ReadRegString(VL_PRODUCT_KEY, "UninstName", NULL, text, NULL) != 0 ||
-               !CopyText(gRun.InstallerUninstallProgram, VL_PATH_SIZE, text)) {
-        FormatText(gRun.InstallerUninstallProgram, VL_PATH_SIZE, "%s\\%s", gRun.WindowsDir, "isuninst.exe");
+    } else {
+        BOOL named = ReadRegString(VL_PRODUCT_KEY, "UninstName", NULL, text, NULL) == 0;
+        if (named && !CopyText(gRun.InstallerUninstallProgram, VL_PATH_SIZE, text)) {
+            LogLine("***Value 'UninstName' is too long for a path; ignored");
+            named = FALSE;
+        }
+        if (!named)
+            FormatText(gRun.InstallerUninstallProgram, VL_PATH_SIZE, "%s\\%s", gRun.WindowsDir, "isuninst.exe");
     }
     if (!gRun.ProgramFilesPath[0]) {
         LogLine("Can't find program files top-level folder in directory.");
@@ -300,7 +322,7 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
             gRun.NlsLibraryPath);
 
     // 20: one copy at a time.
-    if (!SingleInstanceTest()) {
+    if (secondCopy) {
         char message[VL_TEXT_SIZE];
         LoadNlsString(message, 238);
         ShowMessage(NULL, message, MB_ICONSTOP);
