@@ -18,7 +18,6 @@ static struct AppendLockSetUp {
 
 static HANDLE sBlockMapping;
 static SharedLogBlock *sBlock;
-static HMODULE sNlsStringModule;
 static char sExtra[VL_PATH_SIZE];
 // The default log ("avlilogn.txt" in the product's work folder), taken when
 // the log is opened and used while the block holds no log path of its own.
@@ -96,8 +95,6 @@ int LogOpen(int silent, int logging, const char *logPath, const char *uninstFold
         if (Given(uninstFolder)) StoreFolder(sBlock->UninstFolder, uninstFolder);
         if (Given(nlsLibraryPath)) CopyText(sBlock->NlsLibraryPath, 260, nlsLibraryPath);
         if (Given(extra)) CopyText(sExtra, sizeof sExtra, extra);
-        if (!sNlsStringModule && sBlock->NlsLibraryPath[0])
-            sNlsStringModule = LoadLibraryA(sBlock->NlsLibraryPath);
     }
     LogEnable(logging);
     return 0;
@@ -169,11 +166,6 @@ void LogLineF(const char *format, ...)
 
 int LogClose()
 {
-    if (sNlsStringModule) {
-        // Give back every load count taken on the library.
-        while (FreeLibrary(sNlsStringModule)) {}
-        sNlsStringModule = NULL;
-    }
     if (sBlock && sBlock != &sOwnBlock) UnmapViewOfFile(sBlock);
     if (sBlockMapping) CloseHandle(sBlockMapping);
     sBlock = NULL;
@@ -183,5 +175,3 @@ int LogClose()
 
 SharedLogBlock *LogBlock() { return sBlock; }
 int LogSilent() { return sBlock && sBlock->Silent; }
-HMODULE LogNlsStringModule() { return sNlsStringModule; }
-void LogSetNlsStringModule(HMODULE module) { sNlsStringModule = module; }

@@ -41,6 +41,3 @@ int LogSilent();
 // The file the next LogLine would append to ("" when there is none): the
 // block's log path, else the default log taken when the log was opened.
 void LogCurrentPath(char *out /* VL_PATH_SIZE */);
-// The NLS library loaded as a library (for strings and modal dialogs); may be NULL.
-HMODULE LogNlsStringModule();
-void LogSetNlsStringModule(HMODULE module);

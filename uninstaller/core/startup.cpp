@@ -2,6 +2,7 @@
 #include "core/cmdline.h"
 #include "core/discovery.h"
 #include "core/log.h"
+#include "core/messagebox.h"
 #include "core/nls.h"
 #include "core/pageflow.h"
 #include "core/regread.h"
@@ -14,7 +15,6 @@
 #include "removal/registry.h"
 #include "security/security.h"
 #include "wizard/help.h"
-#include "wizard/message.h"
 #include <commctrl.h>
 #include <stdio.h>
 #include <string.h>
@@ -182,6 +182,22 @@ static void FindHelpFile()
     gRun.HelpFilePath[0] = 0;
 }
 
+// The end of every run: the NLS library's one load is given back, then the log is closed.
+static void CloseLogAndNls()
+{
+    NlsFreeLibrary();
+    LogClose();
+}
+
+// Step 19, after the library is loaded: the texts every later message box
+// shares, read once here on the GUI thread before any other thread exists.
+static void SetUpMessageBoxes()
+{
+    char caption[VL_TEXT_SIZE] = "";
+    if (NlsLibrary() && !LoadNlsString(caption, 604)) caption[0] = 0;
+    SetMessageBoxTexts(caption, NlsLanguageLetter());
+}
+
 static void EndOfRun()
 {
     if (gRun.MainWindow) DestroyWindow(gRun.MainWindow);
@@ -193,13 +209,13 @@ static void EndOfRun()
         if (FormatText(defaultLog, sizeof defaultLog, "%s\\%s", gRun.ProductWorkPath, VL_LOG_FILE_NAME))
             DeleteFileA(defaultLog);
     }
-    LogClose();
+    CloseLogAndNls();
 }
 
 static int StopWithEnd()
 {
     LogLine("\nUninstallation ended.");
-    LogClose();
+    CloseLogAndNls();
     return EXIT_STOP;
 }
 
@@ -236,7 +252,7 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
     LogOpen(gRun.SilentMode, gRun.LogActive, gRun.LogPath);
     if (!commandLineFits) {
         LogLine("***Command line too long; uninstallation not started");
-        LogClose();
+        CloseLogAndNls();
         return EXIT_STOP;
     }
     if (logPathRefused) LogLine("***Log file path too long; using the default log");
@@ -252,11 +268,11 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
     }
     if (SwitchValue(parameters, "I", gRun.MifName, VL_PATH_SIZE, &fits) && !fits) {
         LogLineF("MIF file specification '%s' not valid", gRun.MifName);
-        LogClose();
+        CloseLogAndNls();
         return EXIT_STOP;
     }
     if (!CheckMifName()) {
-        LogClose();
+        CloseLogAndNls();
         return EXIT_STOP;
     }
 
@@ -320,13 +336,15 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
     SetCurrentDirectoryA(gRun.WindowsDir);
     LogOpen(gRun.SilentMode, gRun.LogActive, gRun.LogPath, gRun.UninstFolder, gRun.UninstFolder,
             gRun.NlsLibraryPath);
+    NlsLoadLibrary(gRun.NlsLibraryPath);
+    SetUpMessageBoxes();
 
     // 20: one copy at a time.
     if (secondCopy) {
         char message[VL_TEXT_SIZE];
         LoadNlsString(message, 238);
         ShowMessage(NULL, message, MB_ICONSTOP);
-        LogClose();
+        CloseLogAndNls();
         return EXIT_STOP;
     }
 
@@ -336,15 +354,14 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
 
     // 23-27: discovery, language, help file, response file, display names.
     DiscoverInstallation();
-    char letter[VL_TEXT_SIZE];
-    if (!LoadNlsString(letter, 606) || !letter[0]) CopyText(letter, sizeof letter, "a");
-    letter[1] = 0;
+    char letter[2] = {NlsLanguageLetter(), 0};
+    if (!letter[0]) letter[0] = 'a';
     CopyText(gRun.LanguageCode, VL_PATH_SIZE, letter);
     LowerText(gRun.LanguageCode);
     FindHelpFile();
     if (gRun.SilentMode && !ReadResponseFile()) {
         LogLine("Response file error");
-        LogClose();
+        CloseLogAndNls();
         return EXIT_STOP;
     }
     LoadComponentDisplayNames();
@@ -369,13 +386,13 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
         char message[VL_TEXT_SIZE];
         FormatText(message, sizeof message, "LoadLibrary failed '%s'. (ZID4700)", gRun.NlsLibraryPath);
         ShowMessage(NULL, message, MB_ICONSTOP);
-        LogClose();
+        CloseLogAndNls();
         return EXIT_STOP;
     }
 
     // 31-32: messages, main window, the page loop.
     if (!CreateMainWindow(instance)) {
-        LogClose();
+        CloseLogAndNls();
         return EXIT_STOP;
     }
     PostMessageA(gRun.MainWindow, gRun.MsgStartMain, 0, 0);
