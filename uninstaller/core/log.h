@@ -21,7 +21,14 @@ struct SharedLogBlock {
 #pragma pack(pop)
 static_assert(sizeof(SharedLogBlock) == 1056, "shared log block layout is fixed");
 
-// The last four arguments may be NULL or empty. Always returns 0.
+// The last four arguments may be NULL or empty. Always returns 0. The NLS
+// library path is only stored in the block; the library itself is loaded by
+// its one owner, NlsLoadLibrary (core/nls.h). Each call also takes the default
+// log path (the product's work folder) once, with a plain registry read.
+//
+// Threads: LogOpen, LogEnable, LogUseOwnBlock and LogClose belong to the GUI
+// thread (start-up and the end of the run); LogLine and LogLineF may be called
+// from any thread while the log is open.
 int LogOpen(int silent, int logging, const char *logPath,
             const char *uninstFolder = NULL, const char *uninstFolder2 = NULL,
             const char *nlsLibraryPath = NULL, const char *extra = NULL);
