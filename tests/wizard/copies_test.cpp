@@ -100,12 +100,24 @@ TEST_F(TwoCopies, InteractiveSecondCopyLeavesTheSilentFirstCopyAsItWas)
     // The silent first copy reads its answers from a pipe: it waits there,
     // after its start-up claimed the single instance, until the test writes them.
     std::string pipeName = "\\\\.\\pipe\\vlcopies-" + std::to_string(GetCurrentProcessId());
-    HANDLE pipe = CreateNamedPipeA(pipeName.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096,
-                                   0, NULL);
+    HANDLE pipe = CreateNamedPipeA(pipeName.c_str(), PIPE_ACCESS_OUTBOUND | FILE_FLAG_OVERLAPPED,
+                                   PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, NULL);
     ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+    OVERLAPPED io = {};
+    io.hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
     ASSERT_TRUE(first.Start("-S -F1\"" + pipeName + "\" -G" + kFirstLog));
-    BOOL connected = ConnectNamedPipe(pipe, NULL) || GetLastError() == ERROR_PIPE_CONNECTED;
-    ASSERT_TRUE(connected);
+    // Waits for the first copy to open its answers, or to end without doing so.
+    BOOL connected = ConnectNamedPipe(pipe, &io);
+    if (!connected && GetLastError() == ERROR_PIPE_CONNECTED) connected = TRUE;
+    if (!connected && GetLastError() == ERROR_IO_PENDING) {
+        HANDLE waits[2] = {io.hEvent, first.Process.hProcess};
+        connected = WaitForMultipleObjects(2, waits, FALSE, 20000) == WAIT_OBJECT_0;
+    }
+    if (!connected) {
+        CloseHandle(pipe);
+        CloseHandle(io.hEvent);
+        FAIL() << "the silent first copy never read its response file";
+    }
 
     // An interactive second copy shows its refusal and ends with 1.
     ASSERT_TRUE(second.Start(std::string("-G") + kSecondLog));
@@ -123,9 +135,14 @@ TEST_F(TwoCopies, InteractiveSecondCopyLeavesTheSilentFirstCopyAsItWas)
         "Local Clients\\Windows NT Client=REMOVE\nLocal Clients\\Java Client=KEEP\nInternet Gateway=KEEP\n"
         "Documentation\\Internet Gateway=KEEP\n";
     DWORD written = 0;
-    ASSERT_TRUE(WriteFile(pipe, answers.data(), (DWORD)answers.size(), &written, NULL));
+    ResetEvent(io.hEvent);
+    BOOL sent = WriteFile(pipe, answers.data(), (DWORD)answers.size(), &written, &io) ||
+                (GetLastError() == ERROR_IO_PENDING && GetOverlappedResult(pipe, &io, &written, TRUE));
     FlushFileBuffers(pipe);
     CloseHandle(pipe);
+    CloseHandle(io.hEvent);
+    ASSERT_TRUE(sent);
+    EXPECT_EQ(written, answers.size());
     EXPECT_EQ(first.ExitCode(), 0);
     std::vector<std::string> log = LogEntries(kFirstLog);
     EXPECT_TRUE(InOrder(log, {"Silent uninstallation", "Response file:", "  Varolink=REMOVECOMPONENTS",
