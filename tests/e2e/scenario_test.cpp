@@ -3,6 +3,7 @@
 // procedures define them, over rich installations of releases 2.0, 5.0 and 5.1.
 #include "fixturelists.h"
 #include "runner.h"
+#include "expectations.h"
 #include "scenario.h"
 #include <gtest/gtest.h>
 
@@ -22,139 +23,6 @@ std::string ComponentsResponse(const char *toolkit, const char *windowsClient, c
            "\r\nLocal Clients\\Java Client=" + javaClient + "\r\nInternet Gateway=" + gateway +
            "\r\nDocumentation\\Internet Gateway=" + gatewayDocs + "\r\nServer=" + server +
            "\r\nWeb Administration Server=" + webAdmin + "\r\n";
-}
-
-const char kUninstallString[] =
-    "value HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Norvik Varolink Client V5.1|UninstallString";
-
-// What the component lists of the rich installations name.
-std::vector<std::string> ToolkitFiles()
-{
-    return {File(P + "\\tools\\c\\include\\vl.h"), File(P + "\\tools\\cplus\\include\\vlcpp.h"),
-            File(P + "\\tools\\lib\\avlic32.lib"), File(P + "\\tools\\c\\samples\\bin\\vlsput.exe"),
-            File(P + "\\tools\\VB\\include\\vl.bas")};
-}
-std::vector<std::string> JavaClientFiles()
-{
-    return {File(P + "\\java\\bin\\vljava.dll"), File(P + "\\tools\\javaclnt\\samples\\*\\vlsample.java"), Dir(P + "\\java\\bin")};
-}
-std::vector<std::string> GatewayFiles()
-{
-    return {File(P + "\\bin\\dvlkern.dll"), File(P + "\\gateway\\gateway.ini"), Dir(P + "\\gateway")};
-}
-std::vector<std::string> GatewayDocFiles()
-{
-    return {File(P + "\\doc\\gateway\\index.htm"), Dir(P + "\\doc\\gateway"),
-            Menu("Programs\\Norvik Varolink\\Internet Gateway Documentation.lnk")};
-}
-// Files the Windows NT client shares with the server.
-std::vector<std::string> SharedClientFiles()
-{
-    return {File(P + "\\bin\\avlic32.dll"), File(P + "\\bin\\avlcmd.exe"), File(P + "\\bin\\avlclcom.dll"),
-            File(D + "\\conv\\table\\00437.tbl")};
-}
-// Files of the server's own lists and procedure.
-std::vector<std::string> ServerFiles()
-{
-    return {File(P + "\\bin\\AVLSVC.EXE"), File(P + "\\bin\\avlmqm.dll"), File(P + "\\bin\\avlmperf.dll"),
-            File(P + "\\lib\\*\\avlmsg.cat"), File(P + "\\bin\\avlisfin.exe"), File(P + "\\bin\\avlsvcps.dll"),
-            File(P + "\\bin\\avlsrvcm.exe"), File(D + "\\samples\\vlsample.ini"), File(D + "\\conv\\table\\01208.tbl"),
-            File(WindowsFolder() + "\\telready\\monitorslfs\\varolink.tel"), File(P + "\\java\\lib\\com.norvik.vlbind.jar"),
-            File(P + "\\uninst\\avlmperf.reg"), File(P + "\\uninst\\avlicfgn.reg")};
-}
-// The queue managers' folders, files and log folders.
-std::vector<std::string> QueueManagerData()
-{
-    return {File(D + "\\qmgrs\\QM*"), Dir(D + "\\qmgrs\\QM*")};
-}
-// The value names the clients were recorded under, by release.
-std::vector<std::string> ClientComponentValues(const std::string &release)
-{
-    if (release == "2.0") return {ProductValue("", "WindowsNTClientComponent"), ProductValue("", "ToolkitComponent")};
-    if (release == "5.0")
-        return {ComponentValue("Client Windows NT"), ComponentValue("Kit de developpement"), ComponentValue("Client Java"),
-                ComponentValue("Passerelle Internet"), ComponentValue("Documentation de la passerelle")};
-    return {ComponentValue("Local Clients\\Windows NT Client"), ComponentValue("Development Toolkit"),
-            ComponentValue("Local Clients\\Java Client"), ComponentValue("Internet Gateway"),
-            ComponentValue("Documentation\\Internet Gateway")};
-}
-
-// A whole-product removal: the five client components through their
-// procedures, the program tree clean-up, the Start menu items and (with the
-// data) the data, log and Web Administration folders. The server,
-// the libraries, the languages and Web Administration are not run through
-// their procedures: what their lists name stays for the installer's own
-// uninstall program, which the completion page starts.
-//
-// Releases 2.0 and 5.0 did not record the clients under the names of the
-// components key that the confirmation page tests, so whether their client
-// procedures run depends on how that test reads an older installation; their
-// client files and values may go or stay. Start-up records the server of such
-// an installation, which has queue managers, as "Incomplete" under its 5.1 name.
-ExpectedDifference WholeRemoval(const std::string &release, bool withData)
-{
-    bool r5 = release != "2.0", clientsKnown = release == "5.1";
-    ExpectedDifference e;
-    std::vector<std::string> *clients = clientsKnown ? &e.MustGo : &e.MayGo;
-    Add(clients, ToolkitFiles());
-    Add(clients, ClientComponentValues(release));
-    Add(clients, {File(P + "\\tools\\*"), Dir(P + "\\tools*"), File(P + "\\uninst\\avliclcn.reg")});
-    if (r5) {
-        Add(clients, JavaClientFiles());
-        Add(clients, GatewayFiles());
-        Add(clients, GatewayDocFiles());
-        Add(&e.MustGo, {Env("classpath"), Env("DVL_PATH"), Env("DVL_XLAT_PATH")});
-    }
-    if (!clientsKnown) {
-        Add(&e.MustCome, {ComponentValue("Server")});
-        if (!r5) Add(&e.MustCome, {ProductKey("Components")});
-    }
-    Add(&e.MustGo, {File(P + "\\bin\\vlold.dll"), File(P + "\\conv\\*"), Dir(P + "\\conv*"),
-                    File(P + "\\book\\guide.txt"), Dir(P + "\\book"), File(P + "\\bin\\avlhlpaw.chm"),
-                    File(P + "\\README.TXT"), File(P + "\\memo.ptf"), File(P + "\\tools\\VB\\vlsample.vbw"),
-                    File(P + "\\bin\\avlhlpaw.chw"), File(P + "\\uninst\\*.u00"), File(P + "\\uninst\\*.u01"),
-                    Env("include"), Env("lib"), Menu("Startup\\Varolink Alert Monitor.lnk")});
-    std::vector<std::string> menu = {Menu("Programs\\Norvik Varolink\\*"), Menu("Programs\\Norvik Varolink\\")};
-    Add(r5 && !clientsKnown ? &e.MayGo : &e.MustGo, menu);
-    if (r5 && !clientsKnown) {
-        // Every item but the gateway documentation's, which only its component's procedure removes.
-        for (const char *item : {"Varolink Information Center", "Release Notes", "Varolink Services", "Varolink Explorer",
-                                 "Varolink Command Prompt", "Web Administration", "Varolink API Exerciser",
-                                 "Uninstall Varolink", "Read Me"})
-            Add(&e.MustGo, {Menu(std::string("Programs\\Norvik Varolink\\") + item + ".lnk")});
-    }
-    Add(&e.MayGo, {Dir(P + "\\doc")});
-    Add(&e.MustChange, {Env("PATH"), ProductValue("", "CreationMask"), kUninstallString});
-    if (release == "5.1") Add(&e.MustCome, {ProductValue("", "LogDefaultPath")});
-
-    Add(&e.MustStay, ServerFiles());
-    Add(&e.MustStay, {File(P + "\\custom\\site.cfg"), File(P + "\\uninst\\_isuser.dll"), File(P + "\\doc\\html\\*"),
-                      ProductKey("Configuration*"), ProductValue("Configuration*", "*"), ProductValue("", "FilePath"),
-                      ProductValue("", "WorkPath"), Dir(D)});
-    Add(&e.MustStay, QueueManagerData());
-    if (r5) Add(&e.MustStay, {File(P + "\\java\\lib\\com.norvik.vl.jar"), File(P + "\\vlwa\\*")});
-    if (release == "5.1") Add(&e.MustStay, {ComponentValue("Server"), ComponentValue("Web Administration Server"),
-                                            ComponentValue("Additional Languages\\*"), File(P + "\\doc\\de_de\\*")});
-
-    if (!withData) {
-        Add(&e.MustStay, {File(D + "\\*"), Dir(D + "*")});
-        Add(&e.MustCome, {File(D + "\\avlilogn.txt")});
-        return e;
-    }
-    // The data: the log folder (known to 5.1 from the registry), the
-    // obsolete data files, the data folder's own files and the Web
-    // Administration user data. The queue managers' own folders, exits and
-    // the component lists' data files are not among them.
-    Add(&e.MayCome, {File(D + "\\avlilogn.txt")});
-    if (release == "5.1") Add(&e.MustGo, {File(G + "\\*"), Dir(G + "*")});
-    Add(&e.MustGo, {File(D + "\\old\\vlold.dat"), Dir(D + "\\old"), File(D + "\\VLS.INI"), File(D + "\\avlclchl.tab"),
-                    File(D + "\\editor.log"), File(D + "\\errors\\*"), Dir(D + "\\errors"),
-                    File(D + "\\qmgrs\\zidqmgr.log"), File(D + "\\qmgrs\\@SYSTEM\\qmstatus.ini")});
-    if (r5) Add(&e.MustGo, {File(D + "\\config\\Config.reg"), Dir(D + "\\config"),
-                            File(D + "\\vlwa\\scripts\\public\\index.html"), Dir(D + "\\vlwa\\scripts\\public")});
-    Add(&e.MustStay, {File(D + "\\qmgrs\\@SYSTEM\\errors\\AMQERR01.LOG"), File(D + "\\exits\\readme.txt"),
-                      File(D + "\\conv\\ccsid.tbl")});
-    return e;
 }
 
 void ExpectLogEnds(const ScenarioRun &run);

@@ -1,0 +1,22 @@
+// The expected differences of whole-product removals and the pieces of the
+// rich installations the scenario tests name (testkit/installations).
+#pragma once
+#include "expectation.h"
+#include <string>
+#include <vector>
+
+extern const char kUninstallString[];
+std::vector<std::string> ToolkitFiles();
+std::vector<std::string> JavaClientFiles();
+std::vector<std::string> GatewayFiles();
+std::vector<std::string> GatewayDocFiles();
+// Files the Windows NT client shares with the server.
+std::vector<std::string> SharedClientFiles();
+// Files of the server's own lists and procedure.
+std::vector<std::string> ServerFiles();
+// The queue managers' folders and files.
+std::vector<std::string> QueueManagerData();
+// The value names the clients were recorded under, by release.
+std::vector<std::string> ClientComponentValues(const std::string &release);
+// A whole-product removal of a rich installation, with or without its data.
+ExpectedDifference WholeRemoval(const std::string &release, bool withData);
