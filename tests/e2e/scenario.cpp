@@ -79,6 +79,9 @@ ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &re
         return run;
     }
     run.Before = TakeSnapshot(options);
+    // The installer's uninstall stand-in appends its command line here.
+    std::string record = folder + "\\isuninst.txt";
+    SetEnvironmentVariableA("VL_ISUNINST_RECORD", record.c_str());
     // Five minutes at most: the stop sequence and the waits of a removal take
     // seconds; a run that hangs on a page is the fault to report.
     run.ExitCode = RunUninstallerWith("-S -F1\"" + answers + "\"", 300000);
@@ -86,6 +89,8 @@ ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &re
     std::string log = FixtureWorkFolder(d) + "\\avlilogn.txt";
     run.LogExists = GetFileAttributesA(log.c_str()) != INVALID_FILE_ATTRIBUTES;
     run.Log = LogEntries(log);
+    run.InstallerUninstallRecord = LogEntries(record);
+    SetEnvironmentVariableA("VL_ISUNINST_RECORD", NULL);
     FixtureRemove(d);
     DeleteFolderTree(folder);
     return run;

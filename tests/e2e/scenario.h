@@ -20,6 +20,9 @@ struct ScenarioRun {
     bool LogExists = false;
     std::string PathBefore;           // the system PATH before the installation was laid down
     std::string Failures;             // the expectation's failures, one a line, and the log when any
+    // What the installer's uninstall stand-in recorded (its command line,
+    // working folder and whether its two files exist), one line per start.
+    std::vector<std::string> InstallerUninstallRecord;
 };
 
 // Installs d, runs avliunin.exe -S with the response text and takes the two
