@@ -4,7 +4,7 @@
 #include "core/regread.h"
 #include "core/runstate.h"
 #include "core/text.h"
-#include "removal/probes.h"
+#include "core/fileprobes.h"
 #include "wizard/message.h"
 #include "wizard/page.h"
 #include <stdlib.h>

@@ -4,7 +4,7 @@
 #include "core/log.h"
 #include "core/runstate.h"
 #include "core/text.h"
-#include "removal/probes.h"
+#include "core/fileprobes.h"
 #include "wizard/help.h"
 #include "wizard/nlsids.h"
 #include "wizard/page.h"
