@@ -4,6 +4,14 @@
 
 static int IsSeparator(char c) { return c == '\\' || c == '/'; }
 
+// A name of dots and blanks only: Windows reads it as "." or "..".
+static int DotsOnly(const char *begin, const char *end)
+{
+    for (const char *c = begin; c < end; c++)
+        if (*c != '.' && *c != ' ') return 0;
+    return 1;
+}
+
 // Appends one component to out (with a separator unless out ends in one).
 static int AppendComponent(char *out, size_t size, size_t *length, const char *part, size_t n)
 {
@@ -41,8 +49,11 @@ PathVerdict CheckFolderPath(const char *folder, char *canonical, size_t size)
         const char *shareName = end + 1, *shareEnd = shareName;
         while (*shareEnd && !IsSeparator(*shareEnd)) shareEnd++;
         if (shareEnd == shareName) return PATH_SHARE_ROOT;
-        for (const char *c = server; c < shareEnd; c++)
-            if (*c == ':' || *c == '*' || *c == '?') return PATH_BAD_NAME;
+        for (const char *c = server; c < shareEnd; c++) {
+            unsigned char u = (unsigned char)*c;
+            if (u < 32 || strchr(":*?\"<>|", u)) return PATH_BAD_NAME;
+        }
+        if (DotsOnly(server, end) || DotsOnly(shareName, shareEnd)) return PATH_CLIMBS;
         if (size < 3) return PATH_TOO_LONG;
         strcpy(canonical, "\\\\");
         length = 2;
