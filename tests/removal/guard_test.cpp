@@ -132,6 +132,7 @@ TEST_F(DeletionGuard, EveryPrimitiveRefusesRootsAndSystemFolders)
                                     std::string("C:\\vlcanary.txt:stream"), std::string("C:\\vlcanary.txt. ")})
         ExpectRefused("delete " + file, [&] { return DeleteFilePath(file.c_str(), FALSE); });
     EXPECT_EQ(0, FolderExists(""));
+    EXPECT_EQ(1, FolderIsEmpty(""));   // names no folder: nothing in it
     EXPECT_GT(CountOf(ReadText(log), "***Unsafe path refused: 'C:\\' (drive root)"), 0);
     EXPECT_GT(CountOf(ReadText(log), "***Unsafe path refused: '" + windows + "' (system folder)"), 0);
     EXPECT_GT(CountOf(ReadText(log), "***Unsafe path refused: '\\\\server\\share' (share root)"), 0);

@@ -33,6 +33,8 @@ int FolderExists(const char *path)
 
 int FolderListState(const char *path)
 {
+    // An empty name is no folder at all (listing it would list the drive's root).
+    if (!path || !path[0]) return 1;
     char pattern[VL_PATH_SIZE];
     if (!FormatText(pattern, sizeof pattern, "%s\\*", path)) {
         LogLineF("***FindFirstFileEx(4) error %d, path '%s'", (int)ERROR_FILENAME_EXCED_RANGE, path);
