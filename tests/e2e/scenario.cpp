@@ -5,9 +5,6 @@
 #include <windows.h>
 #include <algorithm>
 
-#ifndef VL_BIN_DIR
-#define VL_BIN_DIR "."
-#endif
 #ifndef VL_SOURCE_DIR
 #define VL_SOURCE_DIR "."
 #endif
@@ -107,75 +104,3 @@ std::string Explain(const ScenarioRun &run, const ExpectedDifference &expected)
     return text;
 }
 
-static std::vector<std::string> ComponentValues()
-{
-    std::vector<std::string> values;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Norvik\\Varolink\\CurrentVersion\\Components", 0, KEY_READ, &key) !=
-        ERROR_SUCCESS)
-        return values;
-    char name[256], data[516];
-    for (DWORD index = 0;; index++) {
-        DWORD nameSize = sizeof name, dataSize = sizeof data - 1, type = 0;
-        if (RegEnumValueA(key, index, name, &nameSize, NULL, &type, (BYTE *)data, &dataSize) != ERROR_SUCCESS) break;
-        data[type == REG_SZ ? dataSize : 0] = 0;
-        values.push_back(std::string(name) + "=" + data);
-    }
-    RegCloseKey(key);
-    return values;
-}
-
-static bool LogReached(const std::vector<std::string> &lines, const std::string &prefix)
-{
-    for (const std::string &line : lines)
-        if (line.compare(0, prefix.size(), prefix) == 0) return true;
-    return false;
-}
-
-InterruptedRun RunInterruptedScenario(const FixtureDescription &d, const std::string &response, const std::string &killAt,
-                                      unsigned killAfterMs)
-{
-    InterruptedRun run;
-    FixtureRemove(d);
-    run.PathBefore = FixtureSystemEnv("PATH");
-    std::string folder = MakeUniqueTempFolder("e2e");
-    std::string answers = folder + "\\answers.rsp", log = FixtureWorkFolder(d) + "\\avlilogn.txt";
-    if (!FixtureInstall(d) || !WriteTextFile(answers, response)) {
-        run.Failures = "the installation or the response file could not be written\n";
-        FixtureRemove(d);
-        DeleteFolderTree(folder);
-        return run;
-    }
-    run.Before = TakeSnapshot(SnapshotOptions());
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    std::string line = "\"" VL_BIN_DIR "\\avliunin.exe\" -S -F1\"" + answers + "\"";
-    if (CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) {
-        CloseHandle(process.hThread);
-        DWORD start = GetTickCount();
-        // Poll the log every 10 ms: the kill lands within a few lines of the one asked for.
-        for (;;) {
-            if (WaitForSingleObject(process.hProcess, 10) == WAIT_OBJECT_0) break;
-            DWORD elapsed = GetTickCount() - start;
-            if (elapsed > 300000) break;
-            if (killAt.empty() ? elapsed >= killAfterMs : LogReached(LogEntries(log), killAt)) {
-                run.Killed = TerminateProcess(process.hProcess, 9) != 0;
-                WaitForSingleObject(process.hProcess, 10000);
-                break;
-            }
-        }
-        if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 9);
-        CloseHandle(process.hProcess);
-    }
-    run.KilledLog = LogEntries(log);
-    run.ComponentsAtKill = ComponentValues();
-    run.RerunExitCode = RunUninstallerWith("-S -F1\"" + answers + "\"", 300000);
-    run.ExitCode = run.RerunExitCode;
-    run.After = TakeSnapshot(SnapshotOptions());
-    run.LogExists = GetFileAttributesA(log.c_str()) != INVALID_FILE_ATTRIBUTES;
-    run.Log = LogEntries(log);
-    FixtureRemove(d);
-    DeleteFolderTree(folder);
-    return run;
-}

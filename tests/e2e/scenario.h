@@ -45,15 +45,3 @@ std::string ComponentValue(const std::string &name);
 // Appends items to a list of patterns.
 void Add(std::vector<std::string> *list, const std::vector<std::string> &items);
 
-// A removal interrupted: the run is killed as soon as its log holds a line
-// that begins with killAt (or, when killAt is empty, after killAfterMs), then
-// run again to its end with the same answers. Before holds the installation,
-// After what the rerun left; KilledLog the log as it was at the kill, and
-// ComponentsAtKill the values of the components key then ("name=value").
-struct InterruptedRun : ScenarioRun {
-    std::vector<std::string> KilledLog, ComponentsAtKill;
-    bool Killed = false;
-    int RerunExitCode = -1;
-};
-InterruptedRun RunInterruptedScenario(const FixtureDescription &d, const std::string &response,
-                                      const std::string &killAt, unsigned killAfterMs);
