@@ -27,7 +27,6 @@ static char InstallationLanguageLetter()
 
 BOOL WriteStatusMif(const char *message, const char *mifName, BOOL success)
 {
-    const char *locale = MifLocaleCode(InstallationLanguageLetter());
     if (!mifName || !mifName[0]) {
         LogLine("\nNot writing MIF file");
         return TRUE;
@@ -44,6 +43,7 @@ BOOL WriteStatusMif(const char *message, const char *mifName, BOOL success)
         FreeLibrary(library);
         return FALSE;
     }
+    const char *locale = MifLocaleCode(InstallationLanguageLetter());
     BOOL written = install(mifName, "Norvik", "Varolink", "CurrentVersion", locale, "", message ? message : "",
                            success);
     LogLine(written ? "MIF file written" : "***Error writing MIF file");
