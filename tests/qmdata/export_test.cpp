@@ -41,6 +41,7 @@ protected:
     }
     void Install(bool withConfigFolder = true)
     {
+        ClearProductKey();
         ASSERT_TRUE(FixtureInstall(d));
         if (withConfigFolder) MakeFolders(FixtureWorkFolder(d) + "\\config");
         log = OpenTestLog(d.Root);
@@ -48,6 +49,7 @@ protected:
     void TearDown() override
     {
         LogClose();
+        ClearProductKey();
         FixtureRemove(d);
     }
     void AddConfig(const char *type, const char *key, const char *name, const std::string &data)
@@ -186,4 +188,20 @@ TEST_F(Export, ValueTooLongForALineIsRefusedNeverCut)
     EXPECT_NE(std::string::npos, text.find("\"Alpha\"=\"QM1\""));
     EXPECT_EQ(std::string::npos, text.find("Long"));
     EXPECT_TRUE(InOrder(LogEntries(log), {"***Value too long for .reg file \"Long\"", "Error saving QM configuration"}));
+}
+
+TEST_F(Export, KeysThatRefuseAccessAreRepairedAndExported)
+{
+    d.VerbatimLines = {"; none"};
+    AddConfig("sz", "QueueManager\\QM1", "Name", "QM1");
+    AddConfig("sz", "QueueManager\\QM1\\Log", "LogPath", "C:\\L");
+    Install();
+    RestrictKey(VL_CONFIG_KEY "\\QueueManager\\QM1");
+    HKEY probe;
+    ASSERT_EQ(ERROR_ACCESS_DENIED, RegOpenKeyExA(HKEY_LOCAL_MACHINE, VL_CONFIG_KEY "\\QueueManager\\QM1", 0,
+                                                 KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE, &probe));
+    EXPECT_TRUE(SaveQmConfiguration()) << ReadTextFile(log);
+    std::vector<std::string> lines = FileLines(script);
+    EXPECT_EQ((std::vector<std::string>{"\"Name\"=\"QM1\""}), Section(lines, kHeader + "\\QueueManager\\QM1]"));
+    EXPECT_EQ((std::vector<std::string>{"\"LogPath\"=\"C:\\\\L\""}), Section(lines, kHeader + "\\QueueManager\\QM1\\Log]"));
 }

@@ -1,6 +1,8 @@
 #include "qmdatautil.h"
 #include "core/log.h"
+#include "removal/registry.h"
 #include <gtest/gtest.h>
+#include <aclapi.h>
 #include <stdio.h>
 
 FixtureDescription TempDescription(const char *tag)
@@ -50,6 +52,32 @@ std::string RegText(const std::string &keyPath, const char *name, DWORD *type)
     data[size] = 0;
     return data;
 }
+
+void RestrictKey(const std::string &path)
+{
+    SID_IDENTIFIER_AUTHORITY nt = {SECURITY_NT_AUTHORITY};
+    PSID system;
+    ASSERT_TRUE(AllocateAndInitializeSid(&nt, 1, SECURITY_LOCAL_SYSTEM_RID, 0, 0, 0, 0, 0, 0, 0, &system));
+    EXPLICIT_ACCESS_A entry = {};
+    entry.grfAccessPermissions = KEY_READ;
+    entry.grfAccessMode = SET_ACCESS;
+    entry.grfInheritance = NO_INHERITANCE;
+    entry.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+    entry.Trustee.ptstrName = (LPSTR)system;
+    PACL acl = NULL;
+    ASSERT_EQ(ERROR_SUCCESS, SetEntriesInAclA(1, &entry, NULL, &acl));
+    SECURITY_DESCRIPTOR descriptor;
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, WRITE_DAC, &key));
+    EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor));
+    RegCloseKey(key);
+    LocalFree(acl);
+    FreeSid(system);
+}
+
+void ClearProductKey() { DeleteRegistryTree("Software\\Norvik", NULL, TRUE); }
 
 std::vector<std::string> FileLines(const std::string &path)
 {

@@ -19,6 +19,12 @@ bool PathThere(const std::string &path);
 bool KeyThere(const std::string &path);
 // A value of HKLM\keyPath as text ("<none>" when missing); type receives its type.
 std::string RegText(const std::string &keyPath, const char *name, DWORD *type = NULL);
+// Gives the key an access list that grants only read access to LocalSystem,
+// so that opening it for the uninstaller needs the access repair.
+void RestrictKey(const std::string &path);
+// Removes the product's registry tree even where a test restricted a key
+// (the uninstaller's own deletion, which repairs access first).
+void ClearProductKey();
 // Lines of a text file (CR LF or LF), without line ends.
 std::vector<std::string> FileLines(const std::string &path);
 // Starts holdopen.exe on path and waits until it holds it; Release ends it.

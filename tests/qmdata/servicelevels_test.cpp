@@ -25,6 +25,7 @@ protected:
     }
     void Install()
     {
+        ClearProductKey();
         ASSERT_TRUE(FixtureInstall(d));
         log = OpenTestLog(d.Root);
     }
@@ -32,18 +33,19 @@ protected:
     {
         DestroyWindow(bar);
         LogClose();
+        ClearProductKey();
         FixtureRemove(d);
         DeleteFolderTree(shortcuts);
     }
     // Counting, then the working pass on a bar whose range is the count.
-    int Run(const std::string &tree, int *count)
+    int Run(const std::string &tree, int *count, const char *folderName = kFolderName)
     {
         HWND status = NULL;
-        *count = RemoveServiceLevels(TRUE, tree.c_str(), kFolderName, &status, &bar);
+        *count = RemoveServiceLevels(TRUE, tree.c_str(), folderName, &status, &bar);
         SendMessageA(bar, PBM_SETRANGE32, 0, *count);
         SendMessageA(bar, PBM_SETSTEP, 1, 0);
         SendMessageA(bar, PBM_SETPOS, 0, 0);
-        return RemoveServiceLevels(FALSE, tree.c_str(), kFolderName, &status, &bar);
+        return RemoveServiceLevels(FALSE, tree.c_str(), folderName, &status, &bar);
     }
     int Position() { return (int)SendMessageA(bar, PBM_GETPOS, 0, 0); }
     bool Link(const std::string &name) { return PathThere(shortcuts + "\\" + name + ".lnk"); }
@@ -158,4 +160,18 @@ TEST_F(ServiceLevels, DataNamingNoFolderOfTheTreeDeletesNothingOutsideIt)
     std::vector<std::string> lines = LogEntries(log);
     EXPECT_TRUE(Contains(lines, "***CSD folder of 'CSD01' not valid: 'X='; not deleted")) << ReadTextFile(log);
     EXPECT_TRUE(Contains(lines, "***CSD folder of 'CSD02' not valid: 'X=C:\\'; not deleted"));
+}
+
+TEST_F(ServiceLevels, AKeyThatRefusesAccessIsRepairedFirst)
+{
+    d.ServiceLevels = {{"CSD08", "program", "csd08", {}}};
+    Install();
+    RestrictKey(kApplied);
+    int count = 0;
+    // Run as the administration group's account (see CMakeLists.txt), which
+    // has no shell folders of its own: no program folder to clean here.
+    EXPECT_EQ(1, Run(program, &count, "")) << ReadTextFile(log);
+    EXPECT_EQ(count, Position());
+    EXPECT_FALSE(PathThere(program + "\\csd08"));
+    EXPECT_FALSE(KeyThere(kApplied));
 }
