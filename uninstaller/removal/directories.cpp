@@ -7,7 +7,7 @@
 #include "core/log.h"
 #include "core/runstate.h"
 #include "core/text.h"
-#include "wizard/message.h"
+#include "core/statusline.h"
 
 static HWND WindowAt(HWND *address) { return address ? *address : NULL; }
 

@@ -7,12 +7,11 @@
 #include "core/nls.h"
 #include "core/runstate.h"
 #include "core/text.h"
-#include "wizard/message.h"
+#include "core/statusline.h"
 #include <commctrl.h>
 #include <ctype.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include "wizard/page.h"
 #include <string.h>
 
 enum { LANGUAGE_FOLDER_FIRST_ID = 250, LANGUAGE_FOLDER_COUNT = 10, NLS_LIST_DONE = 664 };

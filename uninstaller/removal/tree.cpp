@@ -4,7 +4,7 @@
 #include "core/log.h"
 #include "core/runstate.h"
 #include "core/text.h"
-#include "wizard/message.h"
+#include "core/statusline.h"
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>

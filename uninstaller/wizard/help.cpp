@@ -5,7 +5,7 @@
 #include "core/runstate.h"
 #include "core/text.h"
 #include "removal/probes.h"
-#include "wizard/message.h"
+#include "core/messagebox.h"
 #include "wizard/page.h"
 #include <stdlib.h>
 #include <string.h>

@@ -2,6 +2,7 @@
 // progress bar moving until it has ended.
 #include "core/launch.h"
 #include "core/log.h"
+#include "core/nls.h"
 #include "core/runstate.h"
 #include "core/text.h"
 #include "removal/probes.h"
