@@ -1,7 +1,6 @@
 #include "core/mif.h"
 #include "core/log.h"
 #include "core/nls.h"
-#include "core/runstate.h"
 
 // InstallStatusMIF(file name, company, product, version, locale, serial number, message, success).
 typedef BOOL(WINAPI *InstallStatusMifProc)(const char *, const char *, const char *, const char *,
@@ -16,13 +15,6 @@ const char *MifLocaleCode(char letter)
     for (int i = 0; kLetters[i]; i++)
         if (shifted == kLetters[i]) return kCodes[i];
     return "ENU";
-}
-
-// The language letter of the installation (NLS string 606), 0 when none loads.
-static char InstallationLanguageLetter()
-{
-    char text[VL_TEXT_SIZE];
-    return LoadNlsString(text, 606) ? text[0] : 0;
 }
 
 BOOL WriteStatusMif(const char *message, const char *mifName, BOOL success)
@@ -43,7 +35,7 @@ BOOL WriteStatusMif(const char *message, const char *mifName, BOOL success)
         FreeLibrary(library);
         return FALSE;
     }
-    const char *locale = MifLocaleCode(InstallationLanguageLetter());
+    const char *locale = MifLocaleCode(NlsLanguageLetter());
     BOOL written = install(mifName, "Norvik", "Varolink", "CurrentVersion", locale, "", message ? message : "",
                            success);
     LogLine(written ? "MIF file written" : "***Error writing MIF file");

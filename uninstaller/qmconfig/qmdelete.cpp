@@ -4,13 +4,13 @@
 #include "core/log.h"
 #include "core/regread.h"
 #include "core/runstate.h"
+#include "core/statusline.h"
 #include "core/text.h"
 #include "removal/files.h"
 #include "removal/listline.h"
 #include "removal/pathrules.h"
 #include "removal/probes.h"
 #include "removal/registry.h"
-#include "wizard/message.h"
 #include <stdlib.h>
 #include <string.h>
 

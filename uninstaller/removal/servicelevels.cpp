@@ -7,9 +7,9 @@
 #include "removal/shortcuts.h"
 #include "core/log.h"
 #include "core/runstate.h"
+#include "core/statusline.h"
 #include "core/text.h"
 #include "security/security.h"
-#include "wizard/page.h"
 #include <stdlib.h>
 #include <string.h>
 
