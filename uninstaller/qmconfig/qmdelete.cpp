@@ -1,15 +1,15 @@
 #include "qmconfig/qmdelete.h"
 #include "qmconfig/qmlist.h"
 #include "qmconfig/qmscan.h"
+#include "core/fileprobes.h"
 #include "core/log.h"
+#include "core/pathguard.h"
 #include "core/regread.h"
 #include "core/runstate.h"
 #include "core/statusline.h"
 #include "core/text.h"
 #include "removal/files.h"
-#include "removal/listline.h"
-#include "removal/pathrules.h"
-#include "removal/probes.h"
+#include "removal/datafolders.h"
 #include "removal/registry.h"
 #include <stdlib.h>
 #include <string.h>
@@ -56,6 +56,7 @@ static void FreeFolders(QmFolders *folders)
 static int DeleteQmFolder(const char *name, const char *directory, const char *dataDir)
 {
     if (!directory[0]) return 1;   // discovery has reported the missing folder
+    if (!GuardFolder(directory)) return 0;
     if (!QmDirectoryIsDeletable(directory, dataDir)) {
         LogLineF("***QM directory '%s' for '%s' is not a queue-manager folder in '%s'; not deleted", directory,
                  name, dataDir);
@@ -86,6 +87,7 @@ static int DeleteQmLog(const char *name, const char *logPath, const char *direct
                        const QmFolders *folders)
 {
     if (!logPath[0]) return 1;
+    if (!GuardFolder(logPath)) return 0;
     if (!QmLogPathIsDeletable(logPath, dataDir, directory, folders->Paths, folders->Count)) {
         LogLineF("***Log directory '%s' for '%s' is not a log folder of its own in '%s'; not deleted", logPath,
                  name, dataDir);

@@ -1,11 +1,12 @@
 #include "removal/servicelevels.h"
 #include "removal/filelist.h"
 #include "removal/files.h"
-#include "removal/pathrules.h"
-#include "removal/probes.h"
+#include "removal/datafolders.h"
 #include "removal/registry.h"
 #include "removal/shortcuts.h"
+#include "core/fileprobes.h"
 #include "core/log.h"
+#include "core/pathguard.h"
 #include "core/runstate.h"
 #include "core/statusline.h"
 #include "core/text.h"
@@ -99,6 +100,16 @@ static void HandleServiceLevel(ServiceLevelWalk *walk, const char *name, DWORD t
     if (kind == CSD_FOLDER_ELSEWHERE) {
         // Its folder lies in the other tree: that tree's call handles it.
         if (!walk->Counting) LogLineF("CSD folder of '%s' is not in '%s' tree", name, walk->TreeRoot);
+        walk->ValueLeft = TRUE;
+        return;
+    }
+    if (kind == CSD_FOLDER_INSIDE && !walk->Counting && !GuardFolder(folder)) {
+        // Inside the tree, yet a folder the guard keeps (logged there).
+        walk->Result = 0;
+        walk->ValueLeft = TRUE;
+        return;
+    }
+    if (kind == CSD_FOLDER_INSIDE && walk->Counting && FolderVerdict(folder) != PATH_SAFE) {
         walk->ValueLeft = TRUE;
         return;
     }

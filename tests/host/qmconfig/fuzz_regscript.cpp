@@ -2,7 +2,8 @@
 // avlirgdn.u01 text up to a NUL, the rest a value text. Every output must be
 // terminated, fit its buffer, and never be a shortened form of the value.
 #include "qmconfig/regscript.h"
-#include "removal/pathrules.h"
+#include "removal/datafolders.h"
+#include "core/pathrules.h"
 #include <stdlib.h>
 #include <strings.h>
 #include <string.h>
@@ -50,7 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
 
     char folder[260];
     int csd = ServiceLevelFolder(value.c_str(), "C:\\P", folder, sizeof folder);
-    if (csd == CSD_FOLDER_INSIDE && (strncasecmp(folder, "C:\\P\\", 5) != 0 || !PathIsFullAndPlain(folder))) abort();
+    if (csd == CSD_FOLDER_INSIDE &&
+        (strncasecmp(folder, "C:\\P\\", 5) != 0 || CheckFolderPath(folder, NULL, 0) != PATH_SAFE))
+        abort();
     FreeVerbatimList(&list);
     return 0;
 }
