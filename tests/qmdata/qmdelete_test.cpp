@@ -151,6 +151,8 @@ TEST_F(QmDelete, HostileFoldersDeleteNothingOutsideTheDataFolder)
         << ReadTextFile(log);
     EXPECT_TRUE(Contains(lines, "***QM directory '" + data + "' for 'DATA' is not a queue-manager folder in '" + data +
                                     "'; not deleted"));
-    EXPECT_TRUE(Contains(lines, "***Log directory 'C:' for 'DRIVE' is not a log folder of its own in '" + data +
-                                    "'; not deleted"));
+    EXPECT_TRUE(Contains(lines, "***Unsafe path refused: 'C:' (drive root)")) << ReadTextFile(log);
+    EXPECT_TRUE(Contains(lines, "***Unsafe path refused: '..' (not a full path)"));
+    // The damaged entries do not stop the real ones: QM2's own log folder goes.
+    EXPECT_FALSE(PathThere(data + "\\log\\QM2"));
 }

@@ -14,14 +14,15 @@
 #include <stdlib.h>
 #include <string.h>
 
-// The queue-manager folders of the whole list, gathered before anything is
-// deleted so that no log folder can take another queue manager's folder with it.
+// The queue-manager folders of the whole list (those that may be deleted),
+// gathered before anything is deleted so that no log folder can take another
+// queue manager's folder with it.
 struct QmFolders {
     char **Paths;
     size_t Count;
 };
 
-static void GatherFolders(QmFolders *folders)
+static void GatherFolders(QmFolders *folders, const char *dataDir)
 {
     folders->Paths = NULL;
     folders->Count = 0;
@@ -29,7 +30,9 @@ static void GatherFolders(QmFolders *folders)
     size_t capacity = 0;
     for (BOOL more = QmListFirst(NULL, directory, NULL, NULL); more;
          more = QmListNext(NULL, directory, NULL, NULL)) {
-        if (!directory[0]) continue;
+        // Only real queue-manager folders count: a damaged entry naming the
+        // data folder itself must not make every log folder "another's".
+        if (!QmDirectoryIsDeletable(directory, dataDir)) continue;
         if (folders->Count == capacity) {
             size_t grown = capacity ? capacity * 2 : 8;
             char **paths = (char **)realloc(folders->Paths, grown * sizeof *paths);
@@ -143,7 +146,7 @@ int DeleteQueueManagers(const char *dataDir, HWND status)
     int result = 1;
     if (!dataDir) dataDir = "";
     QmFolders folders;
-    GatherFolders(&folders);
+    GatherFolders(&folders, dataDir);
 
     char name[MAX_PATH], directory[MAX_PATH], logPath[MAX_PATH];
     for (BOOL more = QmListFirst(name, directory, logPath, NULL); more;
