@@ -99,6 +99,14 @@ ExpectedDifference WholeRemoval(const std::string &release, bool withData)
                                  "Uninstall Varolink", "Read Me"})
             Add(&e.MustGo, {Menu(std::string("Programs\\Norvik Varolink\\") + item + ".lnk")});
     }
+    if (r5) {
+        // The service level applied to the program tree, its removal shortcut,
+        // its registry record and the service levels' backups of that tree.
+        Add(&e.MustGo, {File(P + "\\csd01\\*"), Dir(P + "\\csd01"), File(P + "\\bin\\avlcsd1.dll"),
+                        Menu("Programs\\Norvik Varolink\\Remove CSD01.lnk"), ProductKey("CSDS Applied"),
+                        ProductValue("CSDS Applied", "*"), File(P + "\\BackUp\\u2001\\*"), Dir(P + "\\BackUp\\u2001")});
+        Add(&e.MustStay, {File(P + "\\BackUp\\saved\\*"), Dir(P + "\\BackUp")});
+    }
     Add(&e.MayGo, {Dir(P + "\\doc")});
     Add(&e.MustChange, {Env("PATH"), ProductValue("", "CreationMask"), kUninstallString});
     if (release == "5.1") Add(&e.MustCome, {ProductValue("", "LogDefaultPath")});
@@ -128,6 +136,7 @@ ExpectedDifference WholeRemoval(const std::string &release, bool withData)
                     File(D + "\\qmgrs\\zidqmgr.log"), File(D + "\\qmgrs\\@SYSTEM\\qmstatus.ini")});
     if (r5) Add(&e.MustGo, {File(D + "\\config\\Config.reg"), Dir(D + "\\config"),
                             File(D + "\\vlwa\\scripts\\public\\index.html"), Dir(D + "\\vlwa\\scripts\\public")});
+    if (r5) Add(&e.MustGo, {File(D + "\\BackUp\\*"), Dir(D + "\\BackUp*")});
     Add(&e.MustStay, {File(D + "\\qmgrs\\@SYSTEM\\errors\\AMQERR01.LOG"), File(D + "\\exits\\readme.txt"),
                       File(D + "\\conv\\ccsid.tbl")});
     return e;

@@ -157,12 +157,15 @@ TEST(ScenarioTest, Release51ComponentsWindowsClientWithoutServer)
     Add(&e.MustGo, GatewayFiles());
     Add(&e.MustGo, SharedClientFiles());
     Add(&e.MustGo, {ComponentValue("Local Clients\\Windows NT Client"), ComponentValue("Internet Gateway"),
-                    File(P + "\\uninst\\avliclcn.reg"), File(D + "\\conv\\ccsid.tbl"), ProductKey("Configuration\\*"),
-                    ProductValue("Configuration*", "*")});
-    Add(&e.MayGo, {ProductKey("Configuration")});
+                    File(P + "\\uninst\\avliclcn.reg"), File(D + "\\conv\\ccsid.tbl"),
+                    ProductKey("Configuration\\LogDefaults"), ProductValue("Configuration\\LogDefaults", "*"),
+                    ProductKey("Configuration\\AllQueueManagers"), ProductValue("Configuration\\AllQueueManagers", "*")});
     Add(&e.MustChange, {Env("PATH")});
     Add(&e.MustCome, {File(D + "\\avlilogn.txt"), ProductValue("", "LogDefaultPath")});
-    Add(&e.MustStay, {File(P + "\\bin\\avlmqm.dll"), File(D + "\\conv\\table\\01208.tbl"), Env("classpath")});
+    // The configuration goes but for the Web Administration settings, which it spares.
+    Add(&e.MustStay, {File(P + "\\bin\\avlmqm.dll"), File(D + "\\conv\\table\\01208.tbl"), Env("classpath"),
+                      ProductKey("Configuration"), ProductKey("Configuration\\WebAdministration"),
+                      ProductValue("Configuration\\WebAdministration", "Port")});
     EXPECT_EQ(Explain(run, e), "");
     ExpectPathRestored(run);
     ExpectLogEnds(run);
@@ -190,6 +193,7 @@ TEST(ScenarioTest, Release51ComponentsIncompleteServerWithData)
                     ProductKey("Configuration\\Services\\*"), ProductValue("Configuration\\Services\\*", "*"),
                     ProductKey("Configuration\\LogDefaults"), ProductValue("Configuration\\LogDefaults", "*"),
                     ComponentValue("Server"), ComponentValue("Web Administration Server"),
+                    ProductKey("Configuration\\WebAdministration"), ProductValue("Configuration\\WebAdministration", "*"),
                     Menu("Startup\\Varolink Alert Monitor.lnk"), Menu("Programs\\Norvik Varolink\\Varolink Services.lnk"),
                     Menu("Programs\\Norvik Varolink\\Varolink Explorer.lnk"),
                     Menu("Programs\\Norvik Varolink\\Varolink Command Prompt.lnk"),
@@ -224,6 +228,7 @@ TEST(ScenarioTest, Release51ComponentsIncompleteServerKeepsData)
     Add(&e.MustGo, {Dir(P + "\\lib*"), Dir(WindowsFolder() + "\\telready*"), Dir(D + "\\samples"),
                     ProductKey("Configuration\\LogDefaults"), ProductValue("Configuration\\LogDefaults", "*"),
                     ComponentValue("Server"), ComponentValue("Web Administration Server"),
+                    ProductKey("Configuration\\WebAdministration"), ProductValue("Configuration\\WebAdministration", "*"),
                     Menu("Startup\\Varolink Alert Monitor.lnk"), Menu("Programs\\Norvik Varolink\\Varolink Services.lnk"),
                     Menu("Programs\\Norvik Varolink\\Varolink Explorer.lnk"),
                     Menu("Programs\\Norvik Varolink\\Varolink Command Prompt.lnk"),
