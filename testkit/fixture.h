@@ -31,6 +31,16 @@ struct FixtureDescription {
     // System environment values ("env NAME VALUE"), removed again with the fixture.
     std::vector<std::pair<std::string, std::string>> Environment;
     bool WebAdminData = false;          // "webadmindata": a file in Data\vlwa\scripts\public
+    // The prefix's own psapi.dll is copied into the uninstallation folder, as
+    // the product's installer does ("nopsapi" leaves it out).
+    bool CopyPsapi = true;
+    // Stand-ins copied into the installation ("standin NAME").
+    std::vector<std::string> Standins;
+    // Running product ("run PROGRAM [PARAMETERS]", "runqm KEY", "hold FILE"
+    // for a file in bin, "services"): started after everything else.
+    std::vector<std::pair<std::string, std::string>> Runs;
+    std::vector<std::string> RunningQueueManagers, HeldBinFiles;
+    bool Services = false;
 };
 
 // The folders a description gives.
@@ -39,12 +49,14 @@ std::string FixtureWorkFolder(const FixtureDescription &d);
 
 // Writes the installation; 1 on success. Any earlier product key is removed first.
 int FixtureInstall(const FixtureDescription &d);
-// Removes the product's registry tree and the fixture's folder tree.
+// Ends what the fixture started, removes the product's registry tree and the
+// fixture's folder tree.
 void FixtureRemove(const FixtureDescription &d);
 
 // Reads a description file ("key value" lines: release, root, component,
 // incomplete, uninstname, logdefaultpath, noworkfolder, nonls, queuemanager,
-// inimanager, listline, shortcut, env, webadmindata) into d.
+// inimanager, listline, shortcut, env, webadmindata, nopsapi, standin, run,
+// runqm, hold, services) into d.
 int FixtureReadDescription(const char *path, FixtureDescription *d);
 
 // Small helpers shared by the tests.

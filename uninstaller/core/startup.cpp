@@ -1,4 +1,5 @@
 #include "core/startup.h"
+#include "checks/checks.h"
 #include "core/cmdline.h"
 #include "core/discovery.h"
 #include "core/log.h"
@@ -182,6 +183,21 @@ static void FindHelpFile()
     gRun.HelpFilePath[0] = 0;
 }
 
+// Step 22: FALSE (after a message box) when this user may not create services.
+static BOOL ServiceControlAllowed()
+{
+    int canControl = 0;
+    char userName[VL_PATH_SIZE];
+    int tested = CheckServiceControlAccess(&canControl, userName);
+    if (tested && canControl) return TRUE;
+    char text[VL_TEXT_SIZE], message[VL_TEXT_SIZE];
+    LoadNlsString(text, 222);
+    if (tested) ServiceAccessMessage(message, sizeof message, text, userName);
+    else CopyText(message, sizeof message, text);
+    ShowMessage(NULL, message, MB_ICONSTOP);
+    return FALSE;
+}
+
 static void EndOfRun()
 {
     if (gRun.MainWindow) DestroyWindow(gRun.MainWindow);
@@ -308,9 +324,12 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
         return EXIT_STOP;
     }
 
-    // 21: Step 21 - the help prerequisites (Internet Explorer and HTML Help versions).
+    // 21-22: the help prerequisites, and the right to create services.
     CheckHelpPrerequisites(NULL, NULL);
-    // 22: Step 22 - the administrator test (the right to create services) is made here.
+    if (!ServiceControlAllowed()) {
+        LogClose();
+        return EXIT_STOP;
+    }
 
     // 23-27: discovery, language, help file, response file, display names.
     DiscoverInstallation();
