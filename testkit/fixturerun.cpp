@@ -108,13 +108,18 @@ static void WaitForState(SC_HANDLE service, DWORD wanted, DWORD timeoutMs)
     }
 }
 
-int FixtureStartServices(const FixtureDescription &d)
+int FixtureStartServices(const FixtureDescription &d, bool fromBin)
 {
     if (!FixtureCopyStandin(d, "AVLSVC.EXE")) return 0;
+    std::string program = FixtureProgramFolder(d) + "\\bin\\AVLSVC.EXE";
+    if (!fromBin) {
+        MakeFolders(d.Root + "\\service");
+        program = d.Root + "\\service\\AVLSVC.EXE";
+        if (!CopyFileA(VL_BIN_DIR "\\AVLSVC.EXE", program.c_str(), FALSE)) return 0;
+    }
     SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
     if (!manager) return 0;
     int ok = 1;
-    std::string program = FixtureProgramFolder(d) + "\\bin\\AVLSVC.EXE";
     for (const char *name : kServices) {
         std::string binary = "\"" + program + "\" -SERVICE " + name;
         SC_HANDLE service = CreateServiceA(manager, name, name, SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,

@@ -20,7 +20,9 @@ int FixtureHoldFile(const FixtureDescription &d, const std::string &path, const 
 int FixtureRunQueueManager(const FixtureDescription &d, const std::string &keyName);
 // Registers AVLSVC.EXE of bin as the services "NorvikVarolink" and
 // "VarolinkServices" and starts both (copies the stand-in first). 1 / 0.
-int FixtureStartServices(const FixtureDescription &d);
+// With fromBin false the services run from a copy in Root\service, so they
+// hold nothing of the installation's "bin" folder.
+int FixtureStartServices(const FixtureDescription &d, bool fromBin = true);
 // Current state of a service: SERVICE_RUNNING, SERVICE_STOPPED..., 0 = none.
 DWORD FixtureServiceState(const char *name);
 // Stops and deletes the two services, and ends every process whose program

@@ -4,8 +4,10 @@
 // service until stopped and holds its own program file open meanwhile.
 //   AVLSVC.EXE -STOP -SILENT        stops both services and ends (0)
 //   AVLSVC.EXE -UNINSTALL -SILENT   stops and deletes "VarolinkServices" and ends (0)
+// VL_STANDIN_EXIT_AVLSVC=<code> makes both do nothing and end with that code.
 #include "record.h"
 #include "servicecontrol.h"
+#include <stdlib.h>
 
 static char sServiceName[64];
 static SERVICE_STATUS_HANDLE sStatusHandle;
@@ -65,6 +67,10 @@ int main(int argc, char **argv)
     }
     char buffer[MAX_PATH];
     RecordCall(StandinName(NULL, buffer, sizeof buffer), ParameterText());
+    // A test makes the program fail (and do nothing) with VL_STANDIN_EXIT_AVLSVC.
+    char value[32] = "";
+    GetEnvironmentVariableA("VL_STANDIN_EXIT_AVLSVC", value, sizeof value);
+    if (atoi(value) != 0) return atoi(value);
     if (argc >= 2 && !lstrcmpiA(argv[1], "-STOP")) {
         StopServiceAndWait("NorvikVarolink", 15000);
         StopServiceAndWait("VarolinkServices", 15000);

@@ -1,6 +1,7 @@
 // The administrator test of start-up: may this user create services?
 #include "checks/checks.h"
 #include "core/log.h"
+#include "core/nls.h"
 #include "core/runstate.h"
 #include "core/text.h"
 #include <lm.h>
@@ -69,4 +70,14 @@ int ServiceAccessMessage(char *out, size_t size, const char *nlsText, const char
         out[at] = 0;
     }
     return fits;
+}
+
+int ServiceAccessRefusal(int tested, int canControl, const char *userName, char *message, size_t size)
+{
+    if (tested && canControl) return 0;
+    char text[VL_TEXT_SIZE];
+    LoadNlsString(text, 222);
+    if (tested) ServiceAccessMessage(message, size, text, userName);
+    else CopyText(message, size, text);
+    return 1;
 }

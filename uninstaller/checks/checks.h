@@ -14,6 +14,9 @@ int CheckServiceControlAccess(int *canControl, char *userName);
 // a format: "%%" becomes "%", any other "%" stays as written, and a text
 // without "%s" is shown unchanged. 0 when the result had to be cut.
 int ServiceAccessMessage(char *out, size_t size, const char *nlsText, const char *userName);
+// What start-up makes of the test: 0 when the run may go on; 1 with the
+// message to show (NLS string 222, with the user name when access was denied).
+int ServiceAccessRefusal(int tested, int canControl, const char *userName, char *message, size_t size);
 
 // The service exists and is in any state but stopped.
 BOOL ServiceIsActive(const char *serviceName);

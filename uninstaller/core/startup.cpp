@@ -189,11 +189,8 @@ static BOOL ServiceControlAllowed()
     int canControl = 0;
     char userName[VL_PATH_SIZE];
     int tested = CheckServiceControlAccess(&canControl, userName);
-    if (tested && canControl) return TRUE;
-    char text[VL_TEXT_SIZE], message[VL_TEXT_SIZE];
-    LoadNlsString(text, 222);
-    if (tested) ServiceAccessMessage(message, sizeof message, text, userName);
-    else CopyText(message, sizeof message, text);
+    char message[VL_TEXT_SIZE];
+    if (!ServiceAccessRefusal(tested, canControl, userName, message, sizeof message)) return TRUE;
     ShowMessage(NULL, message, MB_ICONSTOP);
     return FALSE;
 }
