@@ -94,31 +94,38 @@ TEST_F(Checks, LockTestAndItsAccessListRepair)
     EXPECT_FALSE(FileIsLocked((bin + "\\missing.dll").c_str()));
     EXPECT_FALSE(FileIsLocked((d.Root + "\\no folder\\missing.dll").c_str()));
 
-    // A held file whose access list refuses writing: the list is replaced
-    // (read and execute for everyone) and the file then counts as locked.
+    // A path that refuses opening for writing (under Wine, run as the
+    // superuser, only a folder does: file access lists and read-only
+    // attributes are not enforced on opening) gets a new access list: the
+    // three full-control entries and read and execute for everyone; then
+    // it is tried once more.
     std::string guarded = bin + "\\avlmperf.dll";
-    WriteTextFile(guarded, "x");
-    PSID world = NULL;
-    SID_IDENTIFIER_AUTHORITY worldAuthority = SECURITY_WORLD_SID_AUTHORITY;
-    ASSERT_TRUE(AllocateAndInitializeSid(&worldAuthority, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &world));
-    EXPLICIT_ACCESSA readOnly = {};
-    readOnly.grfAccessPermissions = GENERIC_READ;
-    readOnly.grfAccessMode = SET_ACCESS;
-    readOnly.Trustee.TrusteeForm = TRUSTEE_IS_SID;
-    readOnly.Trustee.ptstrName = (LPSTR)world;
-    PACL acl = NULL;
-    ASSERT_EQ(SetEntriesInAclA(1, &readOnly, NULL, &acl), (DWORD)ERROR_SUCCESS);
-    ASSERT_EQ(SetNamedSecurityInfoA((LPSTR)guarded.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, NULL, NULL,
-                                    acl, NULL),
-              (DWORD)ERROR_SUCCESS);
-    LocalFree(acl);
-    FreeSid(world);
-    HANDLE probe = CreateFileA(guarded.c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+    MakeFolders(guarded);
+    HANDLE probe = CreateFileA(guarded.c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    DWORD refusal = GetLastError();
+    if (probe != INVALID_HANDLE_VALUE) CloseHandle(probe);
     ASSERT_EQ(probe, INVALID_HANDLE_VALUE);
-    ASSERT_EQ(GetLastError(), (DWORD)ERROR_ACCESS_DENIED);
-    ASSERT_TRUE(FixtureHoldFile(d, guarded, "VlStandin.hold.perf"));
-    EXPECT_TRUE(FileIsLocked(guarded.c_str()));
+    ASSERT_EQ(refusal, (DWORD)ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(FileIsLocked(guarded.c_str()));
     EXPECT_NE(Text().find("Set file security '" + guarded + "'"), std::string::npos) << Text();
+    PACL acl = NULL;
+    PSECURITY_DESCRIPTOR descriptor = NULL;
+    ASSERT_EQ(GetNamedSecurityInfoA((LPSTR)guarded.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, NULL, NULL,
+                                    &acl, NULL, &descriptor),
+              (DWORD)ERROR_SUCCESS);
+    ASSERT_TRUE(acl);
+    bool everyoneReads = false;
+    for (WORD i = 0; i < acl->AceCount; i++) {
+        ACCESS_ALLOWED_ACE *ace = NULL;
+        if (!GetAce(acl, i, (void **)&ace) || ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+        PSID sid = &ace->SidStart;
+        SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+        if (!memcmp(GetSidIdentifierAuthority(sid), &world, sizeof world)) {
+            everyoneReads = (ace->Mask & (GENERIC_READ | FILE_GENERIC_READ)) && !(ace->Mask & FILE_WRITE_DATA);
+        }
+    }
+    EXPECT_TRUE(everyoneReads);
+    LocalFree(descriptor);
 }
 
 TEST_F(Checks, ProductIsRunningInItsFourCases)
