@@ -2,6 +2,7 @@
 
 const char kMainCaption[] = "Varolink Uninstall - Welcome";
 const char kConfirmKeepCaption[] = "Varolink Uninstall - Confirm Removal";
+const char kConfirmDataCaption[] = "Varolink Uninstall - Confirm Removal of All Data";
 const char kVlRunningCaption[] = "Varolink Uninstall - Varolink Is Running";
 const char kStopCaption[] = "Stopping Varolink";
 const char kPerfCaption[] = "Varolink Uninstall - Performance Monitor Running";
@@ -31,12 +32,14 @@ void CheckRun::TearDown()
     run.Stop();
     FixtureRemove(d);
     DeleteFileA(StandinLog().c_str());
+    DeleteFileA(LogPath().c_str());
     SetStandinValue("VL_STANDIN_LOG", NULL);
     for (const char *name : kStandinValues) SetStandinValue(name, NULL);
 }
 
 void CheckRun::Install()
 {
+    DeleteFileA(LogPath().c_str());
     DeleteFileA(StandinLog().c_str());
     SetStandinValue("VL_STANDIN_LOG", StandinLog().c_str());
     ASSERT_TRUE(FixtureInstall(d));
@@ -46,7 +49,7 @@ std::vector<std::string> CheckRun::RunSilent(const std::string &rsp)
 {
     std::string path = d.Root + "\\answers.rsp";
     WriteTextFile(path, rsp);
-    EXPECT_EQ(RunUninstallerWith("-S -F1\"" + path + "\"", 240000), 0);
+    EXPECT_EQ(RunUninstallerWith("-S -F1\"" + path + "\" -G" + LogPath(), 240000), 0);
     return Log();
 }
 

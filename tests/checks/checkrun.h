@@ -10,7 +10,7 @@
 #include <vector>
 
 // Page and dialog captions of the NLS library.
-extern const char kMainCaption[], kConfirmKeepCaption[], kVlRunningCaption[], kStopCaption[],
+extern const char kMainCaption[], kConfirmKeepCaption[], kConfirmDataCaption[], kVlRunningCaption[], kStopCaption[],
     kPerfCaption[], kCheckingCaption[], kLockedCaption[], kExitCaption[], kMessageCaption[];
 
 struct CheckRun : ::testing::Test {
@@ -21,7 +21,10 @@ struct CheckRun : ::testing::Test {
     // Installs d (the test has filled it); the stand-ins log to StandinLog().
     void Install();
     std::string Bin() { return FixtureProgramFolder(d) + "\\bin"; }
-    std::string LogPath() { return FixtureWorkFolder(d) + "\\avlilogn.txt"; }
+    // The run's own log (-G): a whole removal with data deletes the default one.
+    std::string LogPath() { return "C:\\vlcheckrun.log"; }
+    // Starts avliunin.exe interactively with this run's log.
+    bool StartClicked() { return run.Start("-G" + LogPath()); }
     std::string LogText() { return ReadTextFile(LogPath()); }
     std::vector<std::string> Log() { return LogEntries(LogPath()); }
     std::string StandinLog() { return d.Root + "-standin.log"; }

@@ -73,10 +73,10 @@ TEST_F(LockedRun, PerformanceMonitorFilesAloneDoNotStopTheRemoval)
     // Clicked: Next on the monitor's page, and the check goes on to the
     // removal without the Locked-files-found page.
     DeleteFileA(LogPath().c_str());
-    ASSERT_TRUE(run.Start());
-    ASSERT_TRUE(run.Choose(kMainCaption, IDC_OPTION_REMOVE));
+    ASSERT_TRUE(StartClicked());
+    ASSERT_TRUE(run.Choose(kMainCaption, IDC_OPTION_REMOVE_DATA));
     ASSERT_TRUE(run.ClickAway(kMainCaption, IDC_NEXT));
-    ASSERT_TRUE(run.ClickAway(kConfirmKeepCaption, IDC_NEXT));
+    ASSERT_TRUE(run.ClickAway(kConfirmDataCaption, IDC_NEXT));
     ASSERT_TRUE(run.ClickAway(kPerfCaption, IDC_NEXT));
     ASSERT_TRUE(WaitForLogLine("2 locked files:"));
     ASSERT_TRUE(WaitForLogLine("  '" + Bin() + "\\avlmperf.dll'"));
@@ -87,10 +87,10 @@ TEST_F(LockedRun, PerformanceMonitorFilesAloneDoNotStopTheRemoval)
 TEST_F(LockedRun, FoundPageListsNextChecksAgainBackRetraces)
 {
     InstallHeldLists();
-    ASSERT_TRUE(run.Start());
-    ASSERT_TRUE(run.Choose(kMainCaption, IDC_OPTION_REMOVE));
+    ASSERT_TRUE(StartClicked());
+    ASSERT_TRUE(run.Choose(kMainCaption, IDC_OPTION_REMOVE_DATA));
     ASSERT_TRUE(run.ClickAway(kMainCaption, IDC_NEXT));
-    ASSERT_TRUE(run.ClickAway(kConfirmKeepCaption, IDC_NEXT));
+    ASSERT_TRUE(run.ClickAway(kConfirmDataCaption, IDC_NEXT));
     HWND found = run.Window(kLockedCaption);
     ASSERT_TRUE(found) << LogText();
     HWND list = GetDlgItem(found, IDC_LOCKED_LIST);
@@ -119,7 +119,7 @@ TEST_F(LockedRun, FoundPageListsNextChecksAgainBackRetraces)
     ASSERT_TRUE(run.ClickAway(kLockedCaption, IDC_BACK));
     ASSERT_TRUE(run.ClickAway(kVlRunningCaption, IDC_BACK));
     FixtureStopRunning(d);
-    ASSERT_TRUE(run.ClickAway(kConfirmKeepCaption, IDC_NEXT));
+    ASSERT_TRUE(run.ClickAway(kConfirmDataCaption, IDC_NEXT));
     ASSERT_TRUE(WaitForLogLine("0 locked files:"));
     EXPECT_TRUE(InOrder(Log(), {"->Checking-locked-files dialog", "2 locked files:", "->Locked-files-found dialog",
                                 "  User: Next", "->Checking-locked-files dialog", "1 locked files:",
@@ -135,10 +135,10 @@ TEST_F(LockedRun, LongListKeepsThePageAnsweringAndCancelStopsIt)
     std::string lines;
     for (int i = 0; i < 10000; i++) lines += "\\bin\\file" + std::to_string(i) + ".dll\n";
     WriteList("toolkit", lines);
-    ASSERT_TRUE(run.Start());
-    ASSERT_TRUE(run.Choose(kMainCaption, IDC_OPTION_REMOVE));
+    ASSERT_TRUE(StartClicked());
+    ASSERT_TRUE(run.Choose(kMainCaption, IDC_OPTION_REMOVE_DATA));
     ASSERT_TRUE(run.ClickAway(kMainCaption, IDC_NEXT));
-    ASSERT_TRUE(run.ClickAway(kConfirmKeepCaption, IDC_NEXT));
+    ASSERT_TRUE(run.ClickAway(kConfirmDataCaption, IDC_NEXT));
     HWND page = CheckingPage();
     ASSERT_TRUE(page);
     HWND bar = GetDlgItem(page, IDC_PROGRESS);

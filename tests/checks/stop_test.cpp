@@ -38,10 +38,12 @@ TEST_F(StopRun, ServicesQueueManagersAndTraceStopInStageOrder)
     int threads = 0;
     for (const std::string &line : log) threads += line.rfind("Launching thread", 0) == 0;
     EXPECT_EQ(threads, 1) << LogText();
-    EXPECT_EQ(StandinCalls(), (std::vector<std::string>{
-        "avlzxma0.exe QM.ONE", "avlxssvn.exe ", "endvltrc.exe  ", "endvlcsv.exe -i QM.ONE", "endvlm.exe -i QM.ONE",
-        "AVLISUPN.DLL isuVLStop NorvikVarolink", "AVLSVC.EXE -STOP -SILENT"}))
+    // endvlm.exe is not waited for: it may record its call after the next stage's.
+    auto calls = StandinCalls();
+    EXPECT_TRUE(InOrder(calls, {"avlzxma0.exe QM.ONE", "avlxssvn.exe ", "endvltrc.exe ", "endvlcsv.exe -i QM.ONE",
+                                "AVLISUPN.DLL isuVLStop NorvikVarolink", "AVLSVC.EXE -STOP -SILENT"}))
         << ReadTextFile(StandinLog());
+    EXPECT_TRUE(InOrder(calls, {"endvlcsv.exe -i QM.ONE", "endvlm.exe -i QM.ONE"})) << ReadTextFile(StandinLog());
     EXPECT_EQ(FixtureServiceState("NorvikVarolink"), (DWORD)SERVICE_STOPPED);
     EXPECT_EQ(FixtureServiceState("VarolinkServices"), (DWORD)SERVICE_STOPPED);
     EXPECT_EQ(FixtureProcessCount(bin + "\\avlxssvn.exe"), 0);
@@ -127,10 +129,10 @@ TEST_F(StopRun, ClickedStopIgnoresASecondNextAndKeepsHelpDisabled)
     Install();
     std::string help = Bin() + "\\avlhlpaw.chm";
     if (!CopyFileA(VL_BIN_DIR "\\avlhlpaw.chm", help.c_str(), FALSE)) WriteTextFile(help, "help");
-    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(StartClicked());
     ASSERT_TRUE(run.Choose(kMainCaption, IDC_OPTION_REMOVE_DATA));
     ASSERT_TRUE(run.ClickAway(kMainCaption, IDC_NEXT));
-    ASSERT_TRUE(run.ClickAway("Varolink Uninstall - Confirm Removal of All Data", IDC_NEXT));
+    ASSERT_TRUE(run.ClickAway(kConfirmDataCaption, IDC_NEXT));
     HWND page = run.Window(kVlRunningCaption);
     ASSERT_TRUE(page);
     HWND helpButton = GetDlgItem(page, IDC_HELP_BUTTON);
@@ -167,10 +169,10 @@ TEST_F(StopRun, ServicesStillActiveAfterTheStopCancelUnlessTheAnswerIsContinue)
     Install();
     ASSERT_TRUE(FixtureStartServices(d, false));
     SetStandinValue("VL_STANDIN_EXIT_AVLSVC", "3");
-    ASSERT_TRUE(run.Start());
-    ASSERT_TRUE(run.Choose(kMainCaption, IDC_OPTION_REMOVE));
+    ASSERT_TRUE(StartClicked());
+    ASSERT_TRUE(run.Choose(kMainCaption, IDC_OPTION_REMOVE_DATA));
     ASSERT_TRUE(run.ClickAway(kMainCaption, IDC_NEXT));
-    ASSERT_TRUE(run.ClickAway(kConfirmKeepCaption, IDC_NEXT));
+    ASSERT_TRUE(run.ClickAway(kConfirmDataCaption, IDC_NEXT));
     HWND page = run.Window(kVlRunningCaption);
     ASSERT_TRUE(page);
     ClickedRun::Click(page, IDC_NEXT);
