@@ -97,8 +97,11 @@ TEST_F(LockedRun, FoundPageListsNextChecksAgainBackRetraces)
     ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 2);
     std::vector<std::string> items;
     for (int i = 0; i < 2; i++) {
+        // Across processes the list box answers in wide characters.
+        wchar_t wide[300] = L"";
         char text[300] = "";
-        SendMessageA(list, LB_GETTEXT, i, (LPARAM)text);
+        SendMessageW(list, LB_GETTEXT, i, (LPARAM)wide);
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, NULL, NULL);
         items.push_back(text);
     }
     EXPECT_EQ(items, (std::vector<std::string>{Held(), Shared()}));
