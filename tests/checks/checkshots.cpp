@@ -70,7 +70,7 @@ int main(int argc, char **argv)
     std::string program = FixtureProgramFolder(d), bin = program + "\\bin";
     // A long list, so the check is caught at work, and two files in use.
     std::string lines = "\\bin\\vlmqic.dll\n\\bin\\vltools.dll\n";
-    for (int i = 0; i < 20000; i++) lines += "\\tools\\samples\\vlsample" + std::to_string(i) + ".c\n";
+    for (int i = 0; i < 3000; i++) lines += "\\tools\\samples\\vlsample" + std::to_string(i) + ".c\n";
     WriteTextFile(program + "\\uninst\\toolkit.u00", lines);
     FixtureHoldFile(d, bin + "\\vltools.dll", "VlStandin.hold.tools");
     FixtureHoldFile(d, bin + "\\vlmqic.dll", "VlStandin.hold.mqic");

@@ -203,7 +203,7 @@ TEST_F(StopRun, ServicesStillActiveAfterTheStopCancelUnlessTheAnswerIsContinue)
 
 // Slow: queue managers that never end hold the stop for the full minute the
 // limit allows with none counted running.
-TEST_F(StopRun, SlowQueueManagerWaitRunsOut)
+TEST_F(StopRun, QueueManagerWaitRunsOut_Slow)
 {
     d.Services = true;
     d.Standins = {"AVLISUPN.DLL"};
