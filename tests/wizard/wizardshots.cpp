@@ -8,6 +8,7 @@
 #include "core/log.h"
 #include "core/runstate.h"
 #include "wizard/nlsids.h"
+#include "core/statusline.h"
 #include "wizard/page.h"
 #include "wizard/pagetable.h"
 #include <commctrl.h>

@@ -4,15 +4,14 @@
 #include "core/runstate.h"
 #include "core/text.h"
 #include "removal/listline.h"
-#include "wizard/page.h"
 #include <commctrl.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
-static ListedDirectory *sLockedFiles;
+static PathNode *sLockedFiles;
 
-ListedDirectory **LockedFileList() { return &sLockedFiles; }
+PathNode **LockedFileList() { return &sLockedFiles; }
 
 static char *HeapCopy(const char *text)
 {

@@ -2,7 +2,7 @@
 // it found (handed to the Locked-files-found page).
 #pragma once
 #include <windows.h>
-#include "removal/filelist.h"
+#include "core/pathlist.h"
 
 // One list to check: the list file and the folder its lines are below.
 struct LockCheckEntry {
@@ -23,4 +23,4 @@ void FreeLockCheckQueue(LockCheckEntry **queue);
 
 // The distinct locked paths of the last check, newest first. Owned by the
 // check until the Locked-files-found page takes the entries.
-ListedDirectory **LockedFileList();
+PathNode **LockedFileList();

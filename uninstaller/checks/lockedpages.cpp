@@ -8,7 +8,7 @@
 #include "core/runstate.h"
 #include "core/text.h"
 #include "removal/listline.h"
-#include "wizard/message.h"
+#include "core/statusline.h"
 #include "wizard/nlsids.h"
 #include "wizard/page.h"
 #include <stdio.h>
@@ -38,7 +38,7 @@ static void ResetCheck()
 {
     CloseList();
     FreeLockCheckQueue(&sCheck.Queue);
-    FreeListedDirectories(LockedFileList());
+    FreePathList(LockedFileList());
     sCheck = LockCheckState();
 }
 
@@ -75,7 +75,7 @@ static void FinishCheck()
 {
     LogLineF("%d locked files:", sCheck.Locked);
     if (sCheck.Locked > 0)
-        for (ListedDirectory *node = *LockedFileList(); node; node = node->Next) LogLineF("  '%s'", node->Path);
+        for (PathNode *node = *LockedFileList(); node; node = node->Next) LogLineF("  '%s'", node->Path);
     // The performance monitor alone (with or without the common library it
     // loads) does not stop the removal.
     BOOL monitorOnly = (sCheck.Locked == 1 && sCheck.PerfLocked) ||
@@ -156,14 +156,11 @@ static int sWidestLocked;
 static void InitLockedFound(HWND page)
 {
     sWidestLocked = 0;
-    ListedDirectory **list = LockedFileList();
-    while (*list) {
-        ListedDirectory *node = *list;
-        *list = node->Next;
+    // The list is emptied as the page takes its entries.
+    while (PathNode *node = PopPath(LockedFileList())) {
         SendDlgItemMessageA(page, IDC_LOCKED_LIST, LB_ADDSTRING, 0, (LPARAM)node->Path);
         WidenListExtent(page, IDC_LOCKED_LIST, &sWidestLocked, node->Path);
-        free(node->Path);
-        free(node);
+        FreePathNode(node);
     }
 }
 

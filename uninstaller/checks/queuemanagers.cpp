@@ -7,7 +7,7 @@
 #include "core/runstate.h"
 #include "core/text.h"
 #include "qmconfig/qmlist.h"
-#include "removal/probes.h"
+#include "core/fileprobes.h"
 
 enum { LISTENER_END_FAILED = 20 };
 

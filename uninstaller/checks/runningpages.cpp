@@ -7,7 +7,7 @@
 #include "core/response.h"
 #include "core/runstate.h"
 #include "core/text.h"
-#include "wizard/message.h"
+#include "core/messagebox.h"
 #include "wizard/nlsids.h"
 #include "wizard/page.h"
 

@@ -9,7 +9,7 @@
 #include "core/log.h"
 #include "core/runstate.h"
 #include "core/text.h"
-#include "removal/probes.h"
+#include "core/fileprobes.h"
 #include "wizard/nlsids.h"
 #include "wizard/page.h"
 #include <commctrl.h>

@@ -5,7 +5,7 @@
 #include "core/log.h"
 #include "core/runstate.h"
 #include "core/text.h"
-#include "removal/probes.h"
+#include "core/fileprobes.h"
 #include <stdlib.h>
 
 typedef BOOL(WINAPI *EnumProcessesFn)(DWORD *, DWORD, DWORD *);
