@@ -136,8 +136,8 @@ TEST_F(LockedRun, LongListKeepsThePageAnsweringAndCancelStopsIt)
 {
     Install();
     std::string lines;
-    for (int i = 0; i < 10000; i++) lines += "\\bin\\file" + std::to_string(i) + ".dll\n";
-    WriteList("toolkit", lines);
+    for (int i = 0; i < 9999; i++) lines += "\\bin\\file" + std::to_string(i) + ".dll\n";
+    WriteList("toolkit", lines + "\\bin\\held.dll\n");
     ASSERT_TRUE(StartClicked());
     ASSERT_TRUE(run.Choose(kMainCaption, IDC_OPTION_REMOVE_DATA));
     ASSERT_TRUE(run.ClickAway(kMainCaption, IDC_NEXT));
@@ -173,6 +173,14 @@ TEST_F(LockedRun, LongListKeepsThePageAnsweringAndCancelStopsIt)
                               "  User: Exit", "Uninstallation ended."}))
         << LogText();
     EXPECT_EQ(LogText().find("locked files:"), std::string::npos);
+
+    // Silent, the whole list is read: its last line names the held file.
+    ASSERT_TRUE(FixtureHoldFile(d, Held(), "VlStandin.hold.held"));
+    DWORD start = GetTickCount();
+    log = RunSilent("[Varolink]\nVarolink=REMOVE\n");
+    EXPECT_TRUE(InOrder(log, {"->Checking-locked-files dialog", "Next", "1 locked files:", "  '" + Held() + "'"}))
+        << LogText();
+    EXPECT_LT(GetTickCount() - start, 120000u);
 }
 
 }  // namespace
