@@ -137,6 +137,7 @@ static int InstallExtras(const FixtureDescription &d)
         ok &= FixtureShortcut(ShortcutFolder() + "\\" + name + ".lnk", FixtureProgramFolder(d) + "\\bin\\" + name + ".exe");
     for (const auto &value : d.Environment) ok &= FixtureSetSystemEnv(value.first, value.second);
     if (d.WebAdminData) ok &= WriteTextFile(FixtureWorkFolder(d) + "\\vlwa\\scripts\\public\\index.html", "<html></html>\n");
+    ok &= FixtureInstallData(d);
     return ok;
 }
 
@@ -196,7 +197,7 @@ void FixtureRemove(const FixtureDescription &d)
     FixtureStopRunning(d);
     DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Norvik");
     DeleteFolderTree(d.Root);
-    if (!d.Shortcuts.empty()) DeleteFolderTree(ShortcutFolder());
+    if (!d.Shortcuts.empty() || !d.ServiceLevels.empty()) DeleteFolderTree(ShortcutFolder());
     for (const auto &value : d.Environment) FixtureDeleteSystemEnv(value.first);
 }
 
@@ -243,6 +244,7 @@ int FixtureReadDescription(const char *path, FixtureDescription *d)
             size_t blank = text.find(' ');
             d->Runs.push_back({text.substr(0, blank), blank == std::string::npos ? "" : text.substr(blank + 1)});
         }
+        else if (FixtureReadDataLine(key, text, d)) continue;
         else {
             fclose(file);
             fprintf(stderr, "unknown description key '%s'\n", key.c_str());
