@@ -116,7 +116,8 @@ ExpectedDifference WholeRemoval(const std::string &release, bool withData)
                       ProductKey("Configuration*"), ProductValue("Configuration*", "*"), ProductValue("", "FilePath"),
                       ProductValue("", "WorkPath"), Dir(D)});
     Add(&e.MustStay, QueueManagerData());
-    if (r5) Add(&e.MustStay, {File(P + "\\java\\lib\\com.norvik.vl.jar"), File(P + "\\vlwa\\*")});
+    if (r5) Add(&e.MustStay, {File(P + "\\java\\lib\\com.norvik.vl.jar"), File(P + "\\vlwa\\*"),
+                              "service NorvikVarolink", "service VarolinkServices"});
     if (release == "5.1") Add(&e.MustStay, {ComponentValue("Server"), ComponentValue("Web Administration Server"),
                                             ComponentValue("Additional Languages\\*"), File(P + "\\doc\\de_de\\*")});
 

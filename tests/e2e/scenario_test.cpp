@@ -184,6 +184,7 @@ TEST(ScenarioTest, Release51ComponentsIncompleteServerWithData)
     EXPECT_EQ(run.ExitCode, 0);
     ExpectedDifference e;
     Add(&e.MustGo, ServerFiles());
+    Add(&e.MustGo, {"service NorvikVarolink", "service VarolinkServices"});
     Add(&e.MustGo, QueueManagerData());
     Add(&e.MustGo, {Dir(P + "\\lib*"), Dir(WindowsFolder() + "\\telready*"), Dir(D + "\\samples"), File(G + "\\*"),
                     Dir(G + "*"), File(D + "\\VLS.INI"), File(D + "\\avlclchl.tab"), File(D + "\\editor.log"),
@@ -225,6 +226,7 @@ TEST(ScenarioTest, Release51ComponentsIncompleteServerKeepsData)
     EXPECT_EQ(run.ExitCode, 0);
     ExpectedDifference e;
     Add(&e.MustGo, ServerFiles());
+    Add(&e.MustGo, {"service NorvikVarolink", "service VarolinkServices"});
     Add(&e.MustGo, {Dir(P + "\\lib*"), Dir(WindowsFolder() + "\\telready*"), Dir(D + "\\samples"),
                     ProductKey("Configuration\\LogDefaults"), ProductValue("Configuration\\LogDefaults", "*"),
                     ComponentValue("Server"), ComponentValue("Web Administration Server"),
