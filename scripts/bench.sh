@@ -37,14 +37,16 @@ cleanup() {
 trap cleanup EXIT
 run() { "$here/scripts/wine-run.sh" "$prefix" "$@"; }
 
-# The programs and their data live inside the prefix (C:\bench), so nothing
-# depends on how the prefix sees the host's folders.
+# The prefix sees one host folder, the one holding it, as T: (see
+# scripts/wine-run.sh): the programs go to its bin folder, which is where the
+# fixture installer looks for the NLS library; the generated descriptions
+# and answers live inside the prefix (C:\bench).
 run cmd /c exit >/dev/null 2>&1 || true
-mkdir -p "$drive/bench/bin"
+mkdir -p "$out/bin" "$drive/bench"
 for f in avliunin.exe _isuser.dll vlfixture.exe vlbench_plain.exe vlbench_logged.exe; do
-    cp "$root/win/bin/$f" "$drive/bench/bin/"
+    cp "$root/win/bin/$f" "$out/bin/"
 done
-B='C:\bench\bin'
+B='T:\bin'
 
 describe() {   # size -> C:\bench\inst-SIZE.txt
     local size=$1 per=$(( $1 / folders ))
