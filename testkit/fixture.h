@@ -31,6 +31,9 @@ struct FixtureDescription {
     // System environment values ("env NAME VALUE"), removed again with the fixture.
     std::vector<std::pair<std::string, std::string>> Environment;
     bool WebAdminData = false;          // "webadmindata": a file in Data\vlwa\scripts\public
+    // "isuninst": the installer's uninstall stand-in copied into Program\uninst
+    // and named by "UninstName" (unless one is given).
+    bool InstallerUninstall = false;
 };
 
 // The folders a description gives.
@@ -44,7 +47,7 @@ void FixtureRemove(const FixtureDescription &d);
 
 // Reads a description file ("key value" lines: release, root, component,
 // incomplete, uninstname, logdefaultpath, noworkfolder, nonls, queuemanager,
-// inimanager, listline, shortcut, env, webadmindata) into d.
+// inimanager, listline, shortcut, env, webadmindata, isuninst) into d.
 int FixtureReadDescription(const char *path, FixtureDescription *d);
 
 // Small helpers shared by the tests.

@@ -12,6 +12,7 @@
 #include "qmconfig/qmscan.h"
 #include "removal/probes.h"
 #include "removal/registry.h"
+#include "removal/worker.h"
 #include "security/security.h"
 #include "wizard/help.h"
 #include "wizard/message.h"
@@ -182,18 +183,34 @@ static void FindHelpFile()
     gRun.HelpFilePath[0] = 0;
 }
 
+// The longest a removal step runs without looking at the stop request (a
+// directory in use is retried for 20 s, a program is waited for 60 s).
+enum { WORKER_STOP_WAIT_MS = 90000 };
+
 static void EndOfRun()
 {
+    // A run ended during removal: the worker stops at its next step boundary
+    // (the component it was removing keeps its "Incomplete" marker) before
+    // anything it uses is freed. Its messages to the page fail once the page
+    // is gone.
+    if (gRun.CurrentPage) DestroyWindow(gRun.CurrentPage);
+    gRun.CurrentPage = NULL;
+    BOOL workerStopped = StopRemovalWorker(WORKER_STOP_WAIT_MS);
     if (gRun.MainWindow) DestroyWindow(gRun.MainWindow);
     gRun.MainWindow = NULL;
-    QmListFree();
+    if (workerStopped) QmListFree();
+    else LogLine("***The removal did not stop in time; the uninstallation ends with it");
     LogLine("\nUninstallation ended.");
-    if (gRun.RemoveAllWithData && (gRun.AllSucceeded || !gRun.DefaultLogUsed) && gRun.ProductWorkPath[0]) {
+    // The log of an interrupted removal stays for the rerun to append to.
+    if (workerStopped && !RemovalStopRequested() && gRun.RemoveAllWithData && (gRun.AllSucceeded || !gRun.DefaultLogUsed) &&
+        gRun.ProductWorkPath[0]) {
         char defaultLog[VL_PATH_SIZE];
         if (FormatText(defaultLog, sizeof defaultLog, "%s\\%s", gRun.ProductWorkPath, VL_LOG_FILE_NAME))
             DeleteFileA(defaultLog);
     }
-    LogClose();
+    // A worker that is still inside a step keeps the log block and the queue-
+    // manager list: both go with the process.
+    if (workerStopped) LogClose();
 }
 
 static int StopWithEnd()
