@@ -312,7 +312,10 @@ int UnregisterObjectClasses(BOOL counting, const char *listName, HWND itemText, 
     char binFolder[VL_PATH_SIZE], registrar[VL_PATH_SIZE];
     FormatText(binFolder, sizeof binFolder, "%s\\bin", programFiles);
     FormatText(registrar, sizeof registrar, "%s\\uninst\\avliregn.exe", programFiles);
+    // Each server was counted as ten steps: the polls step the bar, the rest
+    // of the ten follow once it has ended (or could not be started).
     for (ListedDirectory *node = servers; node; node = node->Next) {
+        int stepsLeft = 10;
         BOOL started;
         if (strstr(node->Path, ".exe")) {
             started = LaunchProcess(NULL, node->Path, binFolder, " -UnregServer");
@@ -326,19 +329,23 @@ int UnregisterObjectClasses(BOOL counting, const char *listName, HWND itemText, 
         if (!started) {
             LogLineF("***Unable to unregister file '%s'.", node->Path);
             result = 0;
-            continue;
-        }
-        DWORD exitCode = 0;
-        for (int polls = 0; PollLaunchedProcess(&exitCode); polls++) {
-            SleepMs(100);
-            if (polls < 9) ProgressStep(progress);
-        }
-        if (exitCode != 0) {
-            LogLineF("***'%s' failed to unregister, code '%8.8lx'", node->Path, (unsigned long)exitCode);
-            result = 0;
         } else {
-            LogLineF("Unregistered '%s'", node->Path);
+            DWORD exitCode = 0;
+            while (PollLaunchedProcess(&exitCode)) {
+                SleepMs(100);
+                if (stepsLeft > 1) {
+                    ProgressStep(progress);
+                    stepsLeft--;
+                }
+            }
+            if (exitCode != 0) {
+                LogLineF("***'%s' failed to unregister, code '%8.8lx'", node->Path, (unsigned long)exitCode);
+                result = 0;
+            } else {
+                LogLineF("Unregistered '%s'", node->Path);
+            }
         }
+        for (; stepsLeft > 0; stepsLeft--) ProgressStep(progress);
     }
     FreeListedDirectories(&servers);
     SetStatusText(itemText, "", FALSE);
