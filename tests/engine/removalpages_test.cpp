@@ -195,7 +195,7 @@ TEST_F(RemovalPages, ComponentCompletionWithErrorsLogsTheSummaryAndMessage253)
     char format[600], message[900];
     LoadNlsString(format, 253);
     wsprintfA(message, format, "C:\\D\\avlilogn.txt");
-    auto log = h.LogAfter("->Component-deletion-complete dialog");
+    auto log = h.LogAfter("Video subsystem supports 256 colors");
     std::vector<std::string> expected = {"***One or more errors have occurred.",
                                          "***Some files might require manual deletion.",
                                          "***Check program folder 'C:\\P\\*'",
@@ -227,6 +227,7 @@ TEST_F(RemovalPages, MifWrittenOnFinishAndOnTheCloseBox)
     Open(false);
     lstrcpyA(gRun.MifName, "vlengine");
     gRun.AllSucceeded = FALSE;
+    h.AnswerDialog("Norvik Varolink", IDOK);  // message 253
     ASSERT_TRUE(h.Create(IDD_COMPONENT_DELETION_DONE));
     SendMessageA(h.Page, WM_CLOSE, 0, 0);
     ASSERT_TRUE(h.WaitForEnd());
