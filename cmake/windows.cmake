@@ -14,9 +14,19 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 set(VL_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh ${VL_WINE_PREFIX})
 
-# The build folders as Wine sees them (drive Z: is the Unix root).
-string(REPLACE "/" "\\\\" VL_BIN_DIR_WIN "Z:${CMAKE_BINARY_DIR}/bin")
-string(REPLACE "/" "\\\\" VL_SOURCE_DIR_WIN "Z:${CMAKE_SOURCE_DIR}")
+# The prefix is a sandbox (see scripts/wine-run.sh): the only host folder it
+# sees is this build folder, as drive T:. The programs are T:\bin; the source
+# folders the tests read data from (tests, demo, testkit) are copied to
+# T:\source at every build, so VL_SOURCE_DIR_WIN names the copy. (Backslashes
+# are doubled: the values become C string literals.)
+set(VL_BIN_DIR_WIN "T:\\\\bin")
+set(VL_SOURCE_DIR_WIN "T:\\\\source")
+set(VL_SOURCE_COPY ${CMAKE_BINARY_DIR}/source)
+add_custom_target(vl_source_copy ALL
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/tests ${VL_SOURCE_COPY}/tests
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/demo ${VL_SOURCE_COPY}/demo
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/testkit ${VL_SOURCE_COPY}/testkit
+    VERBATIM)
 
 # GoogleTest built from the Debian sources with the same cross compiler.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)

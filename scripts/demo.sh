@@ -15,10 +15,16 @@ cleanup() {
     [ -f "$prefix.xvfb.pid" ] && kill "$(cat "$prefix.xvfb.pid")" 2>/dev/null || true
 }
 trap cleanup EXIT
-winpath() { echo "Z:$(echo "$1" | sed 's|/|\\|g')"; }
+# The prefix sees only build/demo (its drive T:): the programs and the
+# demo's files are copied there.
+winpath() { "$here/scripts/winpath.sh" "$prefix" "$1"; }
+bin=$root/demo/bin
+mkdir -p "$bin" "$root/demo/data"
+cp "$root"/win/bin/*.exe "$root"/win/bin/*.dll "$bin/"
+cp "$here/demo/installation.txt" "$here/demo/answers.rsp" "$root/demo/data/"
+[ ! -f "$root/win/bin/avlhlpaw.chm" ] || cp "$root/win/bin/avlhlpaw.chm" "$bin/"
 
-bin=$root/win/bin
-run "$bin/vlfixture.exe" install "$(winpath "$here/demo/installation.txt")"
+run "$bin/vlfixture.exe" install "$(winpath "$root/demo/data/installation.txt")"
 drive=$prefix/drive_c
 snapshot() {
     (cd "$drive" && find Varolink 2>/dev/null | sort) > "$1.files"
@@ -28,7 +34,7 @@ snapshot "$root/demo/before"
 
 echo "== avliunin.exe -S -F1<answers.rsp>"
 set +e
-run "$bin/avliunin.exe" -S -F1"$(winpath "$here/demo/answers.rsp")"
+run "$bin/avliunin.exe" -S -F1"$(winpath "$root/demo/data/answers.rsp")"
 code=$?
 set -e
 echo "== exit code: $code"

@@ -6,13 +6,51 @@
 # against the same prefix. The user's own ~/.wine is never touched.
 # VL_WINE_TIMEOUT (seconds, default 600) bounds every run: a GUI program whose
 # window cannot be created would otherwise wait in its message loop for ever.
+#
+# The prefix is a sandbox: the programs under test delete files, and Wine's
+# defaults would hand them the whole host (drive Z: is the Unix root, the
+# user's Desktop, Documents and the like are links to the host's home). Every
+# run takes those away again (a prefix made before is mended on its next use):
+# the only host folder the prefix sees is the folder that holds it, as drive
+# T: (tests find their programs there as T:\bin; scripts/winpath.sh gives the
+# T: name of a file below it). The drive's folder must not be the root.
 set -e
 prefix=$1; shift
 [ -n "$prefix" ] && [ $# -gt 0 ] || { echo "usage: wine-run.sh PREFIX PROGRAM [ARGS...]" >&2; exit 2; }
 mkdir -p "$(dirname "$prefix")"
-prefix=$(cd "$(dirname "$prefix")" && pwd)/$(basename "$prefix")
+prefix=$(cd "$(dirname "$prefix")" && pwd -P)/$(basename "$prefix")
+share=$(dirname "$prefix")
+[ "$share" != / ] || { echo "wine-run.sh: the prefix must not sit in the root folder" >&2; exit 2; }
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# Drives: only C: (the prefix's own drive_c) and T: (the folder holding the
+# prefix); every other device link (Z: to the root, serial ports, raw disks)
+# goes (the prefix's device manager adds serial ports each time it starts, so
+# this runs after the start). Links in drive_c that lead out of the prefix (the user's shell folders)
+# become real, empty folders. Nothing changes on a prefix already sandboxed.
+sandbox() {
+    local dd=$prefix/dosdevices link target
+    [ -d "$dd" ] || return 0
+    for link in "$dd"/* "$dd"/.[!.]*; do
+        [ -L "$link" ] || continue
+        case "${link##*/}" in
+            c:) [ "$(readlink "$link")" = ../drive_c ] && continue ;;
+            t:) [ "$(readlink "$link")" = "$share" ] && continue ;;
+        esac
+        rm -f "$link"
+    done
+    [ -L "$dd/c:" ] || ln -s ../drive_c "$dd/c:"
+    [ -L "$dd/t:" ] || ln -s "$share" "$dd/t:"
+    while IFS= read -r -d '' link; do
+        target=$(readlink -f "$link" || true)
+        case "$target" in "$prefix"/*) continue ;; esac
+        rm -f "$link"
+        mkdir -p "$link"
+    done < <(find "$prefix/drive_c" -type l -print0 2>/dev/null)
+    # Keeps Wine from bringing the links back when it updates the prefix.
+    [ "$(cat "$prefix/.update-timestamp" 2>/dev/null)" = disable ] || echo disable > "$prefix/.update-timestamp"
+}
 
 (
     flock 9
@@ -39,6 +77,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
     # Start the prefix's server and its background programs (services,
     # desktop) detached from our output: started by the test's own program
     # they would inherit its output pipe and keep the test runner waiting.
+    sandbox
     warm=0
     for pid in $(pgrep -f 'services.exe' 2>/dev/null); do
         grep -qz "^WINEPREFIX=$prefix\$" "/proc/$pid/environ" 2>/dev/null && warm=1
@@ -47,5 +86,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
         wineserver -p300 </dev/null >/dev/null 2>&1 9>&- || true
         wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
     fi
+    # After the start: the device manager adds its serial-port links then.
+    sandbox
 ) 9>"$prefix.lock"
 exec timeout -k 10 "${VL_WINE_TIMEOUT:-600}" wine "$@"

@@ -16,8 +16,17 @@ import tempfile
 import time
 
 
-def windows_path(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
+def share_folder(prefix):
+    """The only host folder the prefix sees (its drive T:): the one holding it."""
+    return os.path.dirname(os.path.realpath(prefix))
+
+
+def windows_path(path, prefix):
+    share = share_folder(prefix)
+    full = os.path.realpath(path)
+    if os.path.commonpath([share, full]) != share:
+        raise ValueError("%s is outside %s, the only folder the Wine prefix sees" % (path, share))
+    return "T:\\" + os.path.relpath(full, share).replace("/", "\\")
 
 
 def common_arguments(description):
@@ -32,7 +41,7 @@ class WebHost:
     def __init__(self, args, lifetime=300, trace=False, error_log=True):
         self.args = args
         self.lifetime = lifetime
-        self.work = tempfile.mkdtemp(prefix="webhost-")
+        self.work = tempfile.mkdtemp(prefix="webhost-", dir=share_folder(args.prefix))
         self.ready = os.path.join(self.work, "ready")
         self.error_log = os.path.join(self.work, "error.log") if error_log else None
         self.trace = os.path.join(self.work, "trace.txt") if trace else None
@@ -42,14 +51,14 @@ class WebHost:
 
     def start(self):
         command = [self.args.wine_run, self.args.prefix, os.path.join(self.args.bin, "webhost.exe"),
-                   "--port", "0", "--ready-file", windows_path(self.ready),
+                   "--port", "0", "--ready-file", windows_path(self.ready, self.args.prefix),
                    "--lifetime", str(self.lifetime)]
         if self.error_log:
-            command += ["--error-log", windows_path(self.error_log)]
+            command += ["--error-log", windows_path(self.error_log, self.args.prefix)]
         env = dict(os.environ, VL_WINE_TIMEOUT=str(self.lifetime + 20))
         env.pop("DVL_TRACE_FILE", None)
         if self.trace:
-            env["DVL_TRACE_FILE"] = windows_path(self.trace)
+            env["DVL_TRACE_FILE"] = windows_path(self.trace, self.args.prefix)
         with open(self.output, "wb") as out:
             self.process = subprocess.Popen(command, stdout=out, stderr=subprocess.STDOUT, env=env,
                                             stdin=subprocess.DEVNULL, start_new_session=True)
