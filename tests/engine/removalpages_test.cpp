@@ -105,7 +105,7 @@ TEST_F(RemovalPages, StatusLinesAndProgressMoveWhileThePageThreadPumps)
 {
     Open(false);
     d.Components = {{"Additional Languages\\ja_jp", ""}};
-    BigLists("ja_jp", 300);
+    BigLists("ja_jp", 100);
     Install();
     Select({COMP_LANG_JA_JP});
     ASSERT_TRUE(h.Create(IDD_DELETING_COMPONENT));
@@ -121,14 +121,14 @@ TEST_F(RemovalPages, StatusLinesAndProgressMoveWhileThePageThreadPumps)
     }, 60000);
     ASSERT_FALSE(h.Ends.empty());
     EXPECT_NE(title.find(gComponentDisplayNames[15]), std::string::npos) << title;
-    EXPECT_GT(highest, 100);
+    EXPECT_GT(highest, 50);
 }
 
 TEST_F(RemovalPages, CancelAnsweredWithResumeLeavesTheWorkerRunning)
 {
     Open(false);
     d.Components = {{"Additional Languages\\ko_kr", ""}};
-    BigLists("ko_kr", 300);
+    BigLists("ko_kr", 100);
     Install();
     Select({COMP_LANG_KO_KR});
     ASSERT_TRUE(h.Create(IDD_DELETING_COMPONENT));
@@ -148,7 +148,7 @@ TEST_F(RemovalPages, ExitStopsTheWorkerWithItsMarkerAndARerunFinishes)
 {
     Open(false);
     d.Components = {{"Additional Languages\\zh_tw", ""}, {"Additional Languages\\zh_cn", ""}};
-    BigLists("zh_tw", 1500);
+    BigLists("zh_tw", 400);
     Install();
     Select({COMP_LANG_ZH_TW, COMP_LANG_ZH_CN});
     ASSERT_TRUE(h.Create(IDD_DELETING_COMPONENT));
