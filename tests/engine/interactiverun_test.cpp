@@ -194,4 +194,43 @@ TEST_F(ClickedRemoval, RemoveWithTheData)
     EXPECT_TRUE(WaitFor([&] { return !ReadTextFile(record).empty(); }, 10000));
 }
 
+TEST_F(ClickedRemoval, ExitOnTheDeletingPageEndsTheRunAndARerunFinishes)
+{
+    for (int i = 150; i < 1200; i++) d.ListLines.push_back({"toolkit", "\\tools\\c\\f" + std::to_string(i) + ".h"});
+    ASSERT_TRUE(FixtureInstall(d));
+    Start();
+    Choose(kMain, IDC_OPTION_COMPONENTS);
+    ClickAway(kMain, IDC_NEXT);
+    HWND select = Page(kSelect);
+    ASSERT_TRUE(select);
+    SendDlgItemMessageA(select, IDC_COMPONENT_LIST, LB_SETSEL, TRUE, 1);  // Development Toolkit
+    ClickAway(kSelect, IDC_NEXT);
+    ClickAway(kConfirmComponents, IDC_NEXT);
+    HWND deleting = Page(kDeletingComponents);
+    ASSERT_TRUE(deleting);
+    // Cancel while the toolkit's files go, then Exit.
+    ASSERT_TRUE(WaitFor([&] { return SendDlgItemMessageA(deleting, IDC_PROGRESS, PBM_GETPOS, 0, 0) > 5; }));
+    Click(deleting, IDC_CANCEL_PAGE);
+    ClickAway("Exit Varolink Uninstall", IDC_EXIT);
+    EXPECT_EQ(ExitCode(), 0);
+    auto log = Log();
+    EXPECT_TRUE(InOrder(log, {"->Deleting-component dialog", "  User: Cancel", "  User: Cancel", "->Exit dialog",
+                              "  User: Exit", "Removal stopped: the uninstallation was ended", "",
+                              "Uninstallation ended."}))
+        << ReadTextFile(logPath);
+    EXPECT_FALSE(Contains(log, "Finished uninstalling Development Toolkit (Development Toolkit)"));
+    EXPECT_EQ(ValueText(kComponents, "Development Toolkit"), "Incomplete");
+    EXPECT_TRUE(FileThere(P + "\\tools\\c\\f1199.h"));
+
+    // A silent rerun removes the incomplete component whatever the answers say.
+    std::string rsp = logFolder + "\\answers.rsp";
+    WriteTextFile(rsp, "[Varolink]\nVarolink=REMOVECOMPONENTS\n[Components]\nDevelopment Toolkit=KEEP\n"
+                       "Local Clients\\Windows NT Client=KEEP\nLocal Clients\\Java Client=KEEP\n"
+                       "Internet Gateway=KEEP\nDocumentation\\Internet Gateway=KEEP\n");
+    EXPECT_EQ(RunUninstallerWith("-S -F1\"" + rsp + "\" -G\"" + logPath + "\"", 300000), 0);
+    EXPECT_FALSE(ValueExists(kComponents, "Development Toolkit")) << ReadTextFile(logPath);
+    EXPECT_FALSE(FileThere(P + "\\tools"));
+    EXPECT_TRUE(ValueExists(kComponents, "Server"));
+}
+
 }  // namespace
