@@ -112,6 +112,24 @@ struct ClickedRemoval : ::testing::Test {
             return false;
         }, 120000);
     }
+    // Wine has no "vlm" group, so securing the product key fails at start-up
+    // and every completion page reports errors with message 253 first.
+    void AnswerErrorsMessage()
+    {
+        HWND box = Page("Norvik Varolink");
+        ASSERT_TRUE(box) << ReadTextFile(logPath);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+    }
+    // Selects the list item whose text is name on the Select-components page.
+    void SelectComponent(const char *name)
+    {
+        HWND select = Page(kSelect);
+        ASSERT_TRUE(select);
+        int item = (int)SendDlgItemMessageA(select, IDC_COMPONENT_LIST, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)name);
+        ASSERT_GE(item, 0) << name;
+        SendDlgItemMessageA(select, IDC_COMPONENT_LIST, LB_SETSEL, TRUE, item);
+    }
     int ExitCode(DWORD timeoutMs = 60000)
     {
         if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) return -2;
@@ -127,9 +145,7 @@ TEST_F(ClickedRemoval, RemoveComponents)
     Start();
     Choose(kMain, IDC_OPTION_COMPONENTS);
     ClickAway(kMain, IDC_NEXT);
-    HWND select = Page(kSelect);
-    ASSERT_TRUE(select);
-    SendDlgItemMessageA(select, IDC_COMPONENT_LIST, LB_SETSEL, TRUE, 1);  // Development Toolkit
+    SelectComponent("Development Toolkit");
     ClickAway(kSelect, IDC_NEXT);
     ClickAway(kConfirmComponents, IDC_NEXT);
     int highest = 0;
@@ -137,6 +153,7 @@ TEST_F(ClickedRemoval, RemoveComponents)
     WatchDeleting(kDeletingComponents, &highest, &title);
     EXPECT_GT(highest, 20);
     EXPECT_NE(title.find("Development Toolkit"), std::string::npos) << title;
+    AnswerErrorsMessage();
     ClickAway(kComponentsDone, IDC_NEXT);
     EXPECT_EQ(ExitCode(), 0);
     EXPECT_TRUE(InOrder(Log(), {"->Deleting-component dialog", "", "Uninstalling Development Toolkit (Development Toolkit)",
@@ -152,6 +169,9 @@ TEST_F(ClickedRemoval, RemoveComponents)
 
 TEST_F(ClickedRemoval, RemoveKeepingTheData)
 {
+    // Keeping the data is offered only when there is some.
+    d.WebAdminData = true;
+    ASSERT_TRUE(FixtureInstall(d));
     Start();
     Choose(kMain, IDC_OPTION_REMOVE);
     ClickAway(kMain, IDC_NEXT);
@@ -159,6 +179,7 @@ TEST_F(ClickedRemoval, RemoveKeepingTheData)
     int highest = 0;
     std::string title;
     WatchDeleting(kDeletingAll, &highest, &title);
+    AnswerErrorsMessage();
     ClickAway(kAllDone, IDC_NEXT);
     EXPECT_EQ(ExitCode(), 0);
     EXPECT_TRUE(InOrder(Log(), {"->Deleting-all dialog", "Uninstalling Local Clients\\Windows NT Client (Windows NT Client)",
@@ -171,7 +192,7 @@ TEST_F(ClickedRemoval, RemoveKeepingTheData)
     EXPECT_FALSE(ValueExists(kComponents, "Development Toolkit"));
     EXPECT_FALSE(ValueExists(kComponents, "Local Clients\\Windows NT Client"));
     EXPECT_TRUE(ValueExists(kComponents, "Server"));
-    EXPECT_TRUE(FileThere(D));
+    EXPECT_TRUE(FileThere(D + "\\vlwa\\scripts\\public\\index.html"));
     EXPECT_TRUE(WaitFor([&] { return !ReadTextFile(record).empty(); }, 10000));
 }
 
@@ -184,6 +205,7 @@ TEST_F(ClickedRemoval, RemoveWithTheData)
     int highest = 0;
     std::string title;
     WatchDeleting(kDeletingAll, &highest, &title);
+    AnswerErrorsMessage();
     ClickAway(kAllDone, IDC_NEXT);
     EXPECT_EQ(ExitCode(), 0);
     EXPECT_TRUE(InOrder(Log(), {"->Deleting-all dialog", "Processing data files directory '" + D + "'",
@@ -198,12 +220,11 @@ TEST_F(ClickedRemoval, ExitOnTheDeletingPageEndsTheRunAndARerunFinishes)
 {
     for (int i = 150; i < 1200; i++) d.ListLines.push_back({"toolkit", "\\tools\\c\\f" + std::to_string(i) + ".h"});
     ASSERT_TRUE(FixtureInstall(d));
+    SetValue("Software\\Norvik\\Varolink\\CurrentVersion", "ToolkitComponent", "");
     Start();
     Choose(kMain, IDC_OPTION_COMPONENTS);
     ClickAway(kMain, IDC_NEXT);
-    HWND select = Page(kSelect);
-    ASSERT_TRUE(select);
-    SendDlgItemMessageA(select, IDC_COMPONENT_LIST, LB_SETSEL, TRUE, 1);  // Development Toolkit
+    SelectComponent("Development Toolkit");
     ClickAway(kSelect, IDC_NEXT);
     ClickAway(kConfirmComponents, IDC_NEXT);
     HWND deleting = Page(kDeletingComponents);
@@ -220,7 +241,10 @@ TEST_F(ClickedRemoval, ExitOnTheDeletingPageEndsTheRunAndARerunFinishes)
         << ReadTextFile(logPath);
     EXPECT_FALSE(Contains(log, "Finished uninstalling Development Toolkit (Development Toolkit)"));
     EXPECT_EQ(ValueText(kComponents, "Development Toolkit"), "Incomplete");
+    // Stopped between two listed files: the rest of the list and the final
+    // clean-up are still to do.
     EXPECT_TRUE(FileThere(P + "\\tools\\c\\f1199.h"));
+    EXPECT_TRUE(ValueExists("Software\\Norvik\\Varolink\\CurrentVersion", "ToolkitComponent"));
 
     // A silent rerun removes the incomplete component whatever the answers say.
     std::string rsp = logFolder + "\\answers.rsp";
@@ -230,6 +254,7 @@ TEST_F(ClickedRemoval, ExitOnTheDeletingPageEndsTheRunAndARerunFinishes)
     EXPECT_EQ(RunUninstallerWith("-S -F1\"" + rsp + "\" -G\"" + logPath + "\"", 300000), 0);
     EXPECT_FALSE(ValueExists(kComponents, "Development Toolkit")) << ReadTextFile(logPath);
     EXPECT_FALSE(FileThere(P + "\\tools"));
+    EXPECT_FALSE(ValueExists("Software\\Norvik\\Varolink\\CurrentVersion", "ToolkitComponent"));
     EXPECT_TRUE(ValueExists(kComponents, "Server"));
 }
 

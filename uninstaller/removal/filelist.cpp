@@ -2,6 +2,7 @@
 #include "removal/files.h"
 #include "removal/listline.h"
 #include "removal/registry.h"
+#include "removal/worker.h"
 #include "core/launch.h"
 #include "core/log.h"
 #include "core/nls.h"
@@ -256,6 +257,8 @@ int ProcessFileList(BOOL counting, BOOL serviceLevel, UINT phaseTextId, HWND pha
     if (list) {
         char line[LIST_LINE_SIZE];
         while (fgets(line, sizeof line, list)) {
+            // The end of the run stops a removal between two listed files.
+            if (!counting && RemovalStopRequested()) break;
             count += serviceLevel
                 ? HandleServiceLevelLine(line, counting, targetDir, &directories, itemText, progress, &result)
                 : HandleComponentLine(line, counting, listName, targetDir, &directories, itemText, progress,
