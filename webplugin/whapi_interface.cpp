@@ -180,6 +180,10 @@ char* WHAPIInterface::getInputBuffer()
         char line[64];
         snprintf(line, sizeof line, "DVLWHAPI:Read RC=%ld", rc);
         log_error(line);
+        // A failed read may leave a count of bytes it never wrote: what is in
+        // the buffer then is old heap, possibly another request's data, and
+        // must not reach the gateway.
+        length = 0;
     }
     // The web server's count is not trusted beyond the buffer it was given.
     if (length < 0)

@@ -39,6 +39,9 @@ typedef struct WebHostRequest {
     long failHeaderRc;
     long failReadRc;
     long failWriteRc;
+    // With failReadRc: the failing read still reports this many bytes read
+    // (at most the bytes wanted) without writing any, as a careless server might.
+    long failReadClaims;
 
     // Response side, filled by the ordinals.
     WebHostText headers;     // "Name: value\r\n" lines

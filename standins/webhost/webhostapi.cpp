@@ -116,6 +116,8 @@ extern "C" void WINAPI WebHostReadBody(void* handle, char* buffer, long* length,
     long wanted = *length;
     *length = 0;
     if (request->failReadRc) {
+        if (request->failReadClaims > 0)
+            *length = request->failReadClaims < wanted ? request->failReadClaims : wanted;
         SetRc(rc, request->failReadRc);
         return;
     }

@@ -1,5 +1,6 @@
 #include "listsutil.h"
 #include "core/log.h"
+#include "core/nls.h"
 #include "fixture.h"
 #include "runner.h"
 #include <windows.h>
@@ -13,6 +14,7 @@ std::string ListsStartLog(const std::string &folder)
     std::string path = folder + "\\test.log";
     DeleteFileA(path.c_str());
     LogOpen(1, 1, path.c_str(), NULL, NULL, VL_BIN_DIR "\\_isuser.dll");
+    NlsLoadLibrary(VL_BIN_DIR "\\_isuser.dll");
     return path;
 }
 

@@ -122,7 +122,7 @@ TEST(SecurityNoVlm, RefusingKeyTakesOwnershipButStaysClosed)
 {
     std::string dir = MakeTempFolder("secrefuse");
     std::string log = StartTestLog(dir);
-    std::string key = TestKeyPath("refusing");
+    std::string key = ProductTestKeyPath("refusing");
     CreateKey(key);
     RestrictKey(key);
     if (RawOpen(key, KEY_QUERY_VALUE) != ERROR_ACCESS_DENIED) {
@@ -139,6 +139,35 @@ TEST(SecurityNoVlm, RefusingKeyTakesOwnershipButStaysClosed)
     ASSERT_NE(std::string::npos, sidError) << text;
     EXPECT_LT(owner, sidError);
     EXPECT_EQ(ERROR_ACCESS_DENIED, RawOpen(key, KEY_QUERY_VALUE));  // left as it was
+    OpenUp(key);
+    DeleteKeyTree(key);
+    RemoveFolderTree(dir);
+}
+
+TEST(SecurityNoVlm, RefusingKeyOutsideTheProductIsReadAsItIs)
+{
+    std::string dir = MakeTempFolder("secforeign");
+    std::string log = StartTestLog(dir);
+    std::string key = TestKeyPath("foreign");
+    CreateKey(key);
+    ASSERT_EQ(1, SetRegistryValueForTest(key, "Version", "6.0"));
+    RestrictKey(key);
+    if (RawOpen(key, KEY_QUERY_VALUE) != ERROR_ACCESS_DENIED) {
+        OpenUp(key);
+        DeleteKeyTree(key);
+        GTEST_SKIP() << "this Wine does not enforce a key's access list";
+    }
+    char *value = NULL;
+    EXPECT_FALSE(ReadRegValue(HKEY_LOCAL_MACHINE, key.c_str(), "Version", &value));
+    char text[516];
+    DWORD type = 0, size = 0;
+    EXPECT_EQ(-1, ReadRegString(key.c_str(), "Version", &type, text, &size));
+    HKEY handle = NULL;
+    EXPECT_EQ(ERROR_ACCESS_DENIED, OpenProductKey(HKEY_LOCAL_MACHINE, key.c_str(), KEY_QUERY_VALUE, &handle));
+    // Nothing was attempted on it: no ownership, no access list.
+    std::string written = ReadText(log);
+    EXPECT_EQ(std::string::npos, Where(written, "Set ownership")) << written;
+    EXPECT_EQ(std::string::npos, Where(written, key)) << written;
     OpenUp(key);
     DeleteKeyTree(key);
     RemoveFolderTree(dir);
@@ -203,7 +232,7 @@ TEST(SecurityWithVlm, RefusingKeyIsRepairedAndOpenedOnTheSecondTry)
     std::string log = StartTestLog(dir);
     PSID vlm = CreateVlmSid();
     ASSERT_TRUE(vlm != NULL) << "run as a user named vlm (USER=vlm)";
-    std::string key = TestKeyPath("repair");
+    std::string key = ProductTestKeyPath("repair");
     CreateKey(key);
     ASSERT_EQ(1, SetRegistryValueForTest(key, "WorkPath", "C:\\data"));
     RestrictKey(key);

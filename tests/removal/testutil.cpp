@@ -72,6 +72,14 @@ std::string TestKeyPath(const char *tag)
     return path;
 }
 
+std::string ProductTestKeyPath(const char *tag)
+{
+    char path[200];
+    snprintf(path, sizeof path, "Software\\Norvik\\Varolink\\VlPrimsTest-%s-%lu-%d", tag, GetCurrentProcessId(),
+             ++sCounter);
+    return path;
+}
+
 void CreateKey(const std::string &path)
 {
     HKEY key;

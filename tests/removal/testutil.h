@@ -22,6 +22,8 @@ size_t Where(const std::string &text, const std::string &needle);
 
 // A unique key path below HKLM\Software\VlPrimsTest.
 std::string TestKeyPath(const char *tag);
+// A fresh key path among the product's own keys (the only ones key repair touches).
+std::string ProductTestKeyPath(const char *tag);
 void CreateKey(const std::string &path);
 bool KeyExists(const std::string &path);
 void DeleteKeyTree(const std::string &path);

@@ -3,6 +3,8 @@
 #include "fixture.h"
 #include "runner.h"
 #include <gtest/gtest.h>
+#include <stdio.h>
+#include <stdlib.h>
 
 namespace {
 
@@ -72,6 +74,46 @@ TEST_F(LogTest, OverlongLinesAndPathsDoNotOverflow)
     std::vector<std::string> log = LogEntries(kLog);
     ASSERT_GE(log.size(), 2u);
     EXPECT_EQ(log.back(), big);
+}
+
+// One writer thread: 10,000 numbered lines long enough that a mixed write
+// would show inside a line.
+static DWORD WINAPI WriteNumberedLines(void *tag)
+{
+    char line[300];
+    for (int i = 0; i < 10000; i++) {
+        snprintf(line, sizeof line, "%s %05d %s", (const char *)tag, i, std::string(200, *(const char *)tag).c_str());
+        LogLine(line);
+    }
+    return 0;
+}
+
+TEST_F(LogTest, TwoThreadsAppendEveryLineWholeAndOnce)
+{
+    LogOpen(0, 1, kLog);
+    static const char worker[] = "W", page[] = "P";
+    HANDLE threads[2] = {CreateThread(NULL, 0, WriteNumberedLines, (void *)worker, 0, NULL),
+                         CreateThread(NULL, 0, WriteNumberedLines, (void *)page, 0, NULL)};
+    ASSERT_TRUE(threads[0] && threads[1]);
+    ASSERT_EQ(WaitForMultipleObjects(2, threads, TRUE, 300000), WAIT_OBJECT_0);
+    CloseHandle(threads[0]);
+    CloseHandle(threads[1]);
+    std::vector<std::string> log = LogEntries(kLog);
+    std::vector<int> seen[2] = {std::vector<int>(10000), std::vector<int>(10000)};
+    size_t others = 0;
+    for (const std::string &line : log) {
+        int which = line.rfind("W ", 0) == 0 ? 0 : line.rfind("P ", 0) == 0 ? 1 : -1;
+        if (which < 0) { others++; continue; }
+        int number = atoi(line.c_str() + 2);
+        ASSERT_TRUE(number >= 0 && number < 10000) << line;
+        char expected[300];
+        snprintf(expected, sizeof expected, "%c %05d %s", line[0], number, std::string(200, line[0]).c_str());
+        ASSERT_EQ(line, expected);
+        seen[which][number]++;
+    }
+    EXPECT_EQ(others, 3u);  // the header: empty line, asterisks, date
+    for (int which = 0; which < 2; which++)
+        for (int i = 0; i < 10000; i++) ASSERT_EQ(seen[which][i], 1) << (which ? "P " : "W ") << i;
 }
 
 }  // namespace

@@ -165,14 +165,30 @@ TEST_F(StartupTest, DefaultLogGoesWithTheDataOnlyAfterSuccessOrWithALogOfItsOwn)
     EXPECT_EQ(LogEntries(kLog).back(), "Uninstallation ended.");
 }
 
-TEST_F(StartupTest, OverlongCommandLineIsCutAndReported)
+TEST_F(StartupTest, OverlongCommandLineIsRefused)
 {
     ASSERT_TRUE(FixtureInstall(d));
     std::string rsp = Rsp("[Varolink]\nVarolink=REMOVE\n");
-    EXPECT_EQ(RunUninstallerWith("-S -F1" + rsp + " " + std::string(3000, 'x')), 0);
+    // Cut, the -G value would become another file: the refusal goes to the default log.
+    EXPECT_EQ(RunUninstallerWith("-S -F1" + rsp + " -G" + kLog + std::string(3000, 'x')), 1);
     std::vector<std::string> log = LogEntries(WorkLog());
-    EXPECT_TRUE(InOrder(log, {"***Command line too long; the rest of it is ignored", "Silent uninstallation",
-                              "", "Uninstallation ended."}));
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(), "***Command line too long; uninstallation not started");
+    EXPECT_FALSE(Contains(log, "Silent uninstallation"));
+    EXPECT_EQ(GetFileAttributesA("C:\\vlstartlogs"), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(StartupTest, RefusedValuesAreLogged)
+{
+    d.UninstName = "C:\\" + std::string(300, 'u') + ".exe";
+    ASSERT_TRUE(FixtureInstall(d));
+    std::string rsp = Rsp("[Varolink]\nVarolink=REMOVE\n");
+    // An unquoted log path ends before " /S"; the flag still counts.
+    EXPECT_EQ(RunUninstallerWith(std::string("-G") + kLog + " /S -F1" + rsp), 0);
+    std::vector<std::string> log = LogEntries(kLog);
+    EXPECT_TRUE(InOrder(log, {"Silent uninstallation", "***Value 'UninstName' is too long for a path; ignored",
+                              "Uninstallation ended."}))
+        << ReadTextFile(kLog);
 }
 
 }  // namespace

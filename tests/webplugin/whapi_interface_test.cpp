@@ -171,6 +171,29 @@ TEST(WHAPIInput, FailedReadIsLoggedAndKeepsAnEmptyBuffer)
     EXPECT_EQ(1, Count(trace.Lines(), "  DVLWHAPI:Read RC=5"));
 }
 
+TEST(WHAPIInput, FailedReadThatClaimsBytesHandsOverNoneOfThem)
+{
+    // Leave a recognisable pattern in freed heap of the body's size, so that
+    // a buffer handed over with the claimed count would show it.
+    for (int i = 0; i < 64; i++) {
+        char* old = (char*)malloc(11);
+        memset(old, 'X', 11);
+        free(old);
+    }
+    ScriptedRequest request;
+    request.Variable("CONTENT_LENGTH", "10");
+    request.Body("0123456789");
+    request.record.failReadRc = 5;
+    request.record.failReadClaims = 10;
+    Probe web(request.Handle());
+    char* body = web.getInputBuffer();
+    ASSERT_NE(nullptr, body);
+    EXPECT_EQ(1, web.getInputLength());
+    EXPECT_EQ(0, body[0]);
+    EXPECT_EQ("DVLWHAPI:Read RC=5\n", request.ErrorLog());
+    EXPECT_EQ(1, request.record.readCalls);
+}
+
 TEST(WHAPIInput, LengthTooLargeToAllocateGivesNoBufferAndNoCrash)
 {
     ScriptedRequest request;

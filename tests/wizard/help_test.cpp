@@ -6,7 +6,8 @@
 #include "fixture.h"
 #include "runner.h"
 #include "wizard/help.h"
-#include "wizard/message.h"
+#include "core/messagebox.h"
+#include "core/statusline.h"
 #include "wizard/nlsids.h"
 #include <gtest/gtest.h>
 #include <stdio.h>

@@ -35,6 +35,7 @@ void PageHarness::Open(bool silent, const std::string &folder)
     ResponseReset();
     gRun.SilentMode = silent;
     LogOpen(silent, 1, LogPath.c_str(), Folder.c_str(), Folder.c_str(), VL_BIN_DIR "\\_isuser.dll");
+    NlsLoadLibrary(VL_BIN_DIR "\\_isuser.dll");
     SharedLogBlock *block = LogBlock();
     if (block) block->WizardBitmap = block->WizardIcon = 0;
     INITCOMMONCONTROLSEX init = {sizeof init, ICC_WIN95_CLASSES | ICC_ANIMATE_CLASS | ICC_PROGRESS_CLASS};
@@ -64,6 +65,7 @@ void PageHarness::Close()
     if (gRun.NlsDataModule) FreeLibrary(gRun.NlsDataModule);
     gRun.NlsDataModule = NULL;
     PumpUntil([] { return false; }, 20);
+    NlsFreeLibrary();
     LogClose();
     ResponseReset();
     DeleteFolderTree(Folder);

@@ -5,6 +5,7 @@
 #include "core/runstate.h"
 #include "runner.h"
 #include "wizard/nlsids.h"
+#include "core/statusline.h"
 #include "wizard/page.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>

@@ -10,6 +10,7 @@
 #include "removal/worker.h"
 #include "core/runstate.h"
 #include "wizard/nlsids.h"
+#include "core/statusline.h"
 #include "wizard/page.h"
 #include "wizard/pagetable.h"
 #include <commctrl.h>

@@ -94,8 +94,11 @@ int LogSwitchValue(const char *parameters, char *out, size_t size, int *fits)
         *fits = QuotedValue(start, out, size);
         return 1;
     }
-    // Unquoted, the path may hold blanks but ends at the next switch.
+    // Unquoted, the path may hold blanks but ends at the next switch: at the
+    // next '-', or at a blank followed by '/' ("-Gc:\logs\x.log /S").
     const char *end = strchr(start, '-');
+    const char *slashSwitch = strstr(start, " /");
+    if (slashSwitch && (!end || slashSwitch < end)) end = slashSwitch;
     size_t n = end ? (size_t)(end - start) : strlen(start);
     // Cleaning only shortens the text: copy what fits a working buffer first.
     char work[1024];

@@ -21,7 +21,8 @@ int FlagSwitch(const char *parameters, const char *name);
 int SwitchValue(const char *parameters, const char *name, char *out, size_t size, int *fits);
 
 // The value of -G: quoted as above; unquoted it runs to the first '-' of the
-// rest of the text (or to its end), then is cleaned like a configuration value.
+// rest of the text or to a blank followed by '/', whichever comes first (or to
+// its end), then is cleaned like a configuration value.
 int LogSwitchValue(const char *parameters, char *out, size_t size, int *fits);
 
 // True when the MIF path passes the syntax checks (no ';', "X:\" start, at

@@ -1,5 +1,4 @@
 #include "core/log.h"
-#include "core/regread.h"
 #include "core/runstate.h"
 #include "core/text.h"
 #include <commctrl.h>
@@ -8,14 +7,42 @@
 #include <string.h>
 #include <time.h>
 
+// Threads: the GUI thread opens, switches and closes the log; the GUI thread
+// and the removal worker both append. One append (open, write, close of the
+// file) is made atomic with respect to another by sAppendLock, so two threads
+// never lose or interleave lines; nothing else of the log state is locked.
+static CRITICAL_SECTION sAppendLock;
+static struct AppendLockSetUp {
+    AppendLockSetUp() { InitializeCriticalSection(&sAppendLock); }
+} sAppendLockSetUp;
+
 static HANDLE sBlockMapping;
 static SharedLogBlock *sBlock;
-static HMODULE sNlsStringModule;
 static char sExtra[VL_PATH_SIZE];
+// The default log ("avlilogn.txt" in the product's work folder), taken when
+// the log is opened and used while the block holds no log path of its own.
+// Logging never reads the registry itself: a read there could meet a key
+// that refuses access, and its repair logs, which would log again.
+static char sDefaultLogPath[VL_PATH_SIZE];
+
+// Set by a second copy of the program before its log is opened: its log
+// state then lives in this process-local block, and the named block of the
+// running copy is never opened, let alone written.
+static BOOL sOwnBlockOnly;
+static SharedLogBlock sOwnBlock;
+
+void LogUseOwnBlock() { sOwnBlockOnly = TRUE; }
 
 // Opens or creates the named block; only its creator zero-fills it.
 static int OpenSharedLogBlock()
 {
+    if (sOwnBlockOnly) {
+        if (!sBlock) {
+            memset(&sOwnBlock, 0, sizeof sOwnBlock);
+            sBlock = &sOwnBlock;
+        }
+        return 1;
+    }
     if (sBlockMapping) return sBlock != NULL;
     SetLastError(0);
     sBlockMapping = CreateFileMappingA(INVALID_HANDLE_VALUE, NULL, PAGE_READWRITE, 0,
@@ -37,11 +64,30 @@ static void StoreFolder(char *field, const char *folder)
 
 static int Given(const char *text) { return text && *text; }
 
+// Reads "WorkPath" of the product key as it is: query access only, no repair
+// of a key that refuses it. A value too long for a path counts as none.
+static void TakeDefaultLogPath()
+{
+    sDefaultLogPath[0] = 0;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, VL_PRODUCT_KEY, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return;
+    char workPath[VL_PATH_SIZE + 1];
+    DWORD type = 0, size = sizeof workPath - 1;
+    LONG rc = RegQueryValueExA(key, "WorkPath", NULL, &type, (BYTE *)workPath, &size);
+    RegCloseKey(key);
+    if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return;
+    workPath[size < sizeof workPath ? size : sizeof workPath - 1] = 0;
+    if (workPath[0] && strlen(workPath) < VL_PATH_SIZE &&
+        !FormatText(sDefaultLogPath, sizeof sDefaultLogPath, "%s\\%s", workPath, VL_LOG_FILE_NAME))
+        sDefaultLogPath[0] = 0;
+}
+
 int LogOpen(int silent, int logging, const char *logPath, const char *uninstFolder,
             const char *uninstFolder2, const char *nlsLibraryPath, const char *extra)
 {
     OpenSharedLogBlock();
     InitCommonControls();
+    TakeDefaultLogPath();
     if (sBlock) {
         sBlock->Silent = silent;
         if (Given(logPath)) CopyText(sBlock->LogFilePath, 260, logPath);
@@ -49,8 +95,6 @@ int LogOpen(int silent, int logging, const char *logPath, const char *uninstFold
         if (Given(uninstFolder)) StoreFolder(sBlock->UninstFolder, uninstFolder);
         if (Given(nlsLibraryPath)) CopyText(sBlock->NlsLibraryPath, 260, nlsLibraryPath);
         if (Given(extra)) CopyText(sExtra, sizeof sExtra, extra);
-        if (!sNlsStringModule && sBlock->NlsLibraryPath[0])
-            sNlsStringModule = LoadLibraryA(sBlock->NlsLibraryPath);
     }
     LogEnable(logging);
     return 0;
@@ -83,10 +127,8 @@ void LogCurrentPath(char *out)
         CopyText(out, VL_PATH_SIZE, sBlock->LogFilePath);
         return;
     }
-    // No path stored: the default log in the product's work folder, read afresh.
-    ReadProductPaths();
-    if (gRegWorkPath[0] && !FormatText(out, VL_PATH_SIZE, "%s\\%s", gRegWorkPath, VL_LOG_FILE_NAME))
-        out[0] = 0;
+    // No path stored: the default log in the product's work folder.
+    CopyText(out, VL_PATH_SIZE, sDefaultLogPath);
 }
 
 void LogLine(const char *text)
@@ -99,13 +141,16 @@ void LogLine(const char *text)
     char path[VL_PATH_SIZE];
     LogCurrentPath(path);
     if (!path[0]) return;
+    EnterCriticalSection(&sAppendLock);
     FILE *file = fopen(path, "a+");
-    if (!file) return;
-    if (text[0] == '\n')
-        fprintf(file, "\n%s %s\n", stamp, text + 1);
-    else
-        fprintf(file, "%s %s\n", stamp, text);
-    fclose(file);
+    if (file) {
+        if (text[0] == '\n')
+            fprintf(file, "\n%s %s\n", stamp, text + 1);
+        else
+            fprintf(file, "%s %s\n", stamp, text);
+        fclose(file);
+    }
+    LeaveCriticalSection(&sAppendLock);
 }
 
 void LogLineF(const char *format, ...)
@@ -121,12 +166,7 @@ void LogLineF(const char *format, ...)
 
 int LogClose()
 {
-    if (sNlsStringModule) {
-        // Give back every load count taken on the library.
-        while (FreeLibrary(sNlsStringModule)) {}
-        sNlsStringModule = NULL;
-    }
-    if (sBlock) UnmapViewOfFile(sBlock);
+    if (sBlock && sBlock != &sOwnBlock) UnmapViewOfFile(sBlock);
     if (sBlockMapping) CloseHandle(sBlockMapping);
     sBlock = NULL;
     sBlockMapping = NULL;
@@ -135,5 +175,3 @@ int LogClose()
 
 SharedLogBlock *LogBlock() { return sBlock; }
 int LogSilent() { return sBlock && sBlock->Silent; }
-HMODULE LogNlsStringModule() { return sNlsStringModule; }
-void LogSetNlsStringModule(HMODULE module) { sNlsStringModule = module; }

@@ -21,7 +21,14 @@ struct SharedLogBlock {
 #pragma pack(pop)
 static_assert(sizeof(SharedLogBlock) == 1056, "shared log block layout is fixed");
 
-// The last four arguments may be NULL or empty. Always returns 0.
+// The last four arguments may be NULL or empty. Always returns 0. The NLS
+// library path is only stored in the block; the library itself is loaded by
+// its one owner, NlsLoadLibrary (core/nls.h). Each call also takes the default
+// log path (the product's work folder) once, with a plain registry read.
+//
+// Threads: LogOpen, LogEnable, LogUseOwnBlock and LogClose belong to the GUI
+// thread (start-up and the end of the run); LogLine and LogLineF may be called
+// from any thread while the log is open.
 int LogOpen(int silent, int logging, const char *logPath,
             const char *uninstFolder = NULL, const char *uninstFolder2 = NULL,
             const char *nlsLibraryPath = NULL, const char *extra = NULL);
@@ -30,12 +37,14 @@ void LogLine(const char *text);
 void LogLineF(const char *format, ...) __attribute__((format(printf, 1, 2)));
 int LogClose();
 
+// Before the first LogOpen: keep the log state in process memory instead of
+// the named block (a second copy must leave the running copy's block alone).
+void LogUseOwnBlock();
+
 // The mapped block, or NULL before LogOpen or when it could not be mapped.
 SharedLogBlock *LogBlock();
 // True when the block exists and its silent flag is set.
 int LogSilent();
-// The file the next LogLine would append to ("" when there is none).
+// The file the next LogLine would append to ("" when there is none): the
+// block's log path, else the default log taken when the log was opened.
 void LogCurrentPath(char *out /* VL_PATH_SIZE */);
-// The NLS library loaded as a library (for strings and modal dialogs); may be NULL.
-HMODULE LogNlsStringModule();
-void LogSetNlsStringModule(HMODULE module);

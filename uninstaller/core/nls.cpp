@@ -1,35 +1,47 @@
 #include "core/nls.h"
 #include "core/log.h"
+#include "core/messagebox.h"
 #include "core/runstate.h"
 #include "core/text.h"
-#include "wizard/message.h"
 #include <stdio.h>
+
+enum { NLS_LANGUAGE_LETTER = 606 };
+
+static HMODULE sModule;
+static char sLanguageLetter;
+
+int NlsLoadLibrary(const char *path)
+{
+    if (sModule) return 1;
+    if (!path || !path[0]) return 0;
+    sModule = LoadLibraryA(path);
+    if (!sModule) return 0;
+    char letter[VL_TEXT_SIZE];
+    sLanguageLetter = LoadNlsString(letter, NLS_LANGUAGE_LETTER) ? letter[0] : 0;
+    return 1;
+}
+
+void NlsFreeLibrary()
+{
+    if (sModule) FreeLibrary(sModule);
+    sModule = NULL;
+    sLanguageLetter = 0;
+}
+
+HMODULE NlsLibrary() { return sModule; }
+char NlsLanguageLetter() { return sLanguageLetter; }
 
 int LoadNlsString(char *out, UINT id)
 {
-    // Guards against the message box asking for its own caption and language
-    // while the library that holds them is the thing that failed to load.
-    static int reportingLoadFailure;
-    HMODULE module = LogNlsStringModule();
-    SharedLogBlock *block = LogBlock();
-    if (!module) {
+    if (!sModule) {
+        SharedLogBlock *block = LogBlock();
         const char *path = block ? block->NlsLibraryPath : "";
-        if (path[0]) module = LoadLibraryA(path);
-        if (!module) {
-            FormatText(out, VL_TEXT_SIZE, "isuLoadNlsString LoadLibrary failed '%s' (ID '%lu'). (ZID4700)",
-                       path, (unsigned long)id);
-            if (!reportingLoadFailure) {
-                reportingLoadFailure = 1;
-                char text[VL_TEXT_SIZE];
-                CopyText(text, sizeof text, out);
-                ShowMessage(NULL, text, MB_ICONSTOP);
-                reportingLoadFailure = 0;
-            }
-            return 0;
-        }
-        LogSetNlsStringModule(module);
+        FormatText(out, VL_TEXT_SIZE, "isuLoadNlsString LoadLibrary failed '%s' (ID '%lu'). (ZID4700)", path,
+                   (unsigned long)id);
+        ShowMessage(NULL, out, MB_ICONSTOP);
+        return 0;
     }
-    if (LoadStringA(module, id, out, VL_TEXT_SIZE - 1) > 0) return 1;
+    if (LoadStringA(sModule, id, out, VL_TEXT_SIZE - 1) > 0) return 1;
     FormatText(out, VL_TEXT_SIZE, "NLS LoadString failed (ID '%lu'). (ZID4701)", (unsigned long)id);
     LogLine(out);
     return 0;

@@ -9,12 +9,28 @@
 char gRegFilePath[260];
 char gRegWorkPath[260];
 
+// True for the product's own keys: "Software\Norvik\Varolink" and every key below it.
+static BOOL IsProductKey(const char *subKey)
+{
+    static const char kRoot[] = "Software\\Norvik\\Varolink";
+    const size_t n = sizeof kRoot - 1;
+    return TextStartsNoCase(subKey, kRoot) && (subKey[n] == 0 || subKey[n] == '\\');
+}
+
+// Switched off at start-up by a second copy of the program, before any other thread runs.
+static BOOL sRepairAllowed = TRUE;
+
+void AllowKeyRepair(BOOL allowed) { sRepairAllowed = allowed; }
+
 LONG OpenProductKey(HKEY root, const char *subKey, REGSAM access, HKEY *key)
 {
     if (!root) root = HKEY_LOCAL_MACHINE;
-    // Keys under HKLM that refuse the administrator are repaired: ownership,
-    // then the access list, then one more open. Other roots are not ours to fix.
-    if (root == HKEY_LOCAL_MACHINE) return OpenKeyWithRepair(root, subKey, subKey, access, key);
+    // The product's own keys that refuse the administrator are repaired:
+    // ownership, then the access list, then one more open. Any other key
+    // (the system's, another product's) is read as it is and never changed.
+    if (sRepairAllowed && root == HKEY_LOCAL_MACHINE && IsProductKey(subKey))
+        return OpenKeyWithRepair(root, subKey, subKey, access, key);
+    *key = NULL;
     return RegOpenKeyExA(root, subKey, 0, access, key);
 }
 

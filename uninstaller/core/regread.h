@@ -8,7 +8,8 @@ int ReadRegString(const char *subKey, const char *valueName, DWORD *type, char *
 
 // Reads a value into a new buffer (*out, caller frees with free()); with out
 // NULL it only tests that the value exists. root NULL = HKEY_LOCAL_MACHINE.
-// A product key that refuses access is repaired and opened once more.
+// A product key that refuses access is repaired and opened once more; other
+// keys are only read.
 BOOL ReadRegValue(HKEY root, const char *subKey, const char *valueName, char **out, DWORD *outSize = NULL);
 
 // ReadRegValue under HKEY_LOCAL_MACHINE, copied into a VL_TEXT_SIZE buffer.
@@ -23,6 +24,11 @@ void ReadProductPaths();
 extern char gRegFilePath[260];
 extern char gRegWorkPath[260];
 
-// Opens HKLM\subKey; on access denied takes ownership, repairs the key's
-// access list and tries once more. Returns the RegOpenKeyEx result.
+// Opens root\subKey (root NULL = HKLM). A product key (HKLM, at or below
+// "Software\Norvik\Varolink") that refuses access is repaired: ownership,
+// access list, one more open. Returns the RegOpenKeyEx result.
 LONG OpenProductKey(HKEY root, const char *subKey, REGSAM access, HKEY *key);
+
+// Key repair on (the default) or off: a second copy of the program must not
+// change the keys the running copy works on.
+void AllowKeyRepair(BOOL allowed);

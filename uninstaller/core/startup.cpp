@@ -2,6 +2,7 @@
 #include "core/cmdline.h"
 #include "core/discovery.h"
 #include "core/log.h"
+#include "core/messagebox.h"
 #include "core/nls.h"
 #include "core/pageflow.h"
 #include "core/regread.h"
@@ -10,12 +11,11 @@
 #include "core/text.h"
 #include "qmconfig/qmlist.h"
 #include "qmconfig/qmscan.h"
-#include "removal/probes.h"
+#include "core/fileprobes.h"
 #include "removal/registry.h"
 #include "removal/worker.h"
 #include "security/security.h"
 #include "wizard/help.h"
-#include "wizard/message.h"
 #include <commctrl.h>
 #include <stdio.h>
 #include <string.h>
@@ -187,6 +187,22 @@ static void FindHelpFile()
 // directory in use is retried for 20 s, a program is waited for 60 s).
 enum { WORKER_STOP_WAIT_MS = 90000 };
 
+// The end of every run: the NLS library's one load is given back, then the log is closed.
+static void CloseLogAndNls()
+{
+    NlsFreeLibrary();
+    LogClose();
+}
+
+// Step 19, after the library is loaded: the texts every later message box
+// shares, read once here on the GUI thread before any other thread exists.
+static void SetUpMessageBoxes()
+{
+    char caption[VL_TEXT_SIZE] = "";
+    if (NlsLibrary() && !LoadNlsString(caption, 604)) caption[0] = 0;
+    SetMessageBoxTexts(caption, NlsLanguageLetter());
+}
+
 static void EndOfRun()
 {
     // A run ended during removal: the worker stops at its next step boundary
@@ -208,15 +224,15 @@ static void EndOfRun()
         if (FormatText(defaultLog, sizeof defaultLog, "%s\\%s", gRun.ProductWorkPath, VL_LOG_FILE_NAME))
             DeleteFileA(defaultLog);
     }
-    // A worker that is still inside a step keeps the log block and the queue-
-    // manager list: both go with the process.
-    if (workerStopped) LogClose();
+    // A worker that is still inside a step keeps the log block, the NLS
+    // library and the queue-manager list: they go with the process.
+    if (workerStopped) CloseLogAndNls();
 }
 
 static int StopWithEnd()
 {
     LogLine("\nUninstallation ended.");
-    LogClose();
+    CloseLogAndNls();
     return EXIT_STOP;
 }
 
@@ -233,12 +249,29 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
     BOOL commandLineFits = SplitCommandLine(commandLine ? commandLine : "", programName, sizeof programName,
                                             parameters, sizeof parameters);
 
-    // 4-7: mode and log.
+    // One copy at a time. The instance is claimed before anything shared is
+    // touched: a second copy keeps its log state to itself (the running
+    // copy's shared block keeps its silent flag, log path and switch), repairs
+    // no key and secures nothing; it is refused where the single-instance
+    // test stands in the sequence below.
+    BOOL secondCopy = !SingleInstanceTest();
+    if (secondCopy) {
+        LogUseOwnBlock();
+        AllowKeyRepair(FALSE);
+    }
+
+    // 4-7: mode and log. A command line cut to its buffers is refused: its
+    // switches could have lost their ends and turned into other values, so
+    // not even its log path is used.
     gRun.SilentMode = FlagSwitch(parameters, "S");
     BOOL logPathRefused = FALSE;
-    ChooseLogPath(parameters, &logPathRefused);
+    ChooseLogPath(commandLineFits ? parameters : "", &logPathRefused);
     LogOpen(gRun.SilentMode, gRun.LogActive, gRun.LogPath);
-    if (!commandLineFits) LogLine("***Command line too long; the rest of it is ignored");
+    if (!commandLineFits) {
+        LogLine("***Command line too long; uninstallation not started");
+        CloseLogAndNls();
+        return EXIT_STOP;
+    }
     if (logPathRefused) LogLine("***Log file path too long; using the default log");
 
     // 8-10: the other switches.
@@ -252,11 +285,11 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
     }
     if (SwitchValue(parameters, "I", gRun.MifName, VL_PATH_SIZE, &fits) && !fits) {
         LogLineF("MIF file specification '%s' not valid", gRun.MifName);
-        LogClose();
+        CloseLogAndNls();
         return EXIT_STOP;
     }
     if (!CheckMifName()) {
-        LogClose();
+        CloseLogAndNls();
         return EXIT_STOP;
     }
 
@@ -273,7 +306,7 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
     }
 
     // 14: the product key is secured; a failure is recorded and the run goes on.
-    gRun.AllSucceeded &= SecureProductRegistry(VL_PRODUCT_KEY, NULL);
+    if (!secondCopy) gRun.AllSucceeded &= SecureProductRegistry(VL_PRODUCT_KEY, NULL);
 
     // 15-17: the product key and its program folder.
     HKEY key;
@@ -296,9 +329,14 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
             LogLine("***Uninstall program path too long; ignored");
             gRun.InstallerUninstallProgram[0] = 0;
         }
-    } else if (ReadRegString(VL_PRODUCT_KEY, "UninstName", NULL, text, NULL) != 0 ||
-               !CopyText(gRun.InstallerUninstallProgram, VL_PATH_SIZE, text)) {
-        FormatText(gRun.InstallerUninstallProgram, VL_PATH_SIZE, "%s\\%s", gRun.WindowsDir, "isuninst.exe");
+    } else {
+        BOOL named = ReadRegString(VL_PRODUCT_KEY, "UninstName", NULL, text, NULL) == 0;
+        if (named && !CopyText(gRun.InstallerUninstallProgram, VL_PATH_SIZE, text)) {
+            LogLine("***Value 'UninstName' is too long for a path; ignored");
+            named = FALSE;
+        }
+        if (!named)
+            FormatText(gRun.InstallerUninstallProgram, VL_PATH_SIZE, "%s\\%s", gRun.WindowsDir, "isuninst.exe");
     }
     if (!gRun.ProgramFilesPath[0]) {
         LogLine("Can't find program files top-level folder in directory.");
@@ -315,13 +353,15 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
     SetCurrentDirectoryA(gRun.WindowsDir);
     LogOpen(gRun.SilentMode, gRun.LogActive, gRun.LogPath, gRun.UninstFolder, gRun.UninstFolder,
             gRun.NlsLibraryPath);
+    NlsLoadLibrary(gRun.NlsLibraryPath);
+    SetUpMessageBoxes();
 
     // 20: one copy at a time.
-    if (!SingleInstanceTest()) {
+    if (secondCopy) {
         char message[VL_TEXT_SIZE];
         LoadNlsString(message, 238);
         ShowMessage(NULL, message, MB_ICONSTOP);
-        LogClose();
+        CloseLogAndNls();
         return EXIT_STOP;
     }
 
@@ -331,15 +371,14 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
 
     // 23-27: discovery, language, help file, response file, display names.
     DiscoverInstallation();
-    char letter[VL_TEXT_SIZE];
-    if (!LoadNlsString(letter, 606) || !letter[0]) CopyText(letter, sizeof letter, "a");
-    letter[1] = 0;
+    char letter[2] = {NlsLanguageLetter(), 0};
+    if (!letter[0]) letter[0] = 'a';
     CopyText(gRun.LanguageCode, VL_PATH_SIZE, letter);
     LowerText(gRun.LanguageCode);
     FindHelpFile();
     if (gRun.SilentMode && !ReadResponseFile()) {
         LogLine("Response file error");
-        LogClose();
+        CloseLogAndNls();
         return EXIT_STOP;
     }
     LoadComponentDisplayNames();
@@ -364,13 +403,13 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
         char message[VL_TEXT_SIZE];
         FormatText(message, sizeof message, "LoadLibrary failed '%s'. (ZID4700)", gRun.NlsLibraryPath);
         ShowMessage(NULL, message, MB_ICONSTOP);
-        LogClose();
+        CloseLogAndNls();
         return EXIT_STOP;
     }
 
     // 31-32: messages, main window, the page loop.
     if (!CreateMainWindow(instance)) {
-        LogClose();
+        CloseLogAndNls();
         return EXIT_STOP;
     }
     PostMessageA(gRun.MainWindow, gRun.MsgStartMain, 0, 0);

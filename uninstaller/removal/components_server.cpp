@@ -17,7 +17,8 @@
 #include "qmconfig/qmdelete.h"
 #include "qmconfig/qmexport.h"
 #include "qmconfig/qmlist.h"
-#include "wizard/message.h"
+#include "core/messagebox.h"
+#include "core/statusline.h"
 
 enum { SERVICE_PROGRAM_BUDGET = 10, POLL_MS = 500 };
 

@@ -9,8 +9,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-enum { NLS_LANGUAGE_LETTER = 606 };
-
 BOOL SetCreationMaskBits(DWORD bits, BOOL set)
 {
     if (bits == 0) return TRUE;
@@ -95,9 +93,8 @@ BOOL RemoveEnvEntry(const char *name, const char *entry)
 
 const char *CurrentLanguageFolder()
 {
-    char text[VL_TEXT_SIZE];
-    char letter = LoadNlsString(text, NLS_LANGUAGE_LETTER) ? text[0] : 'a';
-    switch (letter) {
+    char letter = NlsLanguageLetter();
+    switch (letter ? letter : 'a') {
     case 'B': return "pt_br";
     case 'F': return "fr_fr";
     case 'G': return "de_de";

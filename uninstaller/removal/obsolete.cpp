@@ -11,7 +11,7 @@
 #include "core/log.h"
 #include "core/runstate.h"
 #include "core/text.h"
-#include "wizard/page.h"
+#include "core/statusline.h"
 
 enum { OBSOLETE_PHASE_ID = 548 };
 

@@ -9,8 +9,9 @@
 #include "core/nls.h"
 #include "core/regread.h"
 #include "core/text.h"
-#include "wizard/message.h"
-#include "wizard/page.h"
+#include "core/messagebox.h"
+#include "core/statusline.h"
+#include "core/statusline.h"
 #include <commctrl.h>
 
 static HWND At(HWND *address) { return address ? *address : NULL; }

@@ -8,8 +8,9 @@
 #include "core/regread.h"
 #include "core/runstate.h"
 #include "core/text.h"
-#include "wizard/message.h"
-#include "wizard/page.h"
+#include "core/messagebox.h"
+#include "core/statusline.h"
+#include "core/statusline.h"
 #include <string.h>
 
 static HWND At(HWND *address) { return address ? *address : NULL; }

@@ -8,7 +8,8 @@
 #include "core/log.h"
 #include "core/nls.h"
 #include "core/text.h"
-#include "wizard/message.h"
+#include "core/messagebox.h"
+#include "core/statusline.h"
 #include <objbase.h>
 #include <process.h>
 

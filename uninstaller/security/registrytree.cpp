@@ -4,7 +4,7 @@
 #include "core/log.h"
 #include "core/runstate.h"
 #include "core/text.h"
-#include "wizard/message.h"
+#include "core/statusline.h"
 
 LONG OpenKeyWithRepair(HKEY parent, const char *subKey, const char *fullPath, REGSAM access, HKEY *key)
 {

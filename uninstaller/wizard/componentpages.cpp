@@ -4,7 +4,7 @@
 #include "core/response.h"
 #include "core/runstate.h"
 #include "wizard/componentorder.h"
-#include "wizard/message.h"
+#include "core/messagebox.h"
 #include "wizard/nlsids.h"
 #include "wizard/page.h"
 #include "wizard/pages.h"

@@ -1,4 +1,5 @@
 #include "core/log.h"
+#include "core/nls.h"
 #include "wizard/nlsids.h"
 #include "wizard/page.h"
 

@@ -4,8 +4,8 @@
 #include "core/regread.h"
 #include "core/runstate.h"
 #include "core/text.h"
-#include "removal/probes.h"
-#include "wizard/message.h"
+#include "core/fileprobes.h"
+#include "core/messagebox.h"
 #include "wizard/page.h"
 #include <stdlib.h>
 #include <string.h>

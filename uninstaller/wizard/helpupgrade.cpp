@@ -2,9 +2,10 @@
 // progress bar moving until it has ended.
 #include "core/launch.h"
 #include "core/log.h"
+#include "core/nls.h"
 #include "core/runstate.h"
 #include "core/text.h"
-#include "removal/probes.h"
+#include "core/fileprobes.h"
 #include "wizard/help.h"
 #include "wizard/nlsids.h"
 #include "wizard/page.h"

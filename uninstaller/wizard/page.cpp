@@ -1,5 +1,6 @@
 #include "wizard/page.h"
 #include "core/log.h"
+#include "core/nls.h"
 #include "core/runstate.h"
 #include "wizard/help.h"
 #include "wizard/nlsids.h"
@@ -10,17 +11,6 @@ static const char kTimerProperty[] = "isuPageTimer";
 
 // Used for the picture cache when there is no shared log block.
 static DWORD sLocalBitmap, sLocalIcon;
-
-HMODULE NlsLibrary()
-{
-    HMODULE module = LogNlsStringModule();
-    if (module) return module;
-    SharedLogBlock *block = LogBlock();
-    if (!block || !block->NlsLibraryPath[0]) return NULL;
-    module = LoadLibraryA(block->NlsLibraryPath);
-    if (module) LogSetNlsStringModule(module);
-    return module;
-}
 
 void PostPageEnd(WPARAM choice, LPARAM how)
 {
@@ -230,17 +220,4 @@ void WidenListExtent(HWND page, int listId, int *widest, const char *text)
         *widest = width;
         SendMessageA(list, LB_SETHORIZONTALEXTENT, (WPARAM)width, 0);
     }
-}
-
-void ProgressReset(HWND bar, int count)
-{
-    if (!bar) return;
-    SendMessageA(bar, PBM_SETRANGE32, 0, count);
-    SendMessageA(bar, PBM_SETSTEP, 1, 0);
-    SendMessageA(bar, PBM_SETPOS, 0, 0);
-}
-
-void ProgressStep(HWND bar)
-{
-    if (bar) SendMessageA(bar, PBM_STEPIT, 0, 0);
 }

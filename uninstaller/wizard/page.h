@@ -47,11 +47,6 @@ void ShowPageIcon(HWND dialog);
 void StartMainAnimation(HWND page);
 void StartDeletingAnimation(HWND page);
 void WidenListExtent(HWND page, int listId, int *widest, const char *text);
-void ProgressReset(HWND bar, int count);
-void ProgressStep(HWND bar);
-
-// The NLS library loaded as a library (for pictures and modal dialogs); may be NULL.
-HMODULE NlsLibrary();
 
 // The Exit question (template 21082): 1 = end the uninstallation, 0 = resume.
 int ConfirmExit(HWND owner, int templateId);

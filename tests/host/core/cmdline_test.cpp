@@ -69,6 +69,16 @@ TEST(CommandLine, LogSwitchRunsToTheNextHyphenAndIsCleaned)
     EXPECT_EQ(LogValue("-G\"c:\\my-logs\\u.log\" -S"), "c:\\my-logs\\u.log");
 }
 
+TEST(CommandLine, UnquotedLogSwitchAlsoEndsAtASlashSwitch)
+{
+    EXPECT_EQ(LogValue("-Gc:\\logs\\x.log /S"), "c:\\logs\\x.log");
+    EXPECT_EQ(LogValue("/S /Gc:\\logs\\x.log /B -F1a.rsp"), "c:\\logs\\x.log");
+    EXPECT_EQ(LogValue("-Gc:\\logs\\x.log -S /B"), "c:\\logs\\x.log");
+    // A slash inside the path with no blank before it is part of the path.
+    EXPECT_EQ(LogValue("-Gc:\\logs/x.log"), "c:\\logs/x.log");
+    EXPECT_EQ(LogValue("-G c:\\un inst\\x.log /S"), "c:\\un inst\\x.log");
+}
+
 TEST(CommandLine, OverlongValueIsReportedNotSilentlyCut)
 {
     std::string params = "-F1" + std::string(300, 'x');
