@@ -49,6 +49,7 @@ std::string OpenEngineLog(const std::string &folder)
     std::string path = folder + "\\engine.log";
     DeleteFileA(path.c_str());
     LogOpen(1, 1, path.c_str(), NULL, NULL, VL_BIN_DIR "\\_isuser.dll");
+    NlsLoadLibrary(VL_BIN_DIR "\\_isuser.dll");
     return path;
 }
 

@@ -45,6 +45,7 @@ struct Procedures : ::testing::Test {
         DeleteTestService("NorvikVarolink");
         DeleteTestService("VarolinkServices");
         DeleteKeyTree(HKEY_LOCAL_MACHINE, kEventLog.c_str());
+        NlsFreeLibrary();
         LogClose();
     }
     void Install()
