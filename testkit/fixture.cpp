@@ -136,6 +136,7 @@ static int InstallExtras(const FixtureDescription &d)
         ok &= FixtureShortcut(ShortcutFolder() + "\\" + name + ".lnk", FixtureProgramFolder(d) + "\\bin\\" + name + ".exe");
     for (const auto &value : d.Environment) ok &= FixtureSetSystemEnv(value.first, value.second);
     if (d.WebAdminData) ok &= WriteTextFile(FixtureWorkFolder(d) + "\\vlwa\\scripts\\public\\index.html", "<html></html>\n");
+    ok &= FixtureInstallData(d);
     return ok;
 }
 
@@ -188,7 +189,7 @@ void FixtureRemove(const FixtureDescription &d)
 {
     DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Norvik");
     DeleteFolderTree(d.Root);
-    if (!d.Shortcuts.empty()) DeleteFolderTree(ShortcutFolder());
+    if (!d.Shortcuts.empty() || !d.ServiceLevels.empty()) DeleteFolderTree(ShortcutFolder());
     for (const auto &value : d.Environment) FixtureDeleteSystemEnv(value.first);
 }
 
@@ -227,6 +228,7 @@ int FixtureReadDescription(const char *path, FixtureDescription *d)
         else if (key == "webadmindata") d->WebAdminData = true;
         else if (key == "nonls") d->CopyNlsLibrary = false;
         else if (key == "isuninst") d->InstallerUninstall = true;
+        else if (FixtureReadDataLine(key, text, d)) continue;
         else {
             fclose(file);
             fprintf(stderr, "unknown description key '%s'\n", key.c_str());
