@@ -5,6 +5,8 @@
 #include "core/nls.h"
 #include "core/runstate.h"
 #include "core/text.h"
+#include "qmconfig/qmlist.h"
+#include "qmconfig/qmscan.h"
 #include <commctrl.h>
 #include <shlobj.h>
 
@@ -62,6 +64,10 @@ void PrepareRunState(const FixtureDescription &d)
     // Discovery reads the work path and program folder from the product key.
     if (!gRun.ProductWorkPath[0]) CopyText(gRun.ProductWorkPath, VL_PATH_SIZE, FixtureWorkFolder(d).c_str());
     CopyText(gRun.ProgramFolderName, VL_PATH_SIZE, "Norvik Varolink");
+    // The queue-manager list, as start-up finds it.
+    QmListFree();
+    ScanQueueManagers(gRun.ProductWorkPath);
+    gRun.QueueManagersFound = QmListFirst(NULL, NULL, NULL, NULL);
     for (int i = 1; i < 20; i++) LoadNlsString(gComponentDisplayNames[i], i);
 }
 
