@@ -116,4 +116,35 @@ TEST_F(SilentRemoval, RemoveComponentsRemovesTheChosenOnesAndWritesTheMif)
     EXPECT_TRUE(ReadTextFile(record).empty());  // no installer hand-over for components
 }
 
+TEST_F(SilentRemoval, RemoveDataTakesTheDataTreeAndHandsOver)
+{
+    d.Components = {{"Server", ""}, {"Development Toolkit", ""}};
+    d.RegistryQueueManagers = {{"QM1", "VL.QM.ONE"}};
+    d.WebAdminData = true;
+    d.ListLines = {{"toolkit", "\\tools\\c\\include\\vl.h"}, {"server", "\\bin\\avlmqm.dll"}};
+    ASSERT_TRUE(FixtureInstall(d));
+    WriteTextFile(D + "\\VLS.INI", "x");
+    WriteTextFile(D + "\\errors\\zid001.log", "x");
+    auto log = Run("[Varolink]\nVarolink=REMOVEDATA\n", "-Ivlengdata");
+    EXPECT_TRUE(InOrder(log, {"  REMOVEDATA", "->Deleting-all dialog", "Uninstalling Development Toolkit (" +
+                                  LoadName(2) + ")",
+                              "Processing data files directory '" + D + "'",
+                              "Processing Web Admin directory '" + D + "\\vlwa\\scripts\\public'",
+                              "Processing program files directory '" + P + "'", "->All-deletion-complete dialog",
+                              "  User: Finish", "Starting UninstallShield silent", "", "Uninstallation ended."}))
+        << LogText();
+    // Gone: the toolkit, the data folder's own files, the Web Administration data.
+    EXPECT_FALSE(ValueExists(kComponents, "Development Toolkit"));
+    EXPECT_FALSE(FileThere(P + "\\tools"));
+    EXPECT_FALSE(FileThere(D + "\\VLS.INI"));
+    EXPECT_FALSE(FileThere(D + "\\errors"));
+    EXPECT_FALSE(FileThere(D + "\\vlwa"));
+    // Stays for the installer's uninstall program: the server, which a
+    // whole-product removal does not take through its procedure.
+    EXPECT_TRUE(ValueExists(kComponents, "Server"));
+    EXPECT_TRUE(FileThere(P + "\\bin\\avlmqm.dll"));
+    // The MIF name goes to the installer's uninstall program.
+    EXPECT_NE(Record().find("-mvlengdata|"), std::string::npos) << Record();
+}
+
 }  // namespace
