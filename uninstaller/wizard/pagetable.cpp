@@ -1,4 +1,5 @@
 #include "wizard/pagetable.h"
+#include "checks/checkpages.h"
 #include "wizard/nlsids.h"
 #include "wizard/pages.h"
 
@@ -18,6 +19,10 @@ DLGPROC PageProcedure(int templateId)
     case IDD_DELETING_ALL: return DeletingAllPageProc;
     case IDD_COMPONENT_DELETION_DONE: return ComponentDeletionCompletePageProc;
     case IDD_ALL_DELETION_DONE: return AllDeletionCompletePageProc;
+    case IDD_VL_RUNNING: return VlRunningPageProc;
+    case IDD_PERFMON_RUNNING: return PerfMonitorPageProc;
+    case IDD_CHECKING_LOCKED_FILES: return CheckingLockedFilesPageProc;
+    case IDD_LOCKED_FILES_FOUND: return LockedFilesFoundPageProc;
     default: return NULL;
     }
 }
