@@ -78,7 +78,11 @@ TEST_F(Procedures, ServerGoesWhileTheWindowsClientStays)
     List("server", "\\bin\\avlmqm.dll");
     List("server", "\\lib\\-lang1-\\avlmsg.cat");
     List("clint", "\\bin\\avlcli.dll");
+    List("clslfrg", "\\bin\\vlcli.exe");
     Install();
+    ASSERT_TRUE(CopyFileA(VL_BIN_DIR "\\localserver.exe", (P + "\\bin\\vlcli.exe").c_str(), FALSE));
+    std::string calls = D + "\\unreg.txt";
+    SetEnvironmentVariableA("VL_UNREG_LOG", calls.c_str());
     SetValue(kProduct, "BaseComponent", "");
     SetValue(kProduct, "MinimumFilesComponent", "");
     SetValue(kProduct, "WindowsNTClientComponent", "");
@@ -97,6 +101,9 @@ TEST_F(Procedures, ServerGoesWhileTheWindowsClientStays)
 
     BOOL deleteData = FALSE;
     EXPECT_EQ(Remove("Server", &deleteData), 1) << Log();
+    SetEnvironmentVariableA("VL_UNREG_LOG", NULL);
+    EXPECT_EQ(ReadTextFile(calls).find("vlcli.exe"), std::string::npos);  // the client's classes stay
+    EXPECT_TRUE(FileThere(P + "\\bin\\vlcli.exe"));
 
     // Gone: the server's files, values, services, shortcuts and entries.
     EXPECT_FALSE(FileThere(P + "\\bin\\avlmqm.dll"));
@@ -127,6 +134,29 @@ TEST_F(Procedures, ServerGoesWhileTheWindowsClientStays)
                                 "Deleting file component '" + P + "\\uninst\\server'",
                                 "Finished uninstalling Server (" + std::string(gComponentDisplayNames[1]) + ")"}))
         << Log();
+}
+
+// Object classes: the server's local servers are unregistered before its
+// lists delete them; the client's only when the client is not installed.
+TEST_F(Procedures, ServerObjectClassesAndTheClientsWhenItIsGone)
+{
+    d.Components = {{"Server", ""}};
+    List("svslfrg", "\\bin\\vlsrv.exe");
+    List("clslfrg", "\\bin\\vlcli.exe");
+    Install();
+    ASSERT_TRUE(CopyFileA(VL_BIN_DIR "\\localserver.exe", (P + "\\bin\\vlsrv.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(VL_BIN_DIR "\\localserver.exe", (P + "\\bin\\vlcli.exe").c_str(), FALSE));
+    std::string calls = FixtureWorkFolder(d) + "\\unreg.txt";
+    SetEnvironmentVariableA("VL_UNREG_LOG", calls.c_str());
+    BOOL deleteData = FALSE;
+    EXPECT_EQ(Remove("Server", &deleteData), 1) << Log();
+    SetEnvironmentVariableA("VL_UNREG_LOG", NULL);
+    std::string text = ReadTextFile(calls);
+    EXPECT_NE(text.find("vlsrv.exe"), std::string::npos) << text;
+    EXPECT_NE(text.find("vlcli.exe"), std::string::npos) << text;
+    EXPECT_NE(text.find(" -UnregServer"), std::string::npos) << text;
+    EXPECT_FALSE(FileThere(P + "\\bin\\vlsrv.exe"));
+    EXPECT_FALSE(FileThere(P + "\\bin\\vlcli.exe"));
 }
 
 TEST_F(Procedures, ServerWithQueueManagersAndDataKeptSavesTheConfigurationFirst)
