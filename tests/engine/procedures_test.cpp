@@ -146,6 +146,9 @@ TEST_F(Procedures, ServerObjectClassesAndTheClientsWhenItIsGone)
     Install();
     ASSERT_TRUE(CopyFileA(VL_BIN_DIR "\\localserver.exe", (P + "\\bin\\vlsrv.exe").c_str(), FALSE));
     ASSERT_TRUE(CopyFileA(VL_BIN_DIR "\\localserver.exe", (P + "\\bin\\vlcli.exe").c_str(), FALSE));
+    // Under Wine the folder the servers ran in stays busy for a while after
+    // they end: a file of another component keeps it from being removed.
+    WriteTextFile(P + "\\bin\\other.dll", "x");
     std::string calls = FixtureWorkFolder(d) + "\\unreg.txt";
     SetEnvironmentVariableA("VL_UNREG_LOG", calls.c_str());
     BOOL deleteData = FALSE;
