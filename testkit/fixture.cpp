@@ -1,4 +1,5 @@
 #include "fixture.h"
+#include "fixturelayout.h"
 #include "fixturelists.h"
 #include <shlobj.h>
 #include <map>
@@ -173,6 +174,7 @@ int FixtureInstall(const FixtureDescription &d)
     }
     RegCloseKey(product);
     ok &= InstallExtras(d);
+    ok &= FixtureInstallLayout(d);
     if (d.CopyNlsLibrary)
         ok &= CopyFileA(VL_BIN_DIR "\\_isuser.dll", (program + "\\uninst\\_isuser.dll").c_str(), FALSE) != 0;
     return ok;
@@ -181,6 +183,7 @@ int FixtureInstall(const FixtureDescription &d)
 void FixtureRemove(const FixtureDescription &d)
 {
     DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Norvik");
+    FixtureRemoveLayout(d);
     DeleteFolderTree(d.Root);
     if (!d.Shortcuts.empty()) DeleteFolderTree(ShortcutFolder());
     for (const auto &value : d.Environment) FixtureDeleteSystemEnv(value.first);
@@ -220,6 +223,7 @@ int FixtureReadDescription(const char *path, FixtureDescription *d)
         } else if (key == "shortcut") d->Shortcuts.push_back(text);
         else if (key == "webadmindata") d->WebAdminData = true;
         else if (key == "nonls") d->CopyNlsLibrary = false;
+        else if (FixtureReadLayoutLine(key, text, d)) continue;
         else {
             fclose(file);
             fprintf(stderr, "unknown description key '%s'\n", key.c_str());

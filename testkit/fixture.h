@@ -31,6 +31,20 @@ struct FixtureDescription {
     // System environment values ("env NAME VALUE"), removed again with the fixture.
     std::vector<std::pair<std::string, std::string>> Environment;
     bool WebAdminData = false;          // "webadmindata": a file in Data\vlwa\scripts\public
+    // Layout outside the program-folder lists (fixturelayout.h): list lines by
+    // list name whose files lie below Data or the Windows folder, Config.reg
+    // queue managers, plain files (tree, path), object-class list lines
+    // (list, path) and Startup shortcut names.
+    std::vector<std::pair<std::string, std::string>> DataListLines, WindowsListLines;
+    std::vector<std::vector<std::string>> ScriptQueueManagers;
+    std::vector<std::pair<std::string, std::string>> Files, ObjectClasses;
+    std::vector<std::string> StartupShortcuts;
+    // Entries appended to existing system variables (name, entry), and the
+    // "CreationMask" value when CreationMaskGiven.
+    std::vector<std::pair<std::string, std::string>> EnvironmentEntries;
+    bool UninstallEntry = false;
+    bool CreationMaskGiven = false;
+    unsigned long CreationMask = 0;
 };
 
 // The folders a description gives.
@@ -44,7 +58,8 @@ void FixtureRemove(const FixtureDescription &d);
 
 // Reads a description file ("key value" lines: release, root, component,
 // incomplete, uninstname, logdefaultpath, noworkfolder, nonls, queuemanager,
-// inimanager, listline, shortcut, env, webadmindata) into d.
+// inimanager, listline, shortcut, env, webadmindata, and the layout keys of
+// fixturelayout.h) into d.
 int FixtureReadDescription(const char *path, FixtureDescription *d);
 
 // Small helpers shared by the tests.

@@ -1,0 +1,115 @@
+#!/bin/bash
+# Benchmark of a large removal (not a test: it reports figures).
+#
+# For each size (10,000 and 20,000 files in 200 folders, all named by the one
+# component list of the development toolkit) and each removal (a silent
+# REMOVECOMPONENTS of the toolkit, a silent REMOVE of the whole installation)
+# it runs, in turn and each time over a freshly laid down identical tree in
+# the same Wine prefix:
+#   product  avliunin.exe -S with the response file
+#   (a)      vlbench_plain: DeleteFileA / RemoveDirectoryA over the same list
+#   (b)      vlbench_logged: per file the lock test, the deletion and one log
+#            line appended the way the uninstall log appends; then the folders
+# and reports the median wall time of each (every run includes starting the
+# program under Wine). The waits the uninstaller makes by design (1 s after
+# each component, the 100 ms silent timer of each page, 200 ms per queue
+# manager, 1 s per retry of a folder in use) are counted from its log,
+# reported apart and left out of the ratios. The uninstall log's time stamps
+# of the last product run of each case show where its time went.
+#
+# Usage: scripts/bench.sh [RUNS] [SIZES]     e.g. scripts/bench.sh 5 "10000 20000"
+# Needs a build (scripts/build.sh). Works in its own prefix, build/bench/wineprefix.
+set -e -o pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+root=${VL_BUILD_ROOT:-$here/build}
+runs=${1:-5}
+sizes=${2:-"10000 20000"}
+folders=200
+prefix=$root/bench/wineprefix
+drive=$prefix/drive_c
+out=$root/bench
+mkdir -p "$out"
+
+cleanup() {
+    WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
+    [ -f "$prefix.xvfb.pid" ] && kill "$(cat "$prefix.xvfb.pid")" 2>/dev/null || true
+}
+trap cleanup EXIT
+run() { "$here/scripts/wine-run.sh" "$prefix" "$@"; }
+
+# The programs and their data live inside the prefix (C:\bench), so nothing
+# depends on how the prefix sees the host's folders.
+run cmd /c exit >/dev/null 2>&1 || true
+mkdir -p "$drive/bench/bin"
+for f in avliunin.exe _isuser.dll vlfixture.exe vlbench_plain.exe vlbench_logged.exe; do
+    cp "$root/win/bin/$f" "$drive/bench/bin/"
+done
+B='C:\bench\bin'
+
+describe() {   # size -> C:\bench\inst-SIZE.txt
+    local size=$1 per=$(( $1 / folders ))
+    {
+        echo "release 5.1"
+        echo "root C:\\Varolink"
+        echo "component Development Toolkit"
+        awk -v n="$folders" -v per="$per" 'BEGIN {
+            for (d = 0; d < n; d++) for (f = 0; f < per; f++)
+                printf "listline toolkit \\tools\\bench\\d%03d\\f%05d.h\n", d, d * per + f }'
+    } | sed 's/$/\r/' > "$drive/bench/inst-$size.txt"
+}
+printf '[Varolink]\r\nVarolink=REMOVECOMPONENTS\r\nLockedFiles=CONTINUE\r\n[Components]\r\nDevelopment Toolkit=REMOVE\r\nLocal Clients\\Windows NT Client=KEEP\r\nLocal Clients\\Java Client=KEEP\r\nInternet Gateway=KEEP\r\nDocumentation\\Internet Gateway=KEEP\r\n' > "$drive/bench/components.rsp"
+printf '[Varolink]\r\nVarolink=REMOVE\r\nLockedFiles=CONTINUE\r\n' > "$drive/bench/remove.rsp"
+
+log=$drive/Varolink/Data/avlilogn.txt
+fresh() { run "$B\\vlfixture.exe" install "C:\\bench\\inst-$1.txt" >/dev/null; rm -f "$log" "$drive/Varolink/Data/bench.log"; }
+seconds() { date +%s.%N; }
+calc() { awk "BEGIN { printf \"%.3f\n\", $1 }"; }
+timed() { local t0 t1; t0=$(seconds); run "$@" >/dev/null 2>&1 || true; t1=$(seconds); calc "$t1 - $t0"; }
+median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else printf "%.3f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+# Waits by design, from the log of a product run.
+design_waits() {
+    [ -f "$log" ] || { echo 0; return; }
+    tr -d '\r' < "$log" | awk '
+        / Finished uninstalling / { w += 1.0 }
+        / ->(Main|Confirm|Select|Ask|Component-deletion-complete|All-deletion-complete)/ { w += 0.1 }
+        / Delete path in use; waiting/ { w += 1.0 }
+        / Deleting all queue managers/ { q = 1 }
+        END { printf "%.1f\n", w }'
+}
+# Where the time went: the stamps of the run's landmarks.
+landmarks() {
+    tr -d '\r' < "$log" | grep -E ' (Launch folder|->|Uninstalling |Finished uninstalling|Deleting obsolete|Processing (program|data|log)|Broadcasting|Refreshing|Starting UninstallShield|Uninstallation ended)' | sed 's/^/    /'
+}
+
+declare -A result
+for size in $sizes; do
+    describe "$size"
+    for case in components remove; do
+        rm -f "$out/$case-$size".*
+        for i in $(seq "$runs"); do
+            fresh "$size"; timed "$B\\avliunin.exe" -S "-F1C:\\bench\\$case.rsp" >> "$out/$case-$size.product"
+            design_waits >> "$out/$case-$size.waits"
+            [ "$i" = "$runs" ] && { cp "$log" "$out/$case-$size.log" 2>/dev/null || true; }
+            fresh "$size"; timed "$B\\vlbench_plain.exe" 'C:\Varolink\Program\uninst\toolkit.u00' 'C:\Varolink\Program' >> "$out/$case-$size.plain"
+            fresh "$size"; timed "$B\\vlbench_logged.exe" 'C:\Varolink\Program\uninst\toolkit.u00' 'C:\Varolink\Program' 'C:\Varolink\Data\bench.log' >> "$out/$case-$size.logged"
+        done
+        p=$(median < "$out/$case-$size.product"); w=$(median < "$out/$case-$size.waits")
+        a=$(median < "$out/$case-$size.plain"); b=$(median < "$out/$case-$size.logged")
+        net=$(calc "$p - $w")
+        result[$case-$size]=$net
+        printf '%-10s %6s files: product %7.2f s (waits by design %4.1f s, net %7.2f s)  (a) %6.2f s  (b) %6.2f s  net/(b) %5.2f  net/(a) %5.2f\n' \
+            "$case" "$size" "$p" "$w" "$net" "$a" "$b" "$(calc "$net / $b")" "$(calc "$net / $a")"
+        if [ -f "$out/$case-$size.log" ]; then
+            echo "  landmarks of the last product run:"
+            log=$out/$case-$size.log landmarks
+            log=$drive/Varolink/Data/avlilogn.txt
+        fi
+    done
+done
+set -- $sizes
+if [ $# -ge 2 ]; then
+    for case in components remove; do
+        printf '%-10s net %s/%s files: %.2f\n' "$case" "$2" "$1" "$(calc "${result[$case-$2]} / ${result[$case-$1]}")"
+    done
+fi
+run "$B\\vlfixture.exe" remove "C:\\bench\\inst-${1}.txt" >/dev/null 2>&1 || true

@@ -1,0 +1,94 @@
+#include "expectation.h"
+#include <ctype.h>
+
+bool PatternMatches(const std::string &pattern, const std::string &text)
+{
+    // Iterative wildcard match with one back-tracking point per "*".
+    size_t p = 0, t = 0, star = std::string::npos, resume = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            resume = t;
+        } else if (p < pattern.size() && tolower((unsigned char)pattern[p]) == tolower((unsigned char)text[t])) {
+            p++;
+            t++;
+        } else if (star != std::string::npos) {
+            p = star + 1;
+            t = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') p++;
+    return p == pattern.size();
+}
+
+static bool AnyMatches(const std::vector<std::string> &patterns, const std::string &identity)
+{
+    for (const std::string &pattern : patterns)
+        if (PatternMatches(pattern, identity)) return true;
+    return false;
+}
+
+static std::vector<std::string> Identities(const std::vector<std::string> &lines)
+{
+    std::vector<std::string> identities;
+    for (const std::string &line : lines) identities.push_back(SnapshotIdentity(line));
+    return identities;
+}
+
+std::vector<std::string> CheckDifference(const std::vector<std::string> &before, const std::vector<std::string> &after,
+                                         const ExpectedDifference &expected)
+{
+    SnapshotDifference difference = DiffSnapshots(before, after);
+    std::vector<std::string> gone = Identities(difference.Gone), came = Identities(difference.Came);
+    std::vector<std::string> changed = Identities(difference.Changed), old = Identities(before);
+    std::vector<std::string> failures;
+    auto contains = [](const std::vector<std::string> &list, const std::string &item) {
+        for (const std::string &one : list)
+            if (one == item) return true;
+        return false;
+    };
+    for (const std::string &pattern : expected.MustGo) {
+        bool seen = false;
+        for (const std::string &identity : old) {
+            if (!PatternMatches(pattern, identity)) continue;
+            seen = true;
+            if (!contains(gone, identity)) failures.push_back("should have gone: " + identity);
+        }
+        if (!seen) failures.push_back("nothing before matches what must go: " + pattern);
+    }
+    for (const std::string &pattern : expected.MustStay) {
+        bool seen = false;
+        for (const std::string &identity : old) {
+            if (!PatternMatches(pattern, identity)) continue;
+            seen = true;
+            if (contains(gone, identity)) failures.push_back("should have stayed: " + identity);
+            else if (contains(changed, identity)) failures.push_back("should have stayed unchanged: " + identity);
+        }
+        if (!seen) failures.push_back("nothing before matches what must stay: " + pattern);
+    }
+    for (const std::string &pattern : expected.MustCome) {
+        bool seen = false;
+        for (const std::string &identity : came) seen |= PatternMatches(pattern, identity);
+        if (!seen) failures.push_back("should have come: " + pattern);
+    }
+    for (const std::string &pattern : expected.MustChange) {
+        bool seen = false;
+        for (const std::string &identity : changed) seen |= PatternMatches(pattern, identity);
+        if (!seen) failures.push_back("should have changed: " + pattern);
+    }
+    for (const std::string &line : difference.Gone)
+        if (!AnyMatches(expected.MustGo, SnapshotIdentity(line)) && !AnyMatches(expected.MayGo, SnapshotIdentity(line)))
+            failures.push_back("went unexpectedly: " + line);
+    for (const std::string &line : difference.Came)
+        if (!AnyMatches(expected.MustCome, SnapshotIdentity(line)) && !AnyMatches(expected.MayCome, SnapshotIdentity(line)))
+            failures.push_back("came unexpectedly: " + line);
+    for (const std::string &line : difference.Changed) {
+        std::string identity = SnapshotIdentity(line);
+        if (!AnyMatches(expected.MustChange, identity) && !AnyMatches(expected.MayChange, identity) &&
+            !AnyMatches(expected.MustStay, identity))  // a changed must-stay entry is reported above
+            failures.push_back("changed unexpectedly: " + line);
+    }
+    return failures;
+}

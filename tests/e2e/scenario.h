@@ -1,0 +1,43 @@
+// One scenario: lay down a sample installation, snapshot the machine, run the
+// uninstaller silently with a response file, snapshot again, and read back
+// what the run left (exit code, log) for the test to compare.
+#pragma once
+#include "expectation.h"
+#include "fixture.h"
+#include <string>
+#include <vector>
+
+// A rich installation of testkit/installations (release "2.0", "5.0", "5.1").
+FixtureDescription RichInstallation(const std::string &release);
+// Sets (or adds) the recorded value of a component: "" installed, "Incomplete".
+void SetComponentValue(FixtureDescription *d, const std::string &valueName, const std::string &value);
+void DropComponent(FixtureDescription *d, const std::string &valueName);
+
+struct ScenarioRun {
+    int ExitCode = -1;
+    std::vector<std::string> Before, After;
+    std::vector<std::string> Log;     // the default log after the run (empty when it is gone)
+    bool LogExists = false;
+    std::string PathBefore;           // the system PATH before the installation was laid down
+    std::string Failures;             // the expectation's failures, one a line, and the log when any
+};
+
+// Installs d, runs avliunin.exe -S with the response text and takes the two
+// snapshots. The installation is removed again afterwards (whatever is left).
+ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &response);
+// The expectation's failures as text, with the log appended when there are any.
+std::string Explain(const ScenarioRun &run, const ExpectedDifference &expected);
+
+// Identities, for writing expectations: the folders of the rich installations.
+extern const std::string P, D, G;   // program, data and queue-manager log folders
+std::string WindowsFolder();
+inline std::string File(const std::string &path) { return "file " + path; }
+inline std::string Dir(const std::string &path) { return "dir " + path; }
+inline std::string Menu(const std::string &item) { return "menu " + item; }
+inline std::string Env(const std::string &name) { return "env " + name; }
+// HKLM\Software\Norvik\Varolink\CurrentVersion + sub ("" for the key itself).
+std::string ProductKey(const std::string &sub = "");
+std::string ProductValue(const std::string &sub, const std::string &name);
+std::string ComponentValue(const std::string &name);
+// Appends items to a list of patterns.
+void Add(std::vector<std::string> *list, const std::vector<std::string> &items);
