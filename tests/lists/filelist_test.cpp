@@ -155,13 +155,13 @@ TEST_F(FileList, HelpListDropsTheHtmlHelpRegistration)
 
 TEST(FileListHelpers, UniquePathsOrderingAndQuoting)
 {
-    ListedDirectory *head = NULL;
+    PathNode *head = NULL;
     EXPECT_EQ(1, AddUniquePath(&head, "C:\\a"));
     EXPECT_EQ(0, AddUniquePath(&head, "C:\\a"));
     EXPECT_EQ(1, AddUniquePath(&head, "C:\\A"));  // exact comparison
     EXPECT_EQ(0, AddUniquePath(&head, "C:"));
     EXPECT_STREQ("C:\\A", head->Path);
-    FreeListedDirectories(&head);
+    FreePathList(&head);
     EXPECT_TRUE(head == NULL);
     EXPECT_TRUE(IsUnderDirectory("c:\\p\\bin", "C:\\P"));
     EXPECT_FALSE(IsUnderDirectory("C:\\P", "C:\\P"));

@@ -5,7 +5,7 @@
 #include "core/runstate.h"
 #include "core/text.h"
 #include "qmconfig/logdefault.h"
-#include "removal/probes.h"
+#include "core/fileprobes.h"
 #include "removal/registry.h"
 #include <stdlib.h>
 #include <string.h>

@@ -11,7 +11,7 @@
 #include "core/text.h"
 #include "qmconfig/qmlist.h"
 #include "qmconfig/qmscan.h"
-#include "removal/probes.h"
+#include "core/fileprobes.h"
 #include "removal/registry.h"
 #include "security/security.h"
 #include "wizard/help.h"

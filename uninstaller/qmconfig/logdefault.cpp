@@ -2,7 +2,7 @@
 #include "core/log.h"
 #include "core/runstate.h"
 #include "qmconfig/configtext.h"
-#include "removal/probes.h"
+#include "core/fileprobes.h"
 #include <stdio.h>
 
 int ReadLogDefaultPath(const char *filePath, char *out)

@@ -3,7 +3,7 @@
 #include "core/log.h"
 #include "core/runstate.h"
 #include "core/text.h"
-#include "removal/probes.h"
+#include "core/fileprobes.h"
 #include <stdlib.h>
 #include <string.h>
 

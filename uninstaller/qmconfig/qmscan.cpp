@@ -6,7 +6,7 @@
 #include "core/runstate.h"
 #include "core/text.h"
 #include "removal/listline.h"
-#include "removal/probes.h"
+#include "core/fileprobes.h"
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>

@@ -5,6 +5,7 @@
 #include "removal/filelist.h"
 #include "removal/files.h"
 #include "core/log.h"
+#include "core/pathguard.h"
 #include "core/runstate.h"
 #include "core/text.h"
 #include "core/statusline.h"
@@ -59,6 +60,9 @@ int CleanLogDirectory(const char *logDir, HWND *status, HWND *progress)
         LogLine("***Invalid log directory");
         return 0;
     }
+    // A root, a relative path or a system folder is refused once here rather
+    // than by every step below.
+    if (!GuardFolder(logDir)) return 0;
     ShowPath(status, logDir);
     int result = 1;
     result &= Walk(logDir, "S*.LOG", 1, 1, 1, status, progress);
@@ -75,6 +79,9 @@ int CleanDataDirectory(const char *dataDir, const char *programDir, HWND *status
         LogLine("***Invalid data directory");
         return 0;
     }
+    // A root, a relative path or a system folder is refused once here rather
+    // than by every step below.
+    if (!GuardFolder(dataDir)) return 0;
     ShowPath(status, dataDir);
     const char *D = dataDir;
     int result = 1;
@@ -106,6 +113,7 @@ int CleanWebAdminDirectory(const char *dataDir, HWND *status, HWND *progress)
         LogLine("***Invalid Web Admin directory");
         return 0;
     }
+    if (!GuardFolder(dataDir)) return 0;
     if (!fits) {
         LogLineF("***Path too long: '%s\\vlwa\\scripts\\public'", dataDir);
         return 0;
@@ -137,6 +145,9 @@ int CleanProgramDirectory(const char *programDir, HWND *status, HWND *progress, 
         LogLine("***Invalid program directory");
         return 0;
     }
+    // A root, a relative path or a system folder is refused once here rather
+    // than by every step below.
+    if (!GuardFolder(programDir)) return 0;
     ShowPath(status, programDir);
     const char *P = programDir;
     int result = 1;

@@ -4,6 +4,8 @@
 #include "removal/registry.h"
 #include "core/launch.h"
 #include "core/log.h"
+#include "core/pathguard.h"
+#include "core/pathlist.h"
 #include "core/nls.h"
 #include "core/runstate.h"
 #include "core/text.h"
@@ -43,39 +45,6 @@ int IsUnderDirectory(const char *path, const char *directory)
            path[length] == '\\';
 }
 
-int AddUniquePath(ListedDirectory **head, const char *path)
-{
-    if (!strchr(path, '\\')) return 0;
-    for (ListedDirectory *node = *head; node; node = node->Next)
-        if (strcmp(node->Path, path) == 0) return 0;
-    ListedDirectory *node = (ListedDirectory *)malloc(sizeof *node);
-    if (!node) {
-        LogLine("***Can't allocate memory for isuPATHLIST");
-        return 0;
-    }
-    size_t size = strlen(path) + 1;
-    node->Path = (char *)malloc(size);
-    if (!node->Path) {
-        LogLine("***Can't allocate memory for FilePath");
-        free(node);
-        return 0;
-    }
-    memcpy(node->Path, path, size);
-    node->Next = *head;
-    *head = node;
-    return 1;
-}
-
-void FreeListedDirectories(ListedDirectory **head)
-{
-    while (*head) {
-        ListedDirectory *next = (*head)->Next;
-        free((*head)->Path);
-        free(*head);
-        *head = next;
-    }
-}
-
 int QuoteIfSpaced(char *path, size_t size)
 {
     if (!strchr(path, ' ') || path[0] == '"') return 1;
@@ -88,10 +57,12 @@ int QuoteIfSpaced(char *path, size_t size)
     return 1;
 }
 
-int DeleteListedFile(const char *path, ListedDirectory **directories)
+int DeleteListedFile(const char *path, PathNode **directories)
 {
-    // The management console file is installed read-only.
-    if (strstr(path, "varolink.msc")) SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    // The management console file is installed read-only. (A path the guard
+    // refuses keeps its attributes; DeleteFilePath logs the refusal.)
+    if (strstr(path, "varolink.msc") && FileVerdict(path) == PATH_SAFE)
+        SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
     int result = DeleteFilePath(path, FALSE);
     char parent[VL_PATH_SIZE];
     CopyText(parent, sizeof parent, path);
@@ -102,7 +73,7 @@ int DeleteListedFile(const char *path, ListedDirectory **directories)
     return result;
 }
 
-int DeleteListedPath(const char *path, BOOL counting, ListedDirectory **directories, HWND itemText,
+int DeleteListedPath(const char *path, BOOL counting, PathNode **directories, HWND itemText,
                      HWND progress)
 {
     if (counting) return 1;
@@ -133,22 +104,22 @@ int DeleteListedPath(const char *path, BOOL counting, ListedDirectory **director
 }
 
 // Orders the gathered directories so that each comes before its ancestors.
-static void RemoveListedDirectories(ListedDirectory **head, const char *targetDir, HWND itemText,
+static void RemoveListedDirectories(PathNode **head, const char *targetDir, HWND itemText,
                                     HWND progress, int *result)
 {
     size_t count = 0;
-    for (ListedDirectory *node = *head; node; node = node->Next) count++;
-    ListedDirectory **order = count ? (ListedDirectory **)malloc(count * sizeof *order) : NULL;
+    for (PathNode *node = *head; node; node = node->Next) count++;
+    PathNode **order = count ? (PathNode **)malloc(count * sizeof *order) : NULL;
     if (count && !order) {
         LogLine("***Can't allocate memory for isuPATHLIST");
-        FreeListedDirectories(head);
+        FreePathList(head);
         *result = 0;
         return;
     }
     size_t n = 0;
-    for (ListedDirectory *node = *head; node; node = node->Next) order[n++] = node;
+    for (PathNode *node = *head; node; node = node->Next) order[n++] = node;
     qsort(order, count, sizeof *order, [](const void *a, const void *b) {
-        const char *pa = (*(ListedDirectory *const *)a)->Path, *pb = (*(ListedDirectory *const *)b)->Path;
+        const char *pa = (*(PathNode *const *)a)->Path, *pb = (*(PathNode *const *)b)->Path;
         return CompareNoCase(pb, pa, (size_t)-1);
     });
     for (int swapped = 1; swapped;) {
@@ -157,7 +128,7 @@ static void RemoveListedDirectories(ListedDirectory **head, const char *targetDi
             size_t la = strlen(order[i]->Path), lb = strlen(order[i + 1]->Path);
             size_t shorter = la < lb ? la : lb;
             if (la < lb && CompareNoCase(order[i]->Path, order[i + 1]->Path, shorter) == 0) {
-                ListedDirectory *keep = order[i];
+                PathNode *keep = order[i];
                 order[i] = order[i + 1];
                 order[i + 1] = keep;
                 swapped = 1;
@@ -166,12 +137,15 @@ static void RemoveListedDirectories(ListedDirectory **head, const char *targetDi
     }
     for (size_t i = 0; i < count; i++) {
         if (!IsUnderDirectory(order[i]->Path, targetDir)) continue;
+        // A list applied to the Windows folder gathers its system folder: it
+        // is never empty and never removed, so it is passed over quietly.
+        if (FolderVerdict(order[i]->Path) == PATH_PROTECTED) continue;
         SetStatusText(itemText, order[i]->Path, TRUE);
         ProgressStep(progress);
         *result = RemoveDirectoryPath(order[i]->Path, FALSE) && *result;
     }
     free(order);
-    FreeListedDirectories(head);
+    FreePathList(head);
 }
 
 // The file name part of a listed path: its HTML Help registration value.
@@ -184,7 +158,7 @@ static int DropHelpRegistration(const char *path)
 
 // One line of a component list. Returns the steps it counts.
 static int HandleComponentLine(char *line, BOOL counting, const char *listName, const char *targetDir,
-                               ListedDirectory **directories, HWND itemText, HWND progress, int *result)
+                               PathNode **directories, HWND itemText, HWND progress, int *result)
 {
     const char *relative = ListLinePath(line);
     if (!relative) return 0;
@@ -211,7 +185,7 @@ static int HandleComponentLine(char *line, BOOL counting, const char *listName, 
 
 // One line of a service-level list. Returns the steps it counts.
 static int HandleServiceLevelLine(char *line, BOOL counting, const char *targetDir,
-                                  ListedDirectory **directories, HWND itemText, HWND progress, int *result)
+                                  PathNode **directories, HWND itemText, HWND progress, int *result)
 {
     char full[VL_PATH_SIZE];
     switch (ParseServiceLevelLine(line, targetDir, full, sizeof full)) {
@@ -247,10 +221,14 @@ int ProcessFileList(BOOL counting, BOOL serviceLevel, UINT phaseTextId, HWND pha
         ShowNlsText(phaseText, phaseTextId);
     }
     int count = 0, result = 1;
-    ListedDirectory *directories = NULL;
+    PathNode *directories = NULL;
     char listPath[VL_PATH_SIZE];
     FILE *list = NULL;
-    if (FormatText(listPath, sizeof listPath, "%s\\%s%s", listFolder, listName, extension))
+    // An empty or root target would turn every listed path into one below the
+    // drive's (or the share's) root: the list is not applied at all.
+    if (counting ? CheckFolderPath(targetDir, NULL, 0) != PATH_SAFE : !GuardTargetFolder(targetDir))
+        result = 0;
+    else if (FormatText(listPath, sizeof listPath, "%s\\%s%s", listFolder, listName, extension))
         list = fopen(listPath, "rt");
     if (list) {
         char line[LIST_LINE_SIZE];
@@ -276,9 +254,12 @@ int UnregisterObjectClasses(BOOL counting, const char *listName, HWND itemText, 
 {
     if (!counting) LogLineF("Unregistering object classes for '%s'", listName);
     int count = 0, result = 1;
-    ListedDirectory *servers = NULL;
+    PathNode *servers = NULL;
     char listPath[VL_PATH_SIZE];
     FILE *list = NULL;
+    // Only programs below a real program folder are ever started.
+    if (counting ? CheckFolderPath(programFiles, NULL, 0) != PATH_SAFE : !GuardTargetFolder(programFiles))
+        return 0;
     if (FormatText(listPath, sizeof listPath, "%s\\uninst\\%s.u00", programFiles, listName))
         list = fopen(listPath, "rt");
     if (list) {
@@ -304,14 +285,14 @@ int UnregisterObjectClasses(BOOL counting, const char *listName, HWND itemText, 
         fclose(list);
     }
     if (counting) {
-        FreeListedDirectories(&servers);
+        FreePathList(&servers);
         return count;
     }
 
     char binFolder[VL_PATH_SIZE], registrar[VL_PATH_SIZE];
     FormatText(binFolder, sizeof binFolder, "%s\\bin", programFiles);
     FormatText(registrar, sizeof registrar, "%s\\uninst\\avliregn.exe", programFiles);
-    for (ListedDirectory *node = servers; node; node = node->Next) {
+    for (PathNode *node = servers; node; node = node->Next) {
         BOOL started;
         if (strstr(node->Path, ".exe")) {
             started = LaunchProcess(NULL, node->Path, binFolder, " -UnregServer");
@@ -339,7 +320,7 @@ int UnregisterObjectClasses(BOOL counting, const char *listName, HWND itemText, 
             LogLineF("Unregistered '%s'", node->Path);
         }
     }
-    FreeListedDirectories(&servers);
+    FreePathList(&servers);
     SetStatusText(itemText, "", FALSE);
     return result;
 }

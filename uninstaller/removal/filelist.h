@@ -4,28 +4,20 @@
 // number of progress steps the working call takes; working, it returns 1 / 0.
 #pragma once
 #include <windows.h>
-
-// A list of unique directory paths (heap copies), newest first.
-struct ListedDirectory {
-    ListedDirectory *Next;
-    char *Path;
-};
+#include "core/pathlist.h"   // PathNode, AddUniquePath
 
 // Deletes every file of listFolder\listName.u00 (.log with serviceLevel)
 // below targetDir, then the directories the deletions emptied, never
-// targetDir itself nor anything outside it. Windows may be NULL.
+// targetDir itself nor anything outside it. Windows may be NULL. An empty,
+// relative or root targetDir is refused (logged, result 0, count 0).
 int ProcessFileList(BOOL counting, BOOL serviceLevel, UINT phaseTextId, HWND phaseText, HWND itemText,
                     HWND progress, const char *listName, const char *listFolder, const char *targetDir);
 
 // One listed path: expands "-lang1-" / "-lang5-" over the ten language folders.
-int DeleteListedPath(const char *path, BOOL counting, ListedDirectory **directories, HWND itemText,
+int DeleteListedPath(const char *path, BOOL counting, PathNode **directories, HWND itemText,
                      HWND progress);
 // Deletes one file and gathers its ancestor directories.
-int DeleteListedFile(const char *path, ListedDirectory **directories);
-// Adds a heap copy of path (exact comparison); a path without a backslash is
-// not added. 1 when added.
-int AddUniquePath(ListedDirectory **head, const char *path);
-void FreeListedDirectories(ListedDirectory **head);
+int DeleteListedFile(const char *path, PathNode **directories);
 // The path begins with directory and a backslash (without regard to case).
 int IsUnderDirectory(const char *path, const char *directory);
 // Puts double quotes around a path holding a blank (unless it starts with

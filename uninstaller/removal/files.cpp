@@ -1,6 +1,7 @@
 // Deleting one file and removing one directory, with the fixed outcome lines.
 #include "removal/files.h"
 #include "core/log.h"
+#include "core/pathguard.h"
 #include "core/runstate.h"
 #include "core/text.h"
 #include <string.h>
@@ -19,6 +20,8 @@ static void ReleaseLogIfTarget(const char *path)
 int DeleteFilePath(const char *path, BOOL reportAll, DWORD *error)
 {
     if (error) *error = 0;
+    // A file at a drive or share root, or named by a relative or climbing path, is refused.
+    if (!GuardFile(path, error)) return 0;
     ReleaseLogIfTarget(path);
 
     const char *slash = strrchr(path, '\\');
@@ -56,6 +59,7 @@ enum { DIRECTORY_ATTEMPTS = 20, DIRECTORY_RETRY_MS = 1000 };
 int RemoveDirectoryPath(const char *path, BOOL reportAll, DWORD *error)
 {
     if (error) *error = 0;
+    if (!GuardFolder(path, error)) return 0;
     SetLastError(0);
     // A directory held open by another program may refuse to be listed: that is
     // not "not empty", so the removal (and its waiting for the holder) goes on.

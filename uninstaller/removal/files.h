@@ -1,9 +1,11 @@
 // File, directory and directory-tree deletion. Every outcome is logged; a
 // thing that is already gone is success. error (may be NULL) receives the
-// last Win32 error of the deletion call (0 after success).
+// last Win32 error of the deletion call (0 after success). Every path passes
+// the guard of core/pathguard.h first: a refused one is logged once and
+// gives 0 with nothing touched.
 #pragma once
 #include <windows.h>
-#include "removal/probes.h"
+#include "core/fileprobes.h"
 
 // path may end in a pattern ("*" in the last component): then the matching
 // files of that one directory are deleted. Deleting the log file itself

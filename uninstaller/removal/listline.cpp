@@ -9,23 +9,6 @@ const char *ListLinePath(char *line)
     return strchr(line, '\\');
 }
 
-int RelativePathIsContained(const char *relative)
-{
-    if (strchr(relative, ':') || strchr(relative, '/')) return 0;
-    const char *part = relative;
-    while (*part) {
-        const char *end = part;
-        int onlyDots = 1, length = 0;
-        for (; *end && *end != '\\'; end++, length++)
-            if (*end != '.' && *end != ' ') onlyDots = 0;
-        // Windows drops trailing dots and blanks, so "..", ". ." and "..."
-        // all climb to the parent (or stay put); none belongs in a list.
-        if (length > 0 && onlyDots) return 0;
-        part = *end ? end + 1 : end;
-    }
-    return 1;
-}
-
 // The next comma-separated field of *text (text advanced past the comma).
 static char *NextField(char **text)
 {

@@ -4,6 +4,7 @@
 // tests and fuzzes it.
 #pragma once
 #include <stddef.h>
+#include "core/pathrules.h"   // RelativePathIsContained
 
 enum { LIST_LINE_SIZE = 260 };   // lists are read in pieces of at most 259 bytes
 
@@ -12,10 +13,6 @@ enum { LIST_LINE_SIZE = 260 };   // lists are read in pieces of at most 259 byte
 // '#' first) and for a line without a backslash.
 const char *ListLinePath(char *line);
 
-// True when a path relative to a folder stays inside it: no component made
-// of dots and blanks only ("..", ". ."), no drive or stream colon, no forward
-// slash (which Windows takes as a separator too).
-int RelativePathIsContained(const char *relative);
 
 // Service-level line "added,file,<source>,%filepath%<subdir>" (or %workpath%).
 enum {

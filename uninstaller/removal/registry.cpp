@@ -1,6 +1,7 @@
 // Setting and deleting registry values, keys and key trees.
 #include "removal/registry.h"
 #include "core/log.h"
+#include "core/pathlist.h"
 #include "core/regread.h"
 #include "core/runstate.h"
 #include "core/text.h"
@@ -93,16 +94,11 @@ int DeleteRegistryKey(const char *keyPath)
     return result;
 }
 
-struct SubkeyNode {
-    SubkeyNode *Next;
-    char *Name;
-};
-
 int DeleteRegistryTree(const char *keyPath, const char *spared, BOOL recursive)
 {
     int result = 1;
     BOOL deleteThisKey = TRUE;
-    SubkeyNode *list = NULL;
+    PathNode *list = NULL;   // the subkey names of this key
 
     HKEY key;
     if (OpenProductKey(HKEY_LOCAL_MACHINE, keyPath, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
@@ -122,31 +118,18 @@ int DeleteRegistryTree(const char *keyPath, const char *spared, BOOL recursive)
                 deleteThisKey = FALSE;
                 continue;
             }
-            SubkeyNode *node = (SubkeyNode *)malloc(sizeof *node);
-            if (!node) {
-                LogLine("***Can't allocate memory for isuPATHLIST");
+            if (!PushPath(&list, name, "***Can't allocate memory for subkey")) {
                 result = 0;
                 break;
             }
-            node->Name = strdup(name);
-            if (!node->Name) {
-                free(node);
-                LogLine("***Can't allocate memory for subkey");
-                result = 0;
-                break;
-            }
-            node->Next = list;
-            list = node;
         }
         RegCloseKey(key);
     }
 
-    while (list) {
-        SubkeyNode *node = list;
-        list = node->Next;
+    while (PathNode *node = PopPath(&list)) {
         if (recursive) {
             char subPath[VL_TEXT_SIZE];
-            if (FormatText(subPath, sizeof subPath, "%s\\%s", keyPath, node->Name)) {
+            if (FormatText(subPath, sizeof subPath, "%s\\%s", keyPath, node->Path)) {
                 result &= DeleteRegistryTree(subPath, "", TRUE);
             } else {
                 LogLineF("***Can't enumerate key: '%s' %d", keyPath, (int)ERROR_FILENAME_EXCED_RANGE);
@@ -156,8 +139,7 @@ int DeleteRegistryTree(const char *keyPath, const char *spared, BOOL recursive)
         } else {
             deleteThisKey = FALSE;  // a key with subkeys is kept
         }
-        free(node->Name);
-        free(node);
+        FreePathNode(node);
     }
 
     if (deleteThisKey)

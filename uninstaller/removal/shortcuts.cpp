@@ -2,6 +2,7 @@
 #include "removal/files.h"
 #include "removal/listline.h"
 #include "core/log.h"
+#include "core/pathrules.h"
 #include "core/nls.h"
 #include "core/runstate.h"
 #include "core/text.h"
@@ -47,6 +48,17 @@ BOOL DeleteProgramFolderItem(const char *folder, const char *item)
     if (!NameStaysInFolder(folder) || (item && !NameStaysInFolder(item))) return FALSE;
     char programs[VL_PATH_SIZE], path[VL_PATH_SIZE];
     if (!SpecialFolderPath(CSIDL_COMMON_PROGRAMS, programs)) return FALSE;
+    // Without a program folder name the items would be those of the common
+    // Programs folder itself, which belong to every program of the machine.
+    char canonical[VL_PATH_SIZE];
+    if (FormatText(path, sizeof path, "%s\\%s", programs, folder) &&
+        CheckFolderPath(path, canonical, sizeof canonical) == PATH_SAFE) {
+        char root[VL_PATH_SIZE];
+        if (CheckFolderPath(programs, root, sizeof root) == PATH_SAFE && TextEqualNoCase(root, canonical)) {
+            LogLineF("***Unsafe path refused: '%s' (%s)", path, "empty program folder name");
+            return FALSE;
+        }
+    }
     BOOL fits = item ? FormatText(path, sizeof path, "%s\\%s\\%s.lnk", programs, folder, item)
                      : FormatText(path, sizeof path, "%s\\%s", programs, folder);
     if (!fits) {

@@ -2,17 +2,14 @@
 // completely, then the directory itself once it is empty.
 #include "removal/files.h"
 #include "core/log.h"
+#include "core/pathguard.h"
+#include "core/pathlist.h"
 #include "core/runstate.h"
 #include "core/text.h"
 #include "core/statusline.h"
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-
-struct PathNode {
-    PathNode *Next;
-    char *Path;
-};
 
 // A heap copy of "<a>\<b>" (or of a alone when b is NULL), never cut.
 static char *JoinedPath(const char *a, const char *b)
@@ -23,40 +20,6 @@ static char *JoinedPath(const char *a, const char *b)
     if (b) snprintf(path, size, "%s\\%s", a, b);
     else memcpy(path, a, size);
     return path;
-}
-
-// Pushes "<directory>\<name>[\<pattern>]" on the list; 0 when out of memory.
-static int PushPath(PathNode **list, const char *directory, const char *name, const char *pattern)
-{
-    PathNode *node = (PathNode *)malloc(sizeof *node);
-    if (!node) {
-        LogLine("***Can't allocate memory for isuPATHLIST");
-        return 0;
-    }
-    char *entry = JoinedPath(directory, name);
-    node->Path = entry && pattern ? JoinedPath(entry, pattern) : entry;
-    if (pattern) free(entry);
-    if (!node->Path) {
-        free(node);
-        LogLine("***Can't allocate memory for FilePath");
-        return 0;
-    }
-    node->Next = *list;
-    *list = node;
-    return 1;
-}
-
-static PathNode *PopPath(PathNode **list)
-{
-    PathNode *node = *list;
-    if (node) *list = node->Next;
-    return node;
-}
-
-static void FreePath(PathNode *node)
-{
-    free(node->Path);
-    free(node);
 }
 
 static int Dots(const char *name) { return !strcmp(name, ".") || !strcmp(name, ".."); }
@@ -89,6 +52,13 @@ int DeleteTree(const char *path, BOOL files, BOOL directories, BOOL recurse, HWN
         }
     }
 
+    // Nothing outside the product's folders is walked: not a drive or share
+    // root, not the Windows, system or shell folders (nor a folder holding one).
+    if (!GuardFolder(directory)) {
+        free(directory);
+        return 0;
+    }
+
     WIN32_FIND_DATAA found;
     PathNode *list = NULL;
     if (files) {
@@ -105,14 +75,14 @@ int DeleteTree(const char *path, BOOL files, BOOL directories, BOOL recurse, HWN
         } else {
             do {
                 if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-                if (!PushPath(&list, directory, found.cFileName, NULL)) result = 0;
+                if (!PushJoinedPath(&list, directory, found.cFileName)) result = 0;
             } while (FindNextFileA(search, &found));
             FindClose(search);
         }
         while (PathNode *node = PopPath(&list)) {
             if (status) SetStatusText(status, node->Path, TRUE);
             result &= DeleteFilePath(node->Path, FALSE);
-            FreePath(node);
+            FreePathNode(node);
         }
     }
 
@@ -133,14 +103,14 @@ int DeleteTree(const char *path, BOOL files, BOOL directories, BOOL recurse, HWN
                 if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || Dots(found.cFileName)) continue;
                 // A junction or link leads outside this tree: it is not walked.
                 if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
-                if (!PushPath(&list, directory, found.cFileName, files ? pattern : NULL)) result = 0;
+                if (!PushJoinedPath(&list, directory, found.cFileName, files ? pattern : NULL)) result = 0;
             } while (FindNextFileA(search, &found));
             FindClose(search);
         }
         while (PathNode *node = PopPath(&list)) {
             if (status) SetStatusText(status, node->Path, TRUE);
             result &= DeleteTree(node->Path, files, directories, TRUE, status, progress);
-            FreePath(node);
+            FreePathNode(node);
         }
     }
 

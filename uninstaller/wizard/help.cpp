@@ -4,7 +4,7 @@
 #include "core/regread.h"
 #include "core/runstate.h"
 #include "core/text.h"
-#include "removal/probes.h"
+#include "core/fileprobes.h"
 #include "core/messagebox.h"
 #include "wizard/page.h"
 #include <stdlib.h>

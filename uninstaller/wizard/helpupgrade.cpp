@@ -5,7 +5,7 @@
 #include "core/nls.h"
 #include "core/runstate.h"
 #include "core/text.h"
-#include "removal/probes.h"
+#include "core/fileprobes.h"
 #include "wizard/help.h"
 #include "wizard/nlsids.h"
 #include "wizard/page.h"

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 int FileExists(const char *path);     // exact name or pattern
-int FolderExists(const char *path);
+int FolderExists(const char *path);   // 0 for ""
 int FolderIsEmpty(const char *path);  // a folder that cannot be found counts as empty
 // 1 empty or not found, 0 holds entries, -1 cannot be listed (logged).
 int FolderListState(const char *path);

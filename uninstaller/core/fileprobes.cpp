@@ -1,4 +1,4 @@
-#include "removal/probes.h"
+#include "core/fileprobes.h"
 #include "core/log.h"
 #include "core/runstate.h"
 #include "core/text.h"
@@ -18,6 +18,8 @@ int FileExists(const char *path)
 
 int FolderExists(const char *path)
 {
+    // An empty folder name would probe the current drive's root.
+    if (!path || !path[0]) return 0;
     char probe[VL_PATH_SIZE];
     if (!FormatText(probe, sizeof probe, "%s\\nofile", path)) return 0;
     WIN32_FIND_DATAA found;
@@ -31,6 +33,8 @@ int FolderExists(const char *path)
 
 int FolderListState(const char *path)
 {
+    // An empty name is no folder at all (listing it would list the drive's root).
+    if (!path || !path[0]) return 1;
     char pattern[VL_PATH_SIZE];
     if (!FormatText(pattern, sizeof pattern, "%s\\*", path)) {
         LogLineF("***FindFirstFileEx(4) error %d, path '%s'", (int)ERROR_FILENAME_EXCED_RANGE, path);

@@ -1,0 +1,53 @@
+// The deletion guard's rules on arbitrary text: never a crash or an overrun,
+// and whatever passes is a full path below a root that reads the same when
+// checked again.
+#include "core/pathrules.h"
+#include <stdlib.h>
+#include <string.h>
+
+// A component of dots and blanks only (which Windows reads as a climb).
+static int HasDotComponent(const char *p)
+{
+    for (const char *part = p; *part;) {
+        const char *end = strchr(part, '\\');
+        if (!end) end = part + strlen(part);
+        int dots = end > part;
+        for (const char *c = part; c < end; c++)
+            if (*c != '.' && *c != ' ') dots = 0;
+        if (dots) return 1;
+        part = *end ? end + 1 : end;
+    }
+    return 0;
+}
+
+static int IsRootForm(const char *p)
+{
+    return (p[1] == ':' && (p[2] == 0 || (p[2] == '\\' && p[3] == 0)));
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
+{
+    char text[600];
+    size_t n = size < sizeof text - 1 ? size : sizeof text - 1;
+    memcpy(text, data, n);
+    text[n] = 0;
+
+    char canonical[PATH_RULE_SIZE];
+    PathVerdict verdict = CheckFolderPath(text, canonical, sizeof canonical);
+    if (verdict == PATH_SAFE) {
+        size_t length = strnlen(canonical, sizeof canonical);
+        if (length >= sizeof canonical || length == 0) abort();
+        if (IsRootForm(canonical) || HasDotComponent(canonical) || strchr(canonical, '/')) abort();
+        if (canonical[length - 1] == '\\' || canonical[length - 1] == '.' || canonical[length - 1] == ' ') abort();
+        char again[PATH_RULE_SIZE];
+        if (CheckFolderPath(canonical, again, sizeof again) != PATH_SAFE || strcmp(canonical, again)) abort();
+        if (!FolderHolds(canonical, canonical)) abort();
+    }
+    char folder[PATH_RULE_SIZE];
+    if (CheckFilePath(text, folder, sizeof folder) == PATH_SAFE) {
+        if (CheckFolderPath(folder, NULL, 0) != PATH_SAFE) abort();
+    }
+    if (RelativePathIsContained(text) && (strchr(text, ':') || strchr(text, '/'))) abort();
+    (void)PathVerdictText(verdict);
+    return 0;
+}

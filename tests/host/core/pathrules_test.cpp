@@ -1,0 +1,122 @@
+// The rules of the deletion guard: which folders and files may be touched,
+// and how a folder is read the way Windows resolves it.
+#include "core/pathrules.h"
+#include <gtest/gtest.h>
+#include <string>
+
+static PathVerdict Folder(const std::string &path, std::string *canonical = nullptr)
+{
+    char out[PATH_RULE_SIZE];
+    PathVerdict verdict = CheckFolderPath(path.c_str(), out, sizeof out);
+    if (canonical) *canonical = out;
+    return verdict;
+}
+
+TEST(PathRules, RootsAndEmptyFoldersAreRefused)
+{
+    EXPECT_EQ(PATH_EMPTY, Folder(""));
+    EXPECT_EQ(PATH_EMPTY, CheckFolderPath(nullptr, nullptr, 0));
+    EXPECT_EQ(PATH_NOT_FULL, Folder("\\"));
+    EXPECT_EQ(PATH_DRIVE_ROOT, Folder("C:"));
+    EXPECT_EQ(PATH_DRIVE_ROOT, Folder("C:\\"));
+    EXPECT_EQ(PATH_DRIVE_ROOT, Folder("c:/"));
+    EXPECT_EQ(PATH_DRIVE_ROOT, Folder("C:\\\\\\"));
+    EXPECT_EQ(PATH_SHARE_ROOT, Folder("\\\\server\\share"));
+    EXPECT_EQ(PATH_SHARE_ROOT, Folder("\\\\server\\share\\"));
+    EXPECT_EQ(PATH_SHARE_ROOT, Folder("\\\\server"));
+    EXPECT_EQ(PATH_SHARE_ROOT, Folder("\\\\server\\"));
+    EXPECT_EQ(PATH_SHARE_ROOT, Folder("\\\\"));
+    EXPECT_EQ(PATH_SHARE_ROOT, Folder("//server/share/"));
+}
+
+TEST(PathRules, RelativeDeviceAndClimbingFormsAreRefused)
+{
+    EXPECT_EQ(PATH_NOT_FULL, Folder("\\errors"));
+    EXPECT_EQ(PATH_NOT_FULL, Folder("errors"));
+    EXPECT_EQ(PATH_NOT_FULL, Folder("C:errors"));
+    EXPECT_EQ(PATH_NOT_FULL, Folder("1:\\x"));
+    EXPECT_EQ(PATH_DEVICE, Folder("\\\\?\\C:\\x"));
+    EXPECT_EQ(PATH_DEVICE, Folder("\\\\.\\C:"));
+    EXPECT_EQ(PATH_DEVICE, Folder("\\??\\C:\\x"));
+    EXPECT_EQ(PATH_DEVICE, Folder("//?/C:/x"));
+    EXPECT_EQ(PATH_CLIMBS, Folder("C:\\P\\.."));
+    EXPECT_EQ(PATH_CLIMBS, Folder("C:\\P\\..\\..\\Windows"));
+    EXPECT_EQ(PATH_CLIMBS, Folder("C:\\P\\."));
+    EXPECT_EQ(PATH_CLIMBS, Folder("C:\\P\\. .\\x"));
+    EXPECT_EQ(PATH_CLIMBS, Folder("C:\\P\\..."));
+    EXPECT_EQ(PATH_CLIMBS, Folder("C:\\ "));
+    EXPECT_EQ(PATH_CLIMBS, Folder("\\\\server\\share\\.."));
+    EXPECT_EQ(PATH_CLIMBS, Folder("\\\\server\\..\\x"));
+    EXPECT_EQ(PATH_CLIMBS, Folder("\\\\. \\share\\x"));
+    EXPECT_EQ(PATH_BAD_NAME, Folder("C:\\P:stream"));
+    EXPECT_EQ(PATH_BAD_NAME, Folder("C:\\P\\*"));
+    EXPECT_EQ(PATH_BAD_NAME, Folder("C:\\P\\a?b"));
+    EXPECT_EQ(PATH_BAD_NAME, Folder("\\\\ser:ver\\share\\x"));
+}
+
+TEST(PathRules, FoldersAreReadAsWindowsResolvesThem)
+{
+    std::string canonical;
+    EXPECT_EQ(PATH_SAFE, Folder("c:/Program Files.//Varolink. \\", &canonical));
+    EXPECT_EQ("C:\\Program Files\\Varolink", canonical);
+    EXPECT_EQ(PATH_SAFE, Folder("C:\\WINDOWS.", &canonical));
+    EXPECT_EQ("C:\\WINDOWS", canonical);
+    EXPECT_EQ(PATH_SAFE, Folder("\\\\server\\share\\dir\\\\sub", &canonical));
+    EXPECT_EQ("\\\\server\\share\\dir\\sub", canonical);
+    EXPECT_EQ(PATH_SAFE, Folder("C:\\a..b", &canonical));
+    EXPECT_EQ("C:\\a..b", canonical);
+
+    // 259 bytes fit a path buffer; 260 do not.
+    std::string fits = "C:\\" + std::string(256, 'x');
+    ASSERT_EQ(259u, fits.size());
+    EXPECT_EQ(PATH_SAFE, Folder(fits, &canonical));
+    EXPECT_EQ(fits, canonical);
+    EXPECT_EQ(PATH_TOO_LONG, Folder(fits + "y"));
+    EXPECT_EQ(PATH_TOO_LONG, Folder(std::string(5000, 'a')));
+    // A small canonical buffer is not overrun.
+    char small[8];
+    EXPECT_EQ(PATH_TOO_LONG, CheckFolderPath("C:\\longer\\than\\eight", small, sizeof small));
+}
+
+TEST(PathRules, FilesNeedAFolderThatIsNotARoot)
+{
+    char folder[PATH_RULE_SIZE];
+    EXPECT_EQ(PATH_SAFE, CheckFilePath("C:\\Windows\\win.ini", folder, sizeof folder));
+    EXPECT_STREQ("C:\\Windows", folder);
+    EXPECT_EQ(PATH_SAFE, CheckFilePath("C:\\P\\*.log", folder, sizeof folder));
+    EXPECT_EQ(PATH_SAFE, CheckFilePath("C:\\P\\name. ", nullptr, 0));
+    EXPECT_EQ(PATH_EMPTY, CheckFilePath("", nullptr, 0));
+    EXPECT_EQ(PATH_NOT_FULL, CheckFilePath("x.txt", nullptr, 0));
+    EXPECT_EQ(PATH_EMPTY, CheckFilePath("\\x.txt", nullptr, 0));
+    EXPECT_EQ(PATH_EMPTY, CheckFilePath("\\", nullptr, 0));
+    EXPECT_EQ(PATH_NOT_FULL, CheckFilePath("\\errors\\a.log", nullptr, 0));
+    EXPECT_EQ(PATH_DRIVE_ROOT, CheckFilePath("C:\\x", nullptr, 0));
+    EXPECT_EQ(PATH_DRIVE_ROOT, CheckFilePath("C:\\*", nullptr, 0));
+    EXPECT_EQ(PATH_DRIVE_ROOT, CheckFilePath("C:\\", nullptr, 0));
+    EXPECT_EQ(PATH_SHARE_ROOT, CheckFilePath("\\\\server\\share\\x", nullptr, 0));
+    EXPECT_EQ(PATH_DEVICE, CheckFilePath("\\\\?\\C:\\x", nullptr, 0));
+    EXPECT_EQ(PATH_CLIMBS, CheckFilePath("C:\\P\\..", nullptr, 0));
+    EXPECT_EQ(PATH_CLIMBS, CheckFilePath("C:\\P\\..\\..\\windows\\win.ini", nullptr, 0));
+    EXPECT_EQ(PATH_BAD_NAME, CheckFilePath("C:\\P\\", nullptr, 0));
+    EXPECT_EQ(PATH_BAD_NAME, CheckFilePath("C:\\P\\a.txt:stream", nullptr, 0));
+    std::string fits = "C:\\P\\" + std::string(254, 'f');
+    ASSERT_EQ(259u, fits.size());
+    EXPECT_EQ(PATH_SAFE, CheckFilePath(fits.c_str(), nullptr, 0));
+    EXPECT_EQ(PATH_TOO_LONG, CheckFilePath((fits + "g").c_str(), nullptr, 0));
+}
+
+TEST(PathRules, HoldingAndContainment)
+{
+    EXPECT_TRUE(FolderHolds("C:\\Windows", "c:\\windows"));
+    EXPECT_TRUE(FolderHolds("C:\\ProgramData", "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"));
+    EXPECT_FALSE(FolderHolds("C:\\Win", "C:\\Windows"));
+    EXPECT_FALSE(FolderHolds("C:\\Windows\\Temp", "C:\\Windows"));
+    EXPECT_FALSE(FolderHolds("", "C:\\Windows"));
+
+    EXPECT_TRUE(RelativePathIsContained("\\bin\\a.dll"));
+    EXPECT_FALSE(RelativePathIsContained("\\..\\..\\windows\\win.ini"));
+    EXPECT_FALSE(RelativePathIsContained("\\\\?\\C:\\x"));
+    EXPECT_FALSE(RelativePathIsContained("\\\\server\\share\\x"));
+    EXPECT_FALSE(RelativePathIsContained("\\C:\\x"));
+    EXPECT_STREQ("drive root", PathVerdictText(PATH_DRIVE_ROOT));
+}

@@ -1,0 +1,224 @@
+// Every deleting primitive fed with roots, system folders, climbs, device
+// forms and overlong paths, in the build's sandboxed prefix: canary files at
+// the drive root, in the Windows folder and in the common Programs and
+// Startup folders survive every case, and every refusal is logged.
+#include "testutil.h"
+#include "core/fileprobes.h"
+#include "core/log.h"
+#include "core/pathguard.h"
+#include "removal/directories.h"
+#include "removal/filelist.h"
+#include "removal/files.h"
+#include "removal/shortcuts.h"
+#include <shlobj.h>
+#include <functional>
+#include <vector>
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string ShellFolder(int csidl)
+{
+    char path[MAX_PATH] = "";
+    SHGetFolderPathA(NULL, csidl | CSIDL_FLAG_CREATE, NULL, 0, path);
+    return path;
+}
+
+std::string WindowsFolder()
+{
+    char path[MAX_PATH] = "";
+    GetWindowsDirectoryA(path, sizeof path);
+    return path;
+}
+
+std::string SystemFolder()
+{
+    char path[MAX_PATH] = "";
+    GetSystemDirectoryA(path, sizeof path);
+    return path;
+}
+
+class DeletionGuard : public ::testing::Test {
+protected:
+    std::string work, log, programs, startup;
+    std::vector<std::string> canaries;
+    char previousFolder[MAX_PATH] = "";
+
+    void SetUp() override
+    {
+        work = MakeTempFolder("guard");
+        log = StartTestLog(work);
+        programs = ShellFolder(CSIDL_COMMON_PROGRAMS);
+        startup = ShellFolder(CSIDL_COMMON_STARTUP);
+        ASSERT_FALSE(programs.empty());
+        ASSERT_FALSE(startup.empty());
+        // An empty folder or "\..." resolves against the current drive: make
+        // that the drive of the canaries.
+        GetCurrentDirectoryA(sizeof previousFolder, previousFolder);
+        ASSERT_TRUE(SetCurrentDirectoryA("C:\\"));
+        canaries = {"C:\\vlcanary.txt", WindowsFolder() + "\\vlcanary.txt", SystemFolder() + "\\vlcanary.txt",
+                    programs + "\\vlcanary.lnk", startup + "\\vlcanary.lnk",
+                    programs + "\\VlCanaryFolder\\vlcanary.lnk"};
+        CreateDirectoryA((programs + "\\VlCanaryFolder").c_str(), NULL);
+        CreateDirectoryA("C:\\VlCanaryEmpty", NULL);
+        canaries.push_back("C:\\VlCanaryEmpty");
+        for (const std::string &canary : canaries)
+            if (canary.find('.', canary.rfind('\\')) != std::string::npos) WriteTextFile(canary);
+    }
+
+    void TearDown() override
+    {
+        SetCurrentDirectoryA(previousFolder);
+        for (const std::string &canary : canaries) {
+            DeleteFileA(canary.c_str());
+            RemoveDirectoryA(canary.c_str());
+        }
+        RemoveDirectoryA((programs + "\\VlCanaryFolder").c_str());
+        LogEnable(0);
+        RemoveFolderTree(work);
+    }
+
+    void ExpectCanaries(const std::string &what)
+    {
+        for (const std::string &canary : canaries) EXPECT_TRUE(PathExists(canary)) << canary << " after " << what;
+    }
+
+    // Runs one call that must be refused: result 0, at least one "***" line
+    // logged by it, and every canary still there.
+    void ExpectRefused(const std::string &what, const std::function<int()> &call)
+    {
+        size_t before = ReadText(log).size();
+        EXPECT_EQ(0, call()) << what;
+        std::string added = ReadText(log).substr(before);
+        EXPECT_GT(FailureLines(added), 0) << what << " was refused without a log line:\n" << added;
+        ExpectCanaries(what);
+    }
+};
+
+}  // namespace
+
+TEST_F(DeletionGuard, EveryPrimitiveRefusesRootsAndSystemFolders)
+{
+    std::string windows = WindowsFolder();
+    std::vector<std::string> folders = {
+        "", "\\", "C:", "C:\\", "c:/", "\\\\server\\share", "\\\\server\\share\\", "\\\\?\\C:\\", "\\\\?\\C:\\x",
+        windows, windows + "\\", windows + ".", windows + " ", windows + "\\system32\\..", SystemFolder(),
+        programs, programs + "\\", programs + ".", startup, startup + " .",
+        "C:\\ProgramData",  // holds the common Programs folder
+        work + "\\..\\..\\..\\..\\..\\..", "C:\\x\\..\\", "C:\\. .", "C:\\...",
+        "C:\\" + std::string(300, 'd'),
+    };
+    BOOL whole = TRUE;
+    for (const std::string &f : folders) {
+        const char *d = f.c_str();
+        SCOPED_TRACE("folder '" + f + "'");
+        ExpectRefused("walk files " + f, [&] { return DeleteTree((f + "\\*").c_str(), TRUE, TRUE, TRUE, NULL, NULL); });
+        ExpectRefused("walk dirs " + f, [&] { return DeleteTree(d, FALSE, TRUE, TRUE, NULL, NULL); });
+        ExpectRefused("rmdir " + f, [&] { return RemoveDirectoryPath(d, FALSE); });
+        ExpectRefused("delete pattern " + f, [&] { return DeleteFilePath((f + "\\*.*").c_str(), FALSE); });
+        ExpectRefused("log dir " + f, [&] { return CleanLogDirectory(d, NULL, NULL); });
+        ExpectRefused("data dir " + f, [&] { return CleanDataDirectory(d, d, NULL, NULL, &whole); });
+        ExpectRefused("web dir " + f, [&] { return CleanWebAdminDirectory(d, NULL, NULL); });
+        ExpectRefused("program dir " + f, [&] { return CleanProgramDirectory(d, NULL, NULL, &whole); });
+        ExpectRefused("uninst " + f, [&] { return DeleteInstallerLeftovers(d, TRUE); });
+        DeleteCcsidTables(d);
+        ExpectCanaries("ccsid " + f);
+    }
+    // Named files at a drive or share root, or reached by a climb.
+    for (const std::string &file : {std::string("C:\\vlcanary.txt"), std::string("\\vlcanary.txt"),
+                                    std::string("vlcanary.txt"), std::string("C:vlcanary.txt"),
+                                    std::string("\\\\?\\C:\\vlcanary.txt"), std::string("\\\\server\\share\\x"),
+                                    work + "\\..\\..\\..\\..\\..\\..\\vlcanary.txt", windows + "\\..\\vlcanary.txt",
+                                    std::string("C:\\vlcanary.txt:stream"), std::string("C:\\vlcanary.txt. ")})
+        ExpectRefused("delete " + file, [&] { return DeleteFilePath(file.c_str(), FALSE); });
+    EXPECT_EQ(0, FolderExists(""));
+    EXPECT_EQ(1, FolderIsEmpty(""));   // names no folder: nothing in it
+    EXPECT_GT(CountOf(ReadText(log), "***Unsafe path refused: 'C:\\' (drive root)"), 0);
+    EXPECT_GT(CountOf(ReadText(log), "***Unsafe path refused: '" + windows + "' (system folder)"), 0);
+    EXPECT_GT(CountOf(ReadText(log), "***Unsafe path refused: '\\\\server\\share' (share root)"), 0);
+}
+
+TEST_F(DeletionGuard, ANamedFileInTheWindowsFolderStaysDeletable)
+{
+    std::string file = WindowsFolder() + "\\vlguard.ini";
+    WriteTextFile(file);
+    EXPECT_EQ(1, DeleteFilePath(file.c_str(), FALSE));
+    EXPECT_FALSE(PathExists(file));
+    // A 259-byte path is an ordinary path; 260 bytes are refused.
+    std::string folder = work + "\\" + std::string(150 - work.size() % 10, 'f');
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), NULL));
+    std::string fits = folder + "\\" + std::string(258 - folder.size(), 'g');
+    ASSERT_EQ(259u, fits.size());
+    WriteTextFile(fits);
+    EXPECT_EQ(1, DeleteFilePath(fits.c_str(), FALSE));
+    EXPECT_FALSE(PathExists(fits));
+    ExpectRefused("260 bytes", [&] { return DeleteFilePath((fits + "h").c_str(), FALSE); });
+    EXPECT_EQ(1, DeleteTree(folder.c_str(), FALSE, TRUE, FALSE, NULL, NULL));
+    EXPECT_FALSE(PathExists(folder));
+    ExpectCanaries("named files");
+}
+
+TEST_F(DeletionGuard, ShortcutsStayInTheProgramFolder)
+{
+    ExpectRefused("empty folder, item", [&] { return (int)DeleteProgramFolderItem("", "vlcanary"); });
+    ExpectRefused("empty folder", [&] { return (int)DeleteProgramFolderItem("", NULL); });
+    ExpectRefused("dot folder", [&] { return (int)DeleteProgramFolderItem(".", NULL); });
+    ExpectRefused("climbing folder", [&] { return (int)DeleteProgramFolderItem("..", NULL); });
+    ExpectRefused("climbing item", [&] { return (int)DeleteProgramFolderItem("VlCanaryFolder", "..\\vlcanary"); });
+    ExpectRefused("device item", [&] { return (int)DeleteProgramFolderItem("\\\\?\\C:", "vlcanary"); });
+    ExpectRefused("climbing startup", [&] { return (int)DeleteStartupLink("..\\..\\vlcanary"); });
+    // The Startup folder lies below Programs: its root is never removed.
+    std::string startupName = startup.substr(startup.rfind('\\') + 1);
+    if (startup == programs + "\\" + startupName)
+        ExpectRefused("startup root", [&] { return (int)DeleteProgramFolderItem(startupName.c_str(), NULL); });
+}
+
+TEST_F(DeletionGuard, ListLinesNeverLeaveTheirFolder)
+{
+    std::string uninst = work + "\\uninst", target = work + "\\P";
+    CreateDirectoryA(uninst.c_str(), NULL);
+    CreateDirectoryA(target.c_str(), NULL);
+    CreateDirectoryA((target + "\\bin").c_str(), NULL);
+    WriteTextFile(target + "\\x");
+    WriteTextFile(target + "\\bin\\a.dll");
+    WriteTextFile(uninst + "\\server.u00",
+                  "xyz\\..\\..\\windows\\win.ini\n"
+                  "\\..\\..\\..\\..\\..\\..\\..\\vlcanary.txt\n"
+                  "\\\\?\\C:\\vlcanary.txt\n"
+                  "\\\\server\\share\\x\n"
+                  "\\bin\\. .\\..\\..\\vlcanary.txt\n"
+                  "C:\\x\n"
+                  "\\bin\\a.dll\n");
+    WriteTextFile(uninst + "\\csd01.log",
+                  "added,file,C:\\src\\vlcanary.txt,%filepath%\\..\\..\\..\\..\\..\\..\\..\n"
+                  "added,file,\\\\?\\C:\\vlcanary.txt,%filepath%\\\\?\\C:\n"
+                  "added,file,C:\\src\\vlcanary.txt,%filepath%C:\n"
+                  "added,file,C:\\src\\x,%filepath%\n");
+
+    EXPECT_EQ(0, ProcessFileList(FALSE, FALSE, 0, NULL, NULL, NULL, "server", uninst.c_str(), target.c_str()));
+    EXPECT_FALSE(PathExists(target + "\\x"));        // "C:\x" names the file x of the target
+    EXPECT_FALSE(PathExists(target + "\\bin\\a.dll"));
+    EXPECT_FALSE(PathExists(target + "\\bin"));
+    EXPECT_TRUE(PathExists(target));
+    std::string text = ReadText(log);
+    EXPECT_EQ(5, CountOf(text, "***Listed path outside '" + target + "' not deleted"));
+    ExpectCanaries("component list");
+
+    WriteTextFile(target + "\\x");
+    EXPECT_EQ(0, ProcessFileList(FALSE, TRUE, 0, NULL, NULL, NULL, "csd01", uninst.c_str(), target.c_str()));
+    EXPECT_FALSE(PathExists(target + "\\x"));
+    ExpectCanaries("service-level list");
+
+    // The same lists against an empty, rootless or root target: nothing is applied.
+    for (const char *bad : {"", "\\", "C:", "C:\\", "\\\\server\\share"}) {
+        ExpectRefused(std::string("list target '") + bad + "'", [&] {
+            return ProcessFileList(FALSE, FALSE, 0, NULL, NULL, NULL, "server", uninst.c_str(), bad);
+        });
+        ExpectRefused(std::string("csd target '") + bad + "'", [&] {
+            return ProcessFileList(FALSE, TRUE, 0, NULL, NULL, NULL, "csd01", uninst.c_str(), bad);
+        });
+        EXPECT_EQ(0, ProcessFileList(TRUE, FALSE, 0, NULL, NULL, NULL, "server", uninst.c_str(), bad));
+        ExpectRefused(std::string("class list '") + bad + "'",
+                      [&] { return UnregisterObjectClasses(FALSE, "server", NULL, NULL, bad); });
+    }
+}

@@ -1,0 +1,175 @@
+#include "core/pathrules.h"
+#include <ctype.h>
+#include <string.h>
+
+static int IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// A name of dots and blanks only: Windows reads it as "." or "..".
+static int DotsOnly(const char *begin, const char *end)
+{
+    for (const char *c = begin; c < end; c++)
+        if (*c != '.' && *c != ' ') return 0;
+    return 1;
+}
+
+// Appends one component to out (with a separator unless out ends in one).
+static int AppendComponent(char *out, size_t size, size_t *length, const char *part, size_t n)
+{
+    size_t need = *length + (*length && out[*length - 1] != '\\' ? 1 : 0) + n;
+    if (need + 1 > size) return 0;
+    if (*length && out[*length - 1] != '\\') out[(*length)++] = '\\';
+    memcpy(out + *length, part, n);
+    *length += n;
+    out[*length] = 0;
+    return 1;
+}
+
+PathVerdict CheckFolderPath(const char *folder, char *canonical, size_t size)
+{
+    char local[PATH_RULE_SIZE];
+    if (!canonical || size > sizeof local) {
+        canonical = local;
+        size = sizeof local;
+    }
+    canonical[0] = 0;
+    if (!folder || !folder[0]) return PATH_EMPTY;
+    size_t total = strnlen(folder, PATH_RULE_SIZE);
+    if (total >= PATH_RULE_SIZE) return PATH_TOO_LONG;
+
+    const char *rest;
+    size_t length = 0;
+    int share = 0;
+    if (IsSeparator(folder[0]) && IsSeparator(folder[1])) {
+        // "\\?\x", "\\.\x": device namespace, never a product folder.
+        if ((folder[2] == '?' || folder[2] == '.') && (IsSeparator(folder[3]) || !folder[3])) return PATH_DEVICE;
+        // "\\server\share": both parts must be there and must be names.
+        const char *server = folder + 2, *end = server;
+        while (*end && !IsSeparator(*end)) end++;
+        if (end == server || !*end) return PATH_SHARE_ROOT;
+        const char *shareName = end + 1, *shareEnd = shareName;
+        while (*shareEnd && !IsSeparator(*shareEnd)) shareEnd++;
+        if (shareEnd == shareName) return PATH_SHARE_ROOT;
+        for (const char *c = server; c < shareEnd; c++) {
+            unsigned char u = (unsigned char)*c;
+            if (u < 32 || strchr(":*?\"<>|", u)) return PATH_BAD_NAME;
+        }
+        if (DotsOnly(server, end) || DotsOnly(shareName, shareEnd)) return PATH_CLIMBS;
+        if (size < 3) return PATH_TOO_LONG;
+        strcpy(canonical, "\\\\");
+        length = 2;
+        if (!AppendComponent(canonical, size, &length, server, end - server) ||
+            !AppendComponent(canonical, size, &length, shareName, shareEnd - shareName))
+            return PATH_TOO_LONG;
+        share = 1;
+        rest = shareEnd;
+    } else if (IsSeparator(folder[0]) && folder[1] == '?' && folder[2] == '?' && IsSeparator(folder[3])) {
+        return PATH_DEVICE;
+    } else if (isalpha((unsigned char)folder[0]) && folder[1] == ':') {
+        if (folder[2] && !IsSeparator(folder[2])) return PATH_NOT_FULL;   // "C:x" is relative to C:'s current folder
+        if (size < 4) return PATH_TOO_LONG;
+        canonical[0] = (char)toupper((unsigned char)folder[0]);
+        canonical[1] = ':';
+        canonical[2] = '\\';
+        canonical[3] = 0;
+        length = 3;
+        rest = folder + 2;
+    } else {
+        return PATH_NOT_FULL;
+    }
+
+    int components = 0;
+    while (*rest) {
+        while (IsSeparator(*rest)) rest++;
+        if (!*rest) break;
+        const char *end = rest;
+        while (*end && !IsSeparator(*end)) end++;
+        size_t n = end - rest;
+        for (const char *c = rest; c < end; c++) {
+            unsigned char u = (unsigned char)*c;
+            if (u < 32 || strchr(":*?\"<>|", u)) return PATH_BAD_NAME;
+        }
+        // Windows ignores trailing dots and blanks: "x. " is x, ".." and "..."
+        // climb or stay put.
+        while (n > 0 && (rest[n - 1] == '.' || rest[n - 1] == ' ')) n--;
+        if (n == 0) return PATH_CLIMBS;
+        if (!AppendComponent(canonical, size, &length, rest, n)) return PATH_TOO_LONG;
+        components++;
+        rest = end;
+    }
+    if (components == 0) {
+        if (share) return PATH_SHARE_ROOT;
+        return PATH_DRIVE_ROOT;
+    }
+    return PATH_SAFE;
+}
+
+PathVerdict CheckFilePath(const char *path, char *folder, size_t size)
+{
+    if (folder && size) folder[0] = 0;
+    if (!path || !path[0]) return PATH_EMPTY;
+    size_t total = strnlen(path, PATH_RULE_SIZE);
+    if (total >= PATH_RULE_SIZE) return PATH_TOO_LONG;
+    const char *last = NULL;
+    for (const char *c = path; *c; c++)
+        if (IsSeparator(*c)) last = c;
+    if (!last) return PATH_NOT_FULL;
+    char parent[PATH_RULE_SIZE];
+    memcpy(parent, path, last - path);
+    parent[last - path] = 0;
+    // "\\server\share\x": the share is the folder part, not its root.
+    PathVerdict verdict = CheckFolderPath(parent, folder, size);
+    if (verdict != PATH_SAFE) return verdict;
+    const char *name = last + 1;
+    size_t n = strlen(name);
+    for (const char *c = name; *c; c++) {
+        unsigned char u = (unsigned char)*c;
+        if (u < 32 || strchr(":\"<>|", u)) return PATH_BAD_NAME;
+    }
+    while (n > 0 && (name[n - 1] == '.' || name[n - 1] == ' ')) n--;
+    if (n == 0) return name[0] ? PATH_CLIMBS : PATH_BAD_NAME;
+    return PATH_SAFE;
+}
+
+int FolderHolds(const char *outer, const char *inner)
+{
+    size_t n = strlen(outer);
+    if (n == 0) return 0;
+    for (size_t i = 0; i < n; i++)
+        if (tolower((unsigned char)outer[i]) != tolower((unsigned char)inner[i])) return 0;
+    return inner[n] == 0 || inner[n] == '\\' || outer[n - 1] == '\\';
+}
+
+int RelativePathIsContained(const char *relative)
+{
+    if (strchr(relative, ':') || strchr(relative, '/')) return 0;
+    if (relative[0] == '\\' && relative[1] == '\\') return 0;
+    const char *part = relative;
+    while (*part) {
+        const char *end = part;
+        int onlyDots = 1, length = 0;
+        for (; *end && *end != '\\'; end++, length++)
+            if (*end != '.' && *end != ' ') onlyDots = 0;
+        // Windows drops trailing dots and blanks, so "..", ". ." and "..."
+        // all climb to the parent (or stay put); none belongs in a list.
+        if (length > 0 && onlyDots) return 0;
+        part = *end ? end + 1 : end;
+    }
+    return 1;
+}
+
+const char *PathVerdictText(PathVerdict verdict)
+{
+    switch (verdict) {
+    case PATH_SAFE: return "safe";
+    case PATH_EMPTY: return "empty path";
+    case PATH_TOO_LONG: return "path too long";
+    case PATH_NOT_FULL: return "not a full path";
+    case PATH_DEVICE: return "device path";
+    case PATH_DRIVE_ROOT: return "drive root";
+    case PATH_SHARE_ROOT: return "share root";
+    case PATH_CLIMBS: return "climbing or empty component";
+    case PATH_BAD_NAME: return "invalid name";
+    case PATH_PROTECTED: return "system folder";
+    }
+    return "refused";
+}

@@ -1,0 +1,46 @@
+// The rules that keep deletion inside the product's own folders. No Windows
+// dependency: the host build tests and fuzzes them; pathguard.* applies them
+// (with the machine's Windows, system and shell folders) to every deleting
+// primitive.
+#pragma once
+#include <stddef.h>
+
+enum { PATH_RULE_SIZE = 260 };   // the path buffers' size: 259 characters and the zero
+
+enum PathVerdict {
+    PATH_SAFE = 0,
+    PATH_EMPTY,         // "" (would mean the current drive's root or folder)
+    PATH_TOO_LONG,      // does not fit a path buffer
+    PATH_NOT_FULL,      // not "X:\..." nor "\\server\share\..." ("\x", "x", "C:x")
+    PATH_DEVICE,        // "\\?\", "\\.\", "\??\" forms
+    PATH_DRIVE_ROOT,    // "C:", "C:\"
+    PATH_SHARE_ROOT,    // "\\server", "\\server\share"
+    PATH_CLIMBS,        // a component of dots and blanks only ("..", ".", ". .")
+    PATH_BAD_NAME,      // a colon (stream), wildcard or other character no folder name holds
+    PATH_PROTECTED,     // the Windows, system, common Programs or Startup folder, or one holding them
+};
+
+// Checks a folder that would be walked, emptied or removed (or the folder of
+// a file to delete) against everything but the machine's protected folders.
+// canonical (size bytes, may be NULL) receives the folder as Windows resolves
+// it: "/" read as "\", doubled separators and a trailing one dropped, the
+// trailing dots and blanks Windows ignores cut from every component.
+PathVerdict CheckFolderPath(const char *folder, char *canonical, size_t size);
+
+// Checks a file to delete: its folder part as above, and a last component
+// that is a name (a pattern with "*" or "?" is allowed; dots only, a colon or
+// nothing is not). folder (size bytes, may be NULL) receives the canonical
+// folder part.
+PathVerdict CheckFilePath(const char *path, char *folder, size_t size);
+
+// True when the canonical folder inner equals outer or lies below it (without
+// regard to case).
+int FolderHolds(const char *outer, const char *inner);
+
+// A path relative to a folder (from a list, the registry, a string table)
+// stays inside it: no component of dots and blanks only, no drive or stream
+// colon, no forward slash, no "\\?\" or "\\server" form.
+int RelativePathIsContained(const char *relative);
+
+// The reason written in the refusal line.
+const char *PathVerdictText(PathVerdict verdict);
