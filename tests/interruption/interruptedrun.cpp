@@ -1,6 +1,7 @@
 #include "interruptedrun.h"
 #include <algorithm>
 #include <stdio.h>
+#include <string.h>
 
 #ifndef VL_BIN_DIR
 #define VL_BIN_DIR "."

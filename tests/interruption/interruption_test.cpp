@@ -232,8 +232,7 @@ protected:
     // Kill, check, rerun, compare with the uninterrupted end state.
     void KillAndRerun(const Mode &mode, const Interruption &at)
     {
-        std::string where_ = at.Kill.Describe();
-        SCOPED_TRACE("killed " + where_);
+        SCOPED_TRACE("killed " + at.Kill.Describe());
         ASSERT_TRUE(Install(mode));
         std::vector<std::string> before = mode.WithData ? std::vector<std::string>() : TakeSnapshot(where);
         HeldFolder held;
@@ -305,23 +304,15 @@ protected:
     }
 };
 
-// The log lines shared by both choices: start-up, the pages, the five client
-// components the whole-product removal runs, the program block, the
-// environment broadcast and the hand-over to the installer.
-std::vector<Interruption> CommonLines(const std::string &P)
+// A kill inside the removal of a folder held open during the killed run:
+// the removal waits for the folder (a second at a time), so the kill lands
+// in that step for certain.
+Interruption WhileHeld(const std::string &folder, const std::string &component = "")
 {
-    return {AtLine("->Checking-locked-files dialog"),
-            AtLine("Uninstalling Local Clients\\Windows NT Client ("),
-            AtLine("Deleting file component"),
-            AtLine("Finished uninstalling Development Toolkit ("),
-            AtLine("Uninstalling Local Clients\\Java Client ("),
-            AtLine("Finished deleting file component 'inetgway'"),
-            AtLine("Uninstalling Documentation\\Internet Gateway ("),
-            AtLine("Deleting obsolete program files in '"),
-            AtLine("Processing program files directory '"),
-            AtLine("Removing '" + P + "\\bin' from system environment variable 'Path'"),
-            AtLine("->All-deletion-complete dialog"),
-            AtLine("Starting UninstallShield silent")};
+    Interruption i = AtLine("Delete path in use; waiting: '");
+    i.HeldFolder = folder;
+    i.Component = component;
+    return i;
 }
 
 }  // namespace
@@ -331,24 +322,21 @@ TEST_F(InterruptedRemoval, RemoveDataKilledAtAnyTimeThenRerun)
     KillByTime(kRemoveData);
 }
 
+// Before the removal, in and between the components, in the data block and
+// its directory clean-ups, in the program block, on the completion page.
 TEST_F(InterruptedRemoval, RemoveDataKilledAtLogLinesThenRerun)
 {
-    std::vector<Interruption> points = CommonLines(P);
-    // The data block and its directory clean-ups.
-    for (const char *line : {"Processing log files directory '", "Deleting obsolete data files in '",
-                             "Processing data files directory '", "Processing Web Admin directory '"})
-        points.push_back(AtLine(line));
-    // Inside the toolkit's list, held up by a folder in use: the kill lands
-    // in the component for certain.
-    Interruption held = AtLine("Delete path in use; waiting: '");
-    held.HeldFolder = P + "\\tools\\c\\include";
-    held.Component = "Development Toolkit";
-    points.push_back(held);
-    // Inside the data folder's clean-up, held up the same way.
-    Interruption data = AtLine("Delete path in use; waiting: '");
-    data.HeldFolder = D + "\\errors";
-    points.push_back(data);
-    KillAtLines(kRemoveData, points);
+    KillAtLines(kRemoveData, {AtLine("->Checking-locked-files dialog"),
+                              WhileHeld(P + "\\tools\\c\\include", "Development Toolkit"),
+                              AtLine("Finished uninstalling Development Toolkit ("),
+                              AtLine("Uninstalling Local Clients\\Java Client ("),
+                              AtLine("Finished deleting file component 'inetgway'"),
+                              AtLine("Processing log files directory '"),
+                              WhileHeld(D + "\\errors"),
+                              AtLine("Processing Web Admin directory '"),
+                              AtLine("Processing program files directory '"),
+                              AtLine("Removing '" + P + "\\bin' from system environment variable 'Path'"),
+                              AtLine("Starting UninstallShield silent")});
 }
 
 TEST_F(InterruptedRemoval, RemoveKilledAtAnyTimeThenRerun)
@@ -358,11 +346,15 @@ TEST_F(InterruptedRemoval, RemoveKilledAtAnyTimeThenRerun)
 
 TEST_F(InterruptedRemoval, RemoveKilledAtLogLinesThenRerun)
 {
-    std::vector<Interruption> points = CommonLines(P);
-    Interruption held = AtLine("Delete path in use; waiting: '");
-    held.HeldFolder = P + "\\java\\bin";
-    held.Component = "Local Clients\\Java Client";
-    points.push_back(held);
-    points.push_back(AtLine("Broadcasting environment changes"));
-    KillAtLines(kRemove, points);
+    KillAtLines(kRemove, {AtLine("->Deleting-all dialog"),
+                          AtLine("Uninstalling Local Clients\\Windows NT Client ("),
+                          AtLine("Deleting file component"),
+                          WhileHeld(P + "\\java\\bin", "Local Clients\\Java Client"),
+                          AtLine("Uninstalling Internet Gateway ("),
+                          AtLine("Uninstalling Documentation\\Internet Gateway ("),
+                          AtLine("Deleting obsolete program files in '"),
+                          AtLine("Processing program files directory '"),
+                          AtLine("Broadcasting environment changes"),
+                          AtLine("->All-deletion-complete dialog"),
+                          AtLine("Starting UninstallShield silent")});
 }
