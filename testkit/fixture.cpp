@@ -137,6 +137,7 @@ static int InstallExtras(const FixtureDescription &d)
         ok &= FixtureShortcut(ShortcutFolder() + "\\" + name + ".lnk", FixtureProgramFolder(d) + "\\bin\\" + name + ".exe");
     for (const auto &value : d.Environment) ok &= FixtureSetSystemEnv(value.first, value.second);
     if (d.WebAdminData) ok &= WriteTextFile(FixtureWorkFolder(d) + "\\vlwa\\scripts\\public\\index.html", "<html></html>\n");
+    ok &= FixtureInstallData(d);
     return ok;
 }
 
@@ -185,7 +186,7 @@ void FixtureRemove(const FixtureDescription &d)
     DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Norvik");
     FixtureRemoveLayout(d);
     DeleteFolderTree(d.Root);
-    if (!d.Shortcuts.empty()) DeleteFolderTree(ShortcutFolder());
+    if (!d.Shortcuts.empty() || !d.ServiceLevels.empty()) DeleteFolderTree(ShortcutFolder());
     for (const auto &value : d.Environment) FixtureDeleteSystemEnv(value.first);
 }
 
@@ -224,6 +225,7 @@ int FixtureReadDescription(const char *path, FixtureDescription *d)
         else if (key == "webadmindata") d->WebAdminData = true;
         else if (key == "nonls") d->CopyNlsLibrary = false;
         else if (FixtureReadLayoutLine(key, text, d)) continue;
+        else if (FixtureReadDataLine(key, text, d)) continue;
         else {
             fclose(file);
             fprintf(stderr, "unknown description key '%s'\n", key.c_str());

@@ -11,6 +11,22 @@ struct FixtureComponent {
     std::string Value;       // "" (installed), "Incomplete", or for 2.0 "1"
 };
 
+// A registry value of the description: TYPE is sz, expand, dword or binary
+// (dword data in C notation, binary data as hex digits); an empty name is the
+// key's default value. %PROGRAM% and %DATA% in the data stand for the folders.
+struct FixtureValue {
+    std::string Type, Key, Name, Data;
+};
+
+// A service level recorded in "CSDS Applied": the value Name holds
+// "C:\csdsrc\<Name>=<tree folder>\<Folder>" (Tree "program" or "data"); the
+// folder holds a readme and csdship.log with ShipLines; the program folder
+// gets the shortcut "Remove <Name>".
+struct FixtureServiceLevel {
+    std::string Name, Tree, Folder;
+    std::vector<std::string> ShipLines;
+};
+
 struct FixtureDescription {
     std::string Release = "5.1";        // "2.0", "5.0" or "5.1"
     std::string Root = "C:\\Varolink";  // the program folder is Root\Program, the work folder Root\Data
@@ -45,6 +61,19 @@ struct FixtureDescription {
     bool UninstallEntry = false;
     bool CreationMaskGiven = false;
     unsigned long CreationMask = 0;
+    // Lines of Program\uninst\avlirgdn.u01 ("verbatim LINE"); none: no file.
+    std::vector<std::string> VerbatimLines;
+    // "config TYPE KEY|NAME|DATA" below Configuration; "machine TYPE NAME|DATA"
+    // in the product key (the machine-level values).
+    std::vector<FixtureValue> ConfigValues, MachineValues;
+    // "csd NAME TREE FOLDER", then "csdship NAME LINE" for its list lines. An
+    // "added,file,SRC,%filepath%SUB" line also creates Program SUB\<file of SRC>
+    // (%workpath%: the data folder).
+    std::vector<FixtureServiceLevel> ServiceLevels;
+    // "csdvalue NAME DATA": a "CSDS Applied" value exactly as given.
+    std::vector<std::pair<std::string, std::string>> ServiceLevelValues;
+    // "backup TREE NAME": <tree folder>\BackUp\NAME holding a file.
+    std::vector<std::pair<std::string, std::string>> Backups;
 };
 
 // The folders a description gives.
@@ -53,13 +82,21 @@ std::string FixtureWorkFolder(const FixtureDescription &d);
 
 // Writes the installation; 1 on success. Any earlier product key is removed first.
 int FixtureInstall(const FixtureDescription &d);
+// The service-level, configuration and backup parts of a description
+// (called by FixtureInstall; the product key must exist).
+int FixtureInstallData(const FixtureDescription &d);
+// Expands %PROGRAM% and %DATA% in text.
+std::string FixtureExpand(const FixtureDescription &d, const std::string &text);
+// Reads one of the data keys of a description line; 0 when key is none of them.
+int FixtureReadDataLine(const std::string &key, const std::string &text, FixtureDescription *d);
+
 // Removes the product's registry tree and the fixture's folder tree.
 void FixtureRemove(const FixtureDescription &d);
 
 // Reads a description file ("key value" lines: release, root, component,
 // incomplete, uninstname, logdefaultpath, noworkfolder, nonls, queuemanager,
-// inimanager, listline, shortcut, env, webadmindata, and the layout keys of
-// fixturelayout.h) into d.
+// inimanager, listline, shortcut, env, webadmindata, verbatim, config, machine,
+// csd, csdship, csdvalue, backup, and the layout keys of fixturelayout.h) into d.
 int FixtureReadDescription(const char *path, FixtureDescription *d);
 
 // Small helpers shared by the tests.

@@ -51,7 +51,9 @@ TEST_F(FileList, CountingChangesNothingThenFilesAndEmptiedFoldersGoButNeverTheTa
     WriteTextFile(target + "\\bin\\c.dll", "kept");
     WriteTextFile(target + "\\nobackslash.dll", "kept");
 
-    EXPECT_EQ(4, Run(TRUE, "server"));
+    // Four lines and the three directories below the target the working pass
+    // will try to remove (bin\sub, bin, gone): the bar ends exactly full.
+    EXPECT_EQ(7, Run(TRUE, "server"));
     EXPECT_TRUE(Exists(target + "\\bin\\a.dll"));
     EXPECT_EQ(0, Steps());
     EXPECT_FALSE(Exists(log) && !LogEntries(log).empty() && Contains(LogEntries(log), "Target dir '" + target + "'"));
@@ -85,7 +87,7 @@ TEST_F(FileList, LanguageLineDeletesTenFilesInOneStep)
     EXPECT_EQ(Lower(target) + "\\bin\\msgde_de.cat", files[2]);
     EXPECT_TRUE(Exists(target + "\\doc\\de_de\\de.txt"));
 
-    EXPECT_EQ(2, Run(TRUE, "chmen_us"));
+    EXPECT_EQ(2 + 1 + 10 + 1, Run(TRUE, "chmen_us"));
     EXPECT_EQ(1, Run(FALSE, "chmen_us"));
     for (const std::string &file : files) EXPECT_FALSE(Exists(file)) << file;
     EXPECT_FALSE(Exists(target + "\\doc"));
@@ -118,8 +120,9 @@ TEST_F(FileList, ServiceLevelLinesAndTheUninstRule)
                                            "ADDED,FILE,C:\\src\\y.dll,%WORKPATH%\r\n"
                                            "replaced,file,C:\\src\\z.dll,%filepath%\r\n"
                                            "added,file,C:\\src\\w.dll,%filepath%\\..\r\n");
-    EXPECT_EQ(2, Run(TRUE, "csdship", TRUE));
+    EXPECT_EQ(2 + 1, Run(TRUE, "csdship", TRUE));  // two files and their folder bin
     EXPECT_EQ(0, Run(FALSE, "csdship", TRUE));  // the climbing line is refused and reported
+    EXPECT_EQ(3, Steps());
     EXPECT_FALSE(Exists(target + "\\bin\\x.dll"));
     EXPECT_FALSE(Exists(target + "\\y.dll"));
     EXPECT_TRUE(Exists(target + "\\uninst\\u.dll"));

@@ -1,8 +1,13 @@
 // Deletes every queue manager of the queue-manager list: its files, folders
 // and registry keys. The status window is the deleting page's status line on
 // which the name of the queue manager being processed is shown (may be NULL).
+// Runs on the removal worker thread; it walks the list with the one shared
+// cursor, so no other walk of the list may run meanwhile.
 #pragma once
 #include <windows.h>
 
-// dataDir is accepted and not used. 1 when every step succeeded, 0 otherwise.
+// dataDir is the product's data folder: the folders deleted here (queue-
+// manager folders, their qmgrs parents and log folders) must lie inside it;
+// any other is logged and left, and makes the result 0.
+// 1 when every step succeeded, 0 otherwise.
 int DeleteQueueManagers(const char *dataDir, HWND status);

@@ -73,15 +73,31 @@ int DeleteListedFile(const char *path, PathNode **directories)
     return result;
 }
 
+// The ancestor directories of a path, as DeleteListedFile gathers them.
+static void GatherAncestors(const char *path, PathNode **directories)
+{
+    char parent[VL_PATH_SIZE];
+    CopyText(parent, sizeof parent, path);
+    for (char *slash = strrchr(parent, '\\'); slash; slash = strrchr(parent, '\\')) {
+        *slash = 0;
+        AddUniquePath(directories, parent);
+    }
+}
+
 int DeleteListedPath(const char *path, BOOL counting, PathNode **directories, HWND itemText,
                      HWND progress)
 {
-    if (counting) return 1;
-    ProgressStep(progress);
+    // Counting gathers the directories the working pass will try to remove,
+    // so that their progress steps are counted too; nothing is deleted.
+    if (!counting) ProgressStep(progress);
     char lower[VL_PATH_SIZE];
     CopyText(lower, sizeof lower, path);
     LowerText(lower);
     if (!PathHasLanguageTokens(lower)) {
+        if (counting) {
+            if (directories) GatherAncestors(lower, directories);
+            return 1;
+        }
         SetStatusText(itemText, lower, TRUE);
         return DeleteListedFile(lower, directories);
     }
@@ -93,14 +109,19 @@ int DeleteListedPath(const char *path, BOOL counting, PathNode **directories, HW
             continue;
         }
         if (!ExpandLanguagePath(lower, folder, expanded, sizeof expanded)) {
+            if (counting) continue;
             LogLineF("***Path too long: '%s' (%s)", lower, folder);
             result = 0;
+            continue;
+        }
+        if (counting) {
+            if (directories) GatherAncestors(expanded, directories);
             continue;
         }
         SetStatusText(itemText, expanded, TRUE);
         result = DeleteListedFile(expanded, directories) && result;
     }
-    return result;
+    return counting ? 1 : result;
 }
 
 // Orders the gathered directories so that each comes before its ancestors.
@@ -162,8 +183,12 @@ static int HandleComponentLine(char *line, BOOL counting, const char *listName, 
 {
     const char *relative = ListLinePath(line);
     if (!relative) return 0;
-    if (counting) return 1;
     char full[VL_PATH_SIZE];
+    if (counting) {
+        if (RelativePathIsContained(relative) && FormatText(full, sizeof full, "%s%s", targetDir, relative))
+            DeleteListedPath(full, TRUE, directories, itemText, progress);
+        return 1;
+    }
     if (!RelativePathIsContained(relative)) {
         // A list names files below its target only; a line that climbs out of
         // it (or names a drive) is refused rather than followed.
@@ -190,7 +215,7 @@ static int HandleServiceLevelLine(char *line, BOOL counting, const char *targetD
     char full[VL_PATH_SIZE];
     switch (ParseServiceLevelLine(line, targetDir, full, sizeof full)) {
     case CSD_LINE_DELETE:
-        if (counting) return 1;
+        if (counting) return DeleteListedPath(full, TRUE, directories, itemText, progress);
         *result = DeleteListedPath(full, FALSE, directories, itemText, progress) && *result;
         return 1;
     case CSD_LINE_UNINST:
@@ -239,7 +264,14 @@ int ProcessFileList(BOOL counting, BOOL serviceLevel, UINT phaseTextId, HWND pha
                                       &result);
         }
         fclose(list);
-        if (!counting) ShowNlsText(phaseText, NLS_LIST_DONE);
+        if (counting) {
+            // The working pass steps once for each gathered directory below the target.
+            for (PathNode *node = directories; node; node = node->Next)
+                if (IsUnderDirectory(node->Path, targetDir) && FolderVerdict(node->Path) != PATH_PROTECTED) count++;
+            FreePathList(&directories);
+            return count;
+        }
+        ShowNlsText(phaseText, NLS_LIST_DONE);
         RemoveListedDirectories(&directories, targetDir, itemText, progress, &result);
     }
     if (counting) return count;

@@ -3,7 +3,8 @@
 // registry records. Two-pass contract: counting returns the number of
 // progress steps and changes nothing; working returns 1 / 0. The window
 // arguments are addresses of the deleting page's status line 3 and progress
-// bar (either may be NULL or hold NULL).
+// bar (either may be NULL or hold NULL). Runs on the removal worker thread;
+// the lists it gathers live for one call.
 #pragma once
 #include <windows.h>
 

@@ -1,0 +1,158 @@
+// Queue-manager deletion over the real registry and files of a fixture,
+// walking the list that discovery builds from it.
+#include "qmdatautil.h"
+#include "qmconfig/qmdelete.h"
+#include "qmconfig/qmlist.h"
+#include "qmconfig/qmscan.h"
+#include "core/log.h"
+#include <gtest/gtest.h>
+#include <algorithm>
+
+namespace {
+
+class QmDelete : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        d = TempDescription("qmdel");
+        data = FixtureWorkFolder(d);
+        qmgrs = data + "\\qmgrs";
+    }
+    void Install()
+    {
+        ASSERT_TRUE(FixtureInstall(d));
+        log = OpenTestLog(d.Root);
+        ScanQueueManagers(data.c_str());
+        LogClose();
+        DeleteFileA(log.c_str());
+        log = OpenTestLog(d.Root);
+    }
+    void TearDown() override
+    {
+        QmListFree();
+        LogClose();
+        FixtureRemove(d);
+    }
+    std::vector<std::string> Lines() { return LogBody(log); }
+    FixtureDescription d;
+    std::string data, qmgrs, log;
+};
+
+const std::string kQueueManagerKey = VL_CONFIG_KEY "\\QueueManager";
+
+}  // namespace
+
+TEST_F(QmDelete, TwoQueueManagersShareTheQueueManagerKeyUntilTheLastGoes)
+{
+    d.RegistryQueueManagers = {{"QM1", "VL.ONE", "tcp"}, {"QM2", "VL.TWO"}};
+    Install();
+    WriteTextFile(qmgrs + "\\QM1\\q\\queue.dat", "messages");
+    WriteTextFile(qmgrs + "\\QM2\\qm.ini", "x");
+    WriteTextFile(data + "\\log\\QM1\\active\\S0000000.LOG", "log");
+    MakeFolders(qmgrs + "\\@SYSTEM\\errors");
+
+    EXPECT_EQ(1, DeleteQueueManagers(data.c_str(), NULL));
+    for (const char *gone : {"\\qmgrs\\QM1", "\\qmgrs\\QM2", "\\qmgrs", "\\log\\QM1", "\\log\\QM2"})
+        EXPECT_FALSE(PathThere(data + gone)) << gone;
+    EXPECT_TRUE(PathThere(data + "\\log"));   // not a queue manager's folder
+    EXPECT_FALSE(KeyThere(kQueueManagerKey));
+    EXPECT_FALSE(KeyThere(VL_CONFIG_KEY "\\Services\\QM1"));
+    EXPECT_FALSE(KeyThere(VL_CONFIG_KEY "\\Services\\QM2"));
+
+    std::vector<std::string> lines = Lines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ("Deleting all queue managers", lines[0]);
+    // The list's order is newest first: QM2's keys go first, QueueManager then
+    // still holds QM1's key and stays without a word; after QM1 it goes.
+    EXPECT_TRUE(InOrder(lines, {"Deleted key '" + kQueueManagerKey + "\\QM2'",
+                                "Deleted key '" + kQueueManagerKey + "\\QM1'", "Deleted key '" + kQueueManagerKey + "'"}))
+        << ReadTextFile(log);
+    EXPECT_EQ(1, std::count(lines.begin(), lines.end(), "Deleted key '" + kQueueManagerKey + "'"));
+    for (const std::string &line : lines) EXPECT_NE(0u, line.rfind("***", 0)) << line;
+}
+
+TEST_F(QmDelete, LockedFileKeepsItsFolderButTheLogAndKeysStillGo)
+{
+    d.RegistryQueueManagers = {{"QM1", "VL.ONE"}};
+    Install();
+    std::string locked = qmgrs + "\\QM1\\q\\locked.dat";
+    WriteTextFile(locked, "held");
+    WriteTextFile(qmgrs + "\\QM1\\free.dat", "free");
+    WriteTextFile(data + "\\log\\QM1\\S0000000.LOG", "log");
+
+    HeldFile held = HoldFile(locked);
+    int result = DeleteQueueManagers(data.c_str(), NULL);
+    ReleaseFile(held);
+
+    EXPECT_EQ(0, result);
+    EXPECT_TRUE(PathThere(locked));
+    EXPECT_FALSE(PathThere(qmgrs + "\\QM1\\free.dat"));
+    EXPECT_TRUE(PathThere(qmgrs));   // still holds QM1
+    EXPECT_FALSE(PathThere(data + "\\log\\QM1"));
+    EXPECT_FALSE(KeyThere(kQueueManagerKey));
+    std::vector<std::string> lines = Lines();
+    EXPECT_TRUE(InOrder(lines, {"***Delete file in use: '" + locked + "'",
+                                "***Delete path not empty: '" + qmgrs + "\\QM1'",
+                                "Deleted key '" + kQueueManagerKey + "'"}))
+        << ReadTextFile(log);
+}
+
+TEST_F(QmDelete, QmgrsStaysWhileSystemHoldsFilesAndAnEmptyListDoesNothing)
+{
+    d.RegistryQueueManagers = {{"QM1", "VL.ONE"}};
+    Install();
+    WriteTextFile(qmgrs + "\\@SYSTEM\\qm.ini", "system");
+    EXPECT_EQ(1, DeleteQueueManagers(data.c_str(), NULL));
+    EXPECT_FALSE(PathThere(qmgrs + "\\QM1"));
+    EXPECT_TRUE(PathThere(qmgrs + "\\@SYSTEM\\qm.ini"));
+    for (const std::string &line : Lines()) EXPECT_EQ(std::string::npos, line.find("'" + qmgrs + "'")) << line;
+
+    QmListFree();
+    LogClose();
+    DeleteFileA(log.c_str());
+    log = OpenTestLog(d.Root);
+    EXPECT_EQ(1, DeleteQueueManagers(data.c_str(), NULL));
+    EXPECT_EQ((std::vector<std::string>{"Deleting all queue managers"}), Lines());
+}
+
+TEST_F(QmDelete, HostileFoldersDeleteNothingOutsideTheDataFolder)
+{
+    d.RegistryQueueManagers = {{"QM1", "VL.ONE"}, {"QM2", "VL.TWO"}};
+    Install();
+    std::string outside = d.Root + "\\Outside";
+    WriteTextFile(outside + "\\precious.txt", "keep");
+    WriteTextFile(data + "\\VLS.INI", "keep");
+    WriteTextFile(qmgrs + "\\QM2\\queue.dat", "QM2 data");
+    WriteTextFile(qmgrs + "\\@SYSTEM\\qm.ini", "system");
+
+    // Entries whose folders a damaged configuration could name.
+    AddQmListEntry("EMPTY", "", "", FALSE, FALSE);
+    AddQmListEntry("DOTS", "..", "..", FALSE, FALSE);
+    AddQmListEntry("DRIVE", "C:", "C:\\", FALSE, FALSE);
+    AddQmListEntry("CLIMB", (qmgrs + "\\..\\..\\Outside").c_str(), (data + "\\..\\Outside").c_str(), FALSE, FALSE);
+    AddQmListEntry("DATA", data.c_str(), data.c_str(), FALSE, FALSE);
+    AddQmListEntry("QMGRS", qmgrs.c_str(), qmgrs.c_str(), FALSE, FALSE);
+    AddQmListEntry("OUT", (outside + "\\qmgrs\\X").c_str(), outside.c_str(), FALSE, FALSE);
+    // QM1's log path names QM2's folder.
+    ASSERT_TRUE(AddQmListEntry("VL.ONE", (qmgrs + "\\QM1").c_str(), (qmgrs + "\\QM2").c_str(), FALSE, TRUE));
+    LogClose();
+    DeleteFileA(log.c_str());
+    log = OpenTestLog(d.Root);
+
+    EXPECT_EQ(0, DeleteQueueManagers(data.c_str(), NULL));
+    EXPECT_TRUE(PathThere(outside + "\\precious.txt"));
+    EXPECT_TRUE(PathThere(data + "\\VLS.INI"));
+    EXPECT_TRUE(PathThere(qmgrs + "\\@SYSTEM\\qm.ini"));
+    EXPECT_FALSE(PathThere(qmgrs + "\\QM1"));
+    EXPECT_FALSE(PathThere(qmgrs + "\\QM2"));   // by its own entry
+    std::vector<std::string> lines = Lines();
+    EXPECT_TRUE(Contains(lines, "***Log directory '" + qmgrs + "\\QM2' for 'VL.ONE' is not a log folder of its own in '" +
+                                    data + "'; not deleted"))
+        << ReadTextFile(log);
+    EXPECT_TRUE(Contains(lines, "***QM directory '" + data + "' for 'DATA' is not a queue-manager folder in '" + data +
+                                    "'; not deleted"));
+    EXPECT_TRUE(Contains(lines, "***Unsafe path refused: 'C:' (drive root)")) << ReadTextFile(log);
+    EXPECT_TRUE(Contains(lines, "***Unsafe path refused: '..' (not a full path)"));
+    // The damaged entries do not stop the real ones: QM2's own log folder goes.
+    EXPECT_FALSE(PathThere(data + "\\log\\QM2"));
+}
