@@ -74,6 +74,9 @@ struct FixtureDescription {
     std::vector<std::pair<std::string, std::string>> ServiceLevelValues;
     // "backup TREE NAME": <tree folder>\BackUp\NAME holding a file.
     std::vector<std::pair<std::string, std::string>> Backups;
+    // "isuninst": the installer's uninstall stand-in copied into Program\uninst
+    // and named by "UninstName" (unless one is given).
+    bool InstallerUninstall = false;
 };
 
 // The folders a description gives.
@@ -95,8 +98,8 @@ void FixtureRemove(const FixtureDescription &d);
 
 // Reads a description file ("key value" lines: release, root, component,
 // incomplete, uninstname, logdefaultpath, noworkfolder, nonls, queuemanager,
-// inimanager, listline, shortcut, env, webadmindata, verbatim, config, machine,
-// csd, csdship, csdvalue, backup, and the layout keys of fixturelayout.h) into d.
+// inimanager, listline, shortcut, env, webadmindata, isuninst, verbatim, config,
+// machine, csd, csdship, csdvalue, backup, and the layout keys of fixturelayout.h) into d.
 int FixtureReadDescription(const char *path, FixtureDescription *d);
 
 // Small helpers shared by the tests.

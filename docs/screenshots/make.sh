@@ -7,10 +7,15 @@ here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/../.." && pwd)
 root=${1:-$top/build}
 prefix=$root/win/wineprefix
-out=$(mktemp -d)
+# The prefix sees only the build folder (its drive T:): the pictures are drawn there.
+out=$root/win/shots
+rm -rf "$out"
+mkdir -p "$out"
 trap 'rm -rf "$out"' EXIT
-"$top/scripts/wine-run.sh" "$prefix" regedit /S "Z:${top//\//\\}\\tests\\wizard\\unmanaged.reg"
-VL_WINE_TIMEOUT=120 "$top/scripts/wine-run.sh" "$prefix" "$root/win/bin/wizardshots.exe" "Z:${out//\//\\}" >/dev/null
+cp "$top/tests/wizard/unmanaged.reg" "$out/"
+"$top/scripts/wine-run.sh" "$prefix" regedit /S "$("$top/scripts/winpath.sh" "$prefix" "$out/unmanaged.reg")"
+VL_WINE_TIMEOUT=300 "$top/scripts/wine-run.sh" "$prefix" "$root/win/bin/wizardshots.exe" \
+    "$("$top/scripts/winpath.sh" "$prefix" "$out")" >/dev/null
 python3 "$here/bmp2png.py" "$out"/*.bmp
 cp "$out"/*.png "$here/"
 ls "$here"/*.png

@@ -14,6 +14,10 @@ DLGPROC PageProcedure(int templateId)
     case IDD_CONFIRM_COMPONENTS: return ConfirmComponentsPageProc;
     case IDD_ASK_DELETE_VL_DATA: return AskDeleteVlDataPageProc;
     case IDD_ASK_DELETE_WEBADMIN: return AskDeleteWebAdminDataPageProc;
+    case IDD_DELETING_COMPONENT: return DeletingComponentPageProc;
+    case IDD_DELETING_ALL: return DeletingAllPageProc;
+    case IDD_COMPONENT_DELETION_DONE: return ComponentDeletionCompletePageProc;
+    case IDD_ALL_DELETION_DONE: return AllDeletionCompletePageProc;
     default: return NULL;
     }
 }
