@@ -1,6 +1,7 @@
 #include "fixture.h"
 #include "fixturelayout.h"
 #include "fixturelists.h"
+#include "fixturerun.h"
 #include <shlobj.h>
 #include <map>
 #include <shlwapi.h>
@@ -184,11 +185,24 @@ int FixtureInstall(const FixtureDescription &d)
     ok &= WriteTextFile(program + "\\uninst\\avliisun.dll", "fixture installer library\n");
     if (d.InstallerUninstall)
         ok &= CopyFileA(VL_BIN_DIR "\\isuninst.exe", (program + "\\uninst\\isuninst.exe").c_str(), FALSE) != 0;
+    if (d.CopyPsapi) {
+        char system[MAX_PATH];
+        GetSystemDirectoryA(system, sizeof system);
+        ok &= CopyFileA((std::string(system) + "\\psapi.dll").c_str(), (program + "\\uninst\\psapi.dll").c_str(),
+                        FALSE) != 0;
+    }
+    for (const std::string &name : d.Standins) ok &= FixtureCopyStandin(d, name);
+    if (d.Services) ok &= FixtureStartServices(d);
+    for (const std::string &key : d.RunningQueueManagers) ok &= FixtureRunQueueManager(d, key);
+    for (const std::string &file : d.HeldBinFiles)
+        ok &= FixtureHoldFile(d, program + "\\bin\\" + file, "VlStandin.hold." + file);
+    for (const auto &run : d.Runs) ok &= FixtureStartProgram(d, run.first, run.second);
     return ok;
 }
 
 void FixtureRemove(const FixtureDescription &d)
 {
+    FixtureStopRunning(d);
     DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Norvik");
     FixtureRemoveLayout(d);
     DeleteFolderTree(d.Root);
@@ -231,6 +245,15 @@ int FixtureReadDescription(const char *path, FixtureDescription *d)
         else if (key == "webadmindata") d->WebAdminData = true;
         else if (key == "nonls") d->CopyNlsLibrary = false;
         else if (FixtureReadLayoutLine(key, text, d)) continue;
+        else if (key == "nopsapi") d->CopyPsapi = false;
+        else if (key == "standin") d->Standins.push_back(text);
+        else if (key == "runqm") d->RunningQueueManagers.push_back(text);
+        else if (key == "hold") d->HeldBinFiles.push_back(text);
+        else if (key == "services") d->Services = true;
+        else if (key == "run") {
+            size_t blank = text.find(' ');
+            d->Runs.push_back({text.substr(0, blank), blank == std::string::npos ? "" : text.substr(blank + 1)});
+        }
         else if (FixtureReadDataLine(key, text, d)) continue;
         else if (key == "isuninst") d->InstallerUninstall = true;
         else {

@@ -61,6 +61,16 @@ struct FixtureDescription {
     bool UninstallEntry = false;
     bool CreationMaskGiven = false;
     unsigned long CreationMask = 0;
+    // The prefix's own psapi.dll is copied into the uninstallation folder, as
+    // the product's installer does ("nopsapi" leaves it out).
+    bool CopyPsapi = true;
+    // Stand-ins copied into the installation ("standin NAME").
+    std::vector<std::string> Standins;
+    // Running product ("run PROGRAM [PARAMETERS]", "runqm KEY", "hold FILE"
+    // for a file in bin, "services"): started after everything else.
+    std::vector<std::pair<std::string, std::string>> Runs;
+    std::vector<std::string> RunningQueueManagers, HeldBinFiles;
+    bool Services = false;
     // Lines of Program\uninst\avlirgdn.u01 ("verbatim LINE"); none: no file.
     std::vector<std::string> VerbatimLines;
     // "config TYPE KEY|NAME|DATA" below Configuration; "machine TYPE NAME|DATA"
@@ -93,13 +103,15 @@ std::string FixtureExpand(const FixtureDescription &d, const std::string &text);
 // Reads one of the data keys of a description line; 0 when key is none of them.
 int FixtureReadDataLine(const std::string &key, const std::string &text, FixtureDescription *d);
 
-// Removes the product's registry tree and the fixture's folder tree.
+// Ends what the fixture started, removes the product's registry tree and the
+// fixture's folder tree.
 void FixtureRemove(const FixtureDescription &d);
 
 // Reads a description file ("key value" lines: release, root, component,
 // incomplete, uninstname, logdefaultpath, noworkfolder, nonls, queuemanager,
 // inimanager, listline, shortcut, env, webadmindata, isuninst, verbatim, config,
-// machine, csd, csdship, csdvalue, backup, and the layout keys of fixturelayout.h) into d.
+// machine, csd, csdship, csdvalue, backup, nopsapi, standin, run, runqm, hold,
+// services, and the layout keys of fixturelayout.h) into d.
 int FixtureReadDescription(const char *path, FixtureDescription *d);
 
 // Small helpers shared by the tests.

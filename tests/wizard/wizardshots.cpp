@@ -1,8 +1,9 @@
 // Draws every wizard page under Wine and saves a picture of each as a BMP
-// file, for the documentation. The option and component pages run with
-// their real procedures on a sample run state, the deleting pages in the
-// middle of a real removal of a sample installation (C:\vlwizshots_install);
-// the other templates are shown with their pictures only.
+// file, for the documentation (the Stop-VL dialog and the locked-file pages
+// are drawn during a real run by checkshots.exe). The option and component
+// pages run with their real procedures on a sample run state, the deleting
+// pages in the middle of a real removal of a sample installation
+// (C:\vlwizshots_install); the other templates are shown with their pictures only.
 // Usage: wizardshots.exe OUTPUT_FOLDER
 #include "pageharness.h"
 #include "core/log.h"
@@ -187,13 +188,10 @@ int main(int argc, char **argv)
 
     Shoot(IDD_VL_RUNNING, "21101-vl-running", false);
     Shoot(IDD_PERFMON_RUNNING, "21105-performance-monitor-running", false);
-    Shoot(IDD_CHECKING_LOCKED_FILES, "21061-checking-locked-files", false);
-    Shoot(IDD_LOCKED_FILES_FOUND, "21060-locked-files-found", false);
     ShootDeleting(IDD_DELETING_COMPONENT, "21085-deleting-component", FALSE);
     ShootDeleting(IDD_DELETING_ALL, "21089-deleting-all", TRUE);
     Shoot(IDD_COMPONENT_DELETION_DONE, "21086-component-deletion-complete", false);
     Shoot(IDD_ALL_DELETION_DONE, "21100-all-deletion-complete", false);
-    Shoot(isuIDD_STOPSERVICE, "21011-stop-vl", false);
     Shoot(IDD_UPGRADING_HELP, "21068-upgrading-help", false);
     sHarness.Close();
     return 0;

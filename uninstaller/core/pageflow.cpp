@@ -1,12 +1,10 @@
 #include "core/pageflow.h"
+#include "checks/checks.h"
 #include "core/log.h"
 #include "core/nls.h"
 #include "core/pagetransition.h"
 #include "core/runstate.h"
 #include "wizard/pagetable.h"
-
-int (*gProductIsRunningTest)(void);
-int (*gPerfMonitorDllLockedTest)(void);
 
 static void EndRun() { PostQuitMessage(0); }
 
@@ -69,8 +67,7 @@ void PageDone(WPARAM choice, LPARAM how)
     else EndRun();
 }
 
-static int RunningTest() { return gProductIsRunningTest(); }
-static int PerfTest() { return gPerfMonitorDllLockedTest(); }
+static int RunningTest() { return ProductIsRunning(gRun.ProgramFilesPath); }
 
 void ShowNextPage(WPARAM choice, LPARAM how)
 {
@@ -84,8 +81,8 @@ void ShowNextPage(WPARAM choice, LPARAM how)
     state.ServerSelected = ServerSelected();
     state.WebAdminDataExists = gRun.WebAdminDataExists;
     state.WebAdminSelected = WebAdminSelected();
-    state.ProductIsRunning = gProductIsRunningTest ? RunningTest : NULL;
-    state.PerfMonitorDllLocked = gPerfMonitorDllLockedTest ? PerfTest : NULL;
+    state.ProductIsRunning = RunningTest;
+    state.PerfMonitorDllLocked = PerfMonitorDllLocked;
 
     int next = NextPageId(gRun.CurrentPageId, (int)how, (int)choice, &state);
     if (next == PAGE_NONE) {

@@ -10,10 +10,3 @@ int RunMessageLoop();
 // Hides the current page and shows the next one, or ends the run.
 void PageDone(WPARAM choice, LPARAM how);
 void ShowNextPage(WPARAM choice, LPARAM how);
-
-// The running tests of the check chain (running product programs, the
-// performance monitor holding the product's DLL). The pre-removal checks
-// install them; while they are not installed the chain cannot be walked and
-// the run ends at the first confirmation page.
-extern int (*gProductIsRunningTest)(void);
-extern int (*gPerfMonitorDllLockedTest)(void);

@@ -1,20 +1,9 @@
 #include "core/pagetransition.h"
 
-// A test that cannot be made ends the run rather than guessing an answer.
-static int Probe(int (*test)(void), int *known)
-{
-    if (!test) { *known = 0; return 0; }
-    *known = 1;
-    return test();
-}
-
 static int CheckChain(const PageFlowState *s)
 {
-    int known;
-    if (Probe(s->ProductIsRunning, &known)) return PAGE_VL_RUNNING;
-    if (!known) return PAGE_NONE;
-    if (Probe(s->PerfMonitorDllLocked, &known)) return PAGE_PERF_MONITOR_RUNNING;
-    if (!known) return PAGE_NONE;
+    if (s->ProductIsRunning()) return PAGE_VL_RUNNING;
+    if (s->PerfMonitorDllLocked()) return PAGE_PERF_MONITOR_RUNNING;
     return PAGE_CHECKING_LOCKED_FILES;
 }
 
@@ -64,7 +53,6 @@ static int NextAfter(int page, int choice, const PageFlowState *s)
 
 static int BackFrom(int page, const PageFlowState *s)
 {
-    int known;
     switch (page) {
     case PAGE_NONE: return PAGE_MAIN;
     case PAGE_SELECT_COMPONENTS: return PAGE_MAIN;
@@ -76,14 +64,11 @@ static int BackFrom(int page, const PageFlowState *s)
         return AskQm(s) && s->RemoveSelected ? PAGE_ASK_DELETE_VL_DATA : PAGE_CONFIRM_COMPONENTS_DELETE;
     case PAGE_VL_RUNNING: return BackChain(s, s->RemoveAllWithData);
     case PAGE_PERF_MONITOR_RUNNING:
-        if (Probe(s->ProductIsRunning, &known)) return PAGE_VL_RUNNING;
-        if (!known) return PAGE_NONE;
+        if (s->ProductIsRunning()) return PAGE_VL_RUNNING;
         return BackChain(s, s->DeleteQueueManagerData);
     case PAGE_LOCKED_FILES_FOUND:
-        if (Probe(s->ProductIsRunning, &known)) return PAGE_VL_RUNNING;
-        if (!known) return PAGE_NONE;
-        if (Probe(s->PerfMonitorDllLocked, &known)) return PAGE_PERF_MONITOR_RUNNING;
-        if (!known) return PAGE_NONE;
+        if (s->ProductIsRunning()) return PAGE_VL_RUNNING;
+        if (s->PerfMonitorDllLocked()) return PAGE_PERF_MONITOR_RUNNING;
         return BackChain(s, s->DeleteQueueManagerData);
     case PAGE_DELETING_ALL: return PAGE_ALL_DELETION_COMPLETE;
     default: return PAGE_NONE;  // Main, the checking, deleting-component and completion pages

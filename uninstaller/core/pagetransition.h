@@ -27,7 +27,6 @@ struct PageFlowState {
     int WebAdminDataExists;
     int WebAdminSelected;
     // The running tests, evaluated only where the table reaches them.
-    // NULL means the test cannot be made: the chain then has no next page.
     int (*ProductIsRunning)(void);
     int (*PerfMonitorDllLocked)(void);
 };

@@ -1,4 +1,5 @@
 #include "core/startup.h"
+#include "checks/checks.h"
 #include "core/cmdline.h"
 #include "core/discovery.h"
 #include "core/log.h"
@@ -187,6 +188,18 @@ static void FindHelpFile()
 // directory in use is retried for 20 s, a program is waited for 60 s).
 enum { WORKER_STOP_WAIT_MS = 90000 };
 
+// Step 22: FALSE (after a message box) when this user may not create services.
+static BOOL ServiceControlAllowed()
+{
+    int canControl = 0;
+    char userName[VL_PATH_SIZE];
+    int tested = CheckServiceControlAccess(&canControl, userName);
+    char message[VL_TEXT_SIZE];
+    if (!ServiceAccessRefusal(tested, canControl, userName, message, sizeof message)) return TRUE;
+    ShowMessage(NULL, message, MB_ICONSTOP);
+    return FALSE;
+}
+
 // The end of every run: the NLS library's one load is given back, then the log is closed.
 static void CloseLogAndNls()
 {
@@ -365,9 +378,12 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
         return EXIT_STOP;
     }
 
-    // 21: Step 21 - the help prerequisites (Internet Explorer and HTML Help versions).
+    // 21-22: the help prerequisites, and the right to create services.
     CheckHelpPrerequisites(NULL, NULL);
-    // 22: Step 22 - the administrator test (the right to create services) is made here.
+    if (!ServiceControlAllowed()) {
+        CloseLogAndNls();
+        return EXIT_STOP;
+    }
 
     // 23-27: discovery, language, help file, response file, display names.
     DiscoverInstallation();
