@@ -125,7 +125,7 @@ protected:
         D = FixtureWorkFolder(d);
         // The folder's name holds no switch letters after a "-": the
         // uninstaller finds its switches anywhere in its parameters.
-        folder = MakeUniqueTempFolder("interrupt");
+        folder = MakeUniqueTempFolder("killed");
         answers = folder + "\\answers.rsp";
         logPath = D + "\\avlilogn.txt";
         SetEnvironmentVariableA("VL_ISUNINST_RECORD", (folder + "\\isuninst.txt").c_str());
