@@ -1,4 +1,5 @@
 #include "interruptedrun.h"
+#include <tlhelp32.h>
 #include <algorithm>
 #include <stdio.h>
 #include <string.h>
@@ -84,6 +85,35 @@ BOOL CALLBACK NoteVisibleWindow(HWND window, LPARAM parameter)
     return TRUE;
 }
 
+// Processes the killed run had started. A program outlives the uninstaller
+// that started it, as on Windows, and is given three seconds to end by
+// itself; what is still there then is ended: under Wine a program whose
+// parent died while starting it waits for the parent for ever.
+void EndChildren(DWORD parentId, std::vector<std::string> *ended)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return;
+    std::vector<std::pair<HANDLE, std::string>> children;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (entry.th32ParentProcessID != parentId || entry.th32ProcessID == GetCurrentProcessId()) continue;
+        HANDLE child = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
+        if (child) children.push_back({child, entry.szExeFile});
+    }
+    CloseHandle(snapshot);
+    DWORD start = GetTickCount();
+    for (auto &child : children) {
+        DWORD waited = GetTickCount() - start;
+        if (WaitForSingleObject(child.first, waited < 3000 ? 3000 - waited : 0) != WAIT_OBJECT_0) {
+            TerminateProcess(child.first, 9);
+            WaitForSingleObject(child.first, 5000);
+            ended->push_back(child.second);
+        }
+        CloseHandle(child.first);
+    }
+}
+
 }  // namespace
 
 std::string KillPoint::Describe() const
@@ -148,6 +178,7 @@ RunOutcome RunUninstallerUntil(const std::string &parameters, const std::string 
             outcome.TimedOut = !due;
             TerminateProcess(process.hProcess, kKilledCode);
             WaitForSingleObject(process.hProcess, 10000);
+            EndChildren(process.dwProcessId, &outcome.EndedChildren);
             break;
         }
     }

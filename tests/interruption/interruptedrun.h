@@ -25,6 +25,7 @@ struct RunOutcome {
     DWORD ExitCode = 0;           // when it ended by itself
     DWORD ElapsedMs = 0;
     std::vector<std::string> VisibleWindows;   // titles of visible windows the run showed
+    std::vector<std::string> EndedChildren;    // programs it had started that the test had to end
 };
 
 // Starts avliunin.exe with the parameters; ends it at the kill point (none
