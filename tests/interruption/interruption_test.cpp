@@ -222,7 +222,9 @@ protected:
                 EXPECT_TRUE(present && value == c.Value) << c.ValueName << " not begun but its value changed\n" << context;
             }
         }
-        if (!at.Component.empty()) EXPECT_EQ(current, at.Component) << context;
+        if (!at.Component.empty()) {
+            EXPECT_EQ(current, at.Component) << context;
+        }
         if (current.empty()) return;
         std::string value;
         bool present = ComponentValue(current, &value);
