@@ -154,6 +154,7 @@ int FixtureInstall(const FixtureDescription &d)
     if (d.WriteFilePath) ok &= SetString(product, "FilePath", program);
     if (d.WriteWorkPath) ok &= SetString(product, "WorkPath", work);
     if (!d.UninstName.empty()) ok &= SetString(product, "UninstName", d.UninstName);
+    else if (d.InstallerUninstall) ok &= SetString(product, "UninstName", program + "\\uninst\\isuninst.exe");
     if (d.Release == "5.1" || d.Release == "5.0") {
         ok &= SetString(product, "ProgramFolder", "Norvik Varolink");
         ok &= SetString(product, "VLServerVersion", "5");
@@ -179,6 +180,11 @@ int FixtureInstall(const FixtureDescription &d)
     ok &= FixtureInstallLayout(d);
     if (d.CopyNlsLibrary)
         ok &= CopyFileA(VL_BIN_DIR "\\_isuser.dll", (program + "\\uninst\\_isuser.dll").c_str(), FALSE) != 0;
+    // The installer's own files, which its uninstall program is handed.
+    ok &= WriteTextFile(program + "\\uninst\\Uninst.isu", "fixture installer record\n");
+    ok &= WriteTextFile(program + "\\uninst\\avliisun.dll", "fixture installer library\n");
+    if (d.InstallerUninstall)
+        ok &= CopyFileA(VL_BIN_DIR "\\isuninst.exe", (program + "\\uninst\\isuninst.exe").c_str(), FALSE) != 0;
     if (d.CopyPsapi) {
         char system[MAX_PATH];
         GetSystemDirectoryA(system, sizeof system);
@@ -238,6 +244,7 @@ int FixtureReadDescription(const char *path, FixtureDescription *d)
         } else if (key == "shortcut") d->Shortcuts.push_back(text);
         else if (key == "webadmindata") d->WebAdminData = true;
         else if (key == "nonls") d->CopyNlsLibrary = false;
+        else if (key == "isuninst") d->InstallerUninstall = true;
         else if (key == "nopsapi") d->CopyPsapi = false;
         else if (key == "standin") d->Standins.push_back(text);
         else if (key == "runqm") d->RunningQueueManagers.push_back(text);

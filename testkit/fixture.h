@@ -47,6 +47,9 @@ struct FixtureDescription {
     // System environment values ("env NAME VALUE"), removed again with the fixture.
     std::vector<std::pair<std::string, std::string>> Environment;
     bool WebAdminData = false;          // "webadmindata": a file in Data\vlwa\scripts\public
+    // "isuninst": the installer's uninstall stand-in copied into Program\uninst
+    // and named by "UninstName" (unless one is given).
+    bool InstallerUninstall = false;
     // The prefix's own psapi.dll is copied into the uninstallation folder, as
     // the product's installer does ("nopsapi" leaves it out).
     bool CopyPsapi = true;
@@ -106,9 +109,9 @@ void FixtureRemove(const FixtureDescription &d);
 
 // Reads a description file ("key value" lines: release, root, component,
 // incomplete, uninstname, logdefaultpath, noworkfolder, nonls, queuemanager,
-// inimanager, listline, shortcut, env, webadmindata, verbatim, config, machine,
-// csd, csdship, csdvalue, backup, nopsapi, standin, run, runqm, hold,
-// services, and the layout keys of fixturelayout.h) into d.
+// inimanager, listline, shortcut, env, webadmindata, isuninst, verbatim,
+// config, machine, csd, csdship, csdvalue, backup, nopsapi, standin, run,
+// runqm, hold, services, and the layout keys of fixturelayout.h) into d.
 int FixtureReadDescription(const char *path, FixtureDescription *d);
 
 // Small helpers shared by the tests.

@@ -18,7 +18,7 @@ cp "$top/tests/wizard/unmanaged.reg" "$out/"
 "$top/scripts/wine-run.sh" "$prefix" regedit /S "$("$top/scripts/winpath.sh" "$prefix" "$out/unmanaged.reg")"
 rm "$out/unmanaged.reg"
 outwin=$("$top/scripts/winpath.sh" "$prefix" "$out")
-VL_WINE_TIMEOUT=120 "$top/scripts/wine-run.sh" "$prefix" "$root/win/bin/wizardshots.exe" "$outwin" >/dev/null
+VL_WINE_TIMEOUT=300 "$top/scripts/wine-run.sh" "$prefix" "$root/win/bin/wizardshots.exe" "$outwin" >/dev/null
 VL_WINE_TIMEOUT=180 "$top/scripts/wine-run.sh" "$prefix" "$root/win/bin/checkshots.exe" "$outwin" >/dev/null
 python3 "$here/bmp2png.py" "$out"/*.bmp
 cp "$out"/*.png "$here/"

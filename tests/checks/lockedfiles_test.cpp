@@ -71,8 +71,16 @@ TEST_F(LockedRun, PerformanceMonitorFilesAloneDoNotStopTheRemoval)
     EXPECT_FALSE(Contains(log, "->VL-running dialog"));
 
     // Clicked: Next on the monitor's page, and the check goes on to the
-    // removal without the Locked-files-found page.
+    // removal without the Locked-files-found page. The silent run removed the
+    // toolkit's record and list (its held files stay): both are put back.
     DeleteFileA(LogPath().c_str());
+    WriteList("toolkit", "\\bin\\avlmperf.dll\n\\bin\\avlxcs2.dll\n");
+    HKEY components;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Norvik\\Varolink\\CurrentVersion\\Components", 0, NULL, 0,
+                              KEY_SET_VALUE, NULL, &components, NULL),
+              ERROR_SUCCESS);
+    RegSetValueExA(components, "Development Toolkit", 0, REG_SZ, (const BYTE *)"", 1);
+    RegCloseKey(components);
     ASSERT_TRUE(StartClicked());
     ASSERT_TRUE(run.Choose(kMainCaption, IDC_OPTION_REMOVE_DATA));
     ASSERT_TRUE(run.ClickAway(kMainCaption, IDC_NEXT));

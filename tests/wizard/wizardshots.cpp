@@ -1,11 +1,14 @@
 // Draws every wizard page under Wine and saves a picture of each as a BMP
 // file, for the documentation (the Stop-VL dialog and the locked-file pages
-// are drawn during a real run by checkshots.exe). The option and component pages run with
-// their real procedures on a sample run state; the other templates are shown
-// with their pictures only.
+// are drawn during a real run by checkshots.exe). The option and component
+// pages run with their real procedures on a sample run state, the deleting
+// pages in the middle of a real removal of a sample installation
+// (C:\vlwizshots_install); the other templates are shown with their pictures only.
 // Usage: wizardshots.exe OUTPUT_FOLDER
 #include "pageharness.h"
 #include "core/log.h"
+#include "fixture.h"
+#include "removal/worker.h"
 #include "core/runstate.h"
 #include "wizard/nlsids.h"
 #include "core/statusline.h"
@@ -103,6 +106,46 @@ static void Shoot(int templateId, const char *name, bool realProcedure)
     SaveWindowPicture(page, name);
 }
 
+// A deleting page while its worker removes the Development Toolkit of a
+// sample installation: the picture is taken once the bar is about half way.
+static void ShootDeleting(int templateId, const char *name, BOOL wholeProduct)
+{
+    FixtureDescription d;
+    d.Root = "C:\\vlwizshots_install";
+    d.Components = {{"Development Toolkit", ""}};
+    for (int i = 0; i < 400; i++)
+        d.ListLines.push_back({"toolkit", "\\tools\\c\\samples\\vlsample" + std::to_string(i) + ".c"});
+    if (!FixtureInstall(d)) {
+        printf("cannot install the sample for %d\n", templateId);
+        return;
+    }
+    RunState saved = gRun;
+    lstrcpyA(gRun.ProgramFilesPath, FixtureProgramFolder(d).c_str());
+    lstrcpyA(gRun.ProductWorkPath, FixtureWorkFolder(d).c_str());
+    lstrcpyA(gRun.UninstFolder, (FixtureProgramFolder(d) + "\\uninst").c_str());
+    gRun.ProgramFolderName[0] = gRun.LogDefaultPath[0] = 0;
+    gRun.RemoveWholeProduct = wholeProduct;
+    gRun.RemoveAllWithData = FALSE;
+    gRun.SkipBroadcast = TRUE;
+    for (Component &c : gComponents) c.Selected = FALSE;
+    gComponents[COMP_TOOLKIT].Selected = TRUE;
+    HWND page = sHarness.Create(templateId);
+    if (page) {
+        HWND bar = GetDlgItem(page, IDC_PROGRESS);
+        sHarness.PumpUntil([bar] {
+            int top = (int)SendMessageA(bar, PBM_GETRANGE, FALSE, 0);
+            return top > 100 && SendMessageA(bar, PBM_GETPOS, 0, 0) * 2 >= top;
+        }, 60000);
+        Pump(300);
+        SaveWindowPicture(page, name);
+        sHarness.WaitForEnd(120000);
+    }
+    StopRemovalWorker(90000);
+    sHarness.Destroy();
+    FixtureRemove(d);
+    gRun = saved;
+}
+
 static void CALLBACK ShootExitDialog(HWND, UINT, UINT_PTR id, DWORD)
 {
     HWND dialog = FindWindowA("#32770", "Exit Varolink Uninstall");
@@ -145,8 +188,8 @@ int main(int argc, char **argv)
 
     Shoot(IDD_VL_RUNNING, "21101-vl-running", false);
     Shoot(IDD_PERFMON_RUNNING, "21105-performance-monitor-running", false);
-    Shoot(IDD_DELETING_COMPONENT, "21085-deleting-component", false);
-    Shoot(IDD_DELETING_ALL, "21089-deleting-all", false);
+    ShootDeleting(IDD_DELETING_COMPONENT, "21085-deleting-component", FALSE);
+    ShootDeleting(IDD_DELETING_ALL, "21089-deleting-all", TRUE);
     Shoot(IDD_COMPONENT_DELETION_DONE, "21086-component-deletion-complete", false);
     Shoot(IDD_ALL_DELETION_DONE, "21100-all-deletion-complete", false);
     Shoot(IDD_UPGRADING_HELP, "21068-upgrading-help", false);

@@ -35,6 +35,17 @@ struct Component {
     char RecordedName[VL_TEXT_SIZE];  // release 5.0 localised value name
 };
 
+// The deleting page's windows the removal worker writes to, in this order.
+// Filled by the page (GUI thread) immediately before the worker starts; the
+// worker only reads it afterwards.
+struct WorkerWindows {
+    HWND Page;        // receives the end notice
+    HWND Status1;     // 30260: what is being removed
+    HWND Status2;     // 30261: phase text or directory
+    HWND Status3;     // 30262: current file, key or item
+    HWND Progress;    // 30273
+};
+
 struct RunState {
     // Set by start-up.
     BOOL SilentMode;
@@ -84,6 +95,10 @@ struct RunState {
 
     // Wizard.
     int DisplayColours;        // measured by the Main page, initially 16
+
+    // Removal worker (see removal/worker.h for which thread owns what).
+    WorkerWindows Worker;
+    HANDLE WorkerThread;       // as returned by _beginthread; 0 when none was started
 };
 
 extern RunState gRun;

@@ -14,6 +14,7 @@
 #include "qmconfig/qmscan.h"
 #include "core/fileprobes.h"
 #include "removal/registry.h"
+#include "removal/worker.h"
 #include "security/security.h"
 #include "wizard/help.h"
 #include <commctrl.h>
@@ -183,6 +184,10 @@ static void FindHelpFile()
     gRun.HelpFilePath[0] = 0;
 }
 
+// The longest a removal step runs without looking at the stop request (a
+// directory in use is retried for 20 s, a program is waited for 60 s).
+enum { WORKER_STOP_WAIT_MS = 90000 };
+
 // Step 22: FALSE (after a message box) when this user may not create services.
 static BOOL ServiceControlAllowed()
 {
@@ -213,16 +218,28 @@ static void SetUpMessageBoxes()
 
 static void EndOfRun()
 {
+    // A run ended during removal: the worker stops at its next step boundary
+    // (the component it was removing keeps its "Incomplete" marker) before
+    // anything it uses is freed. Its messages to the page fail once the page
+    // is gone.
+    if (gRun.CurrentPage) DestroyWindow(gRun.CurrentPage);
+    gRun.CurrentPage = NULL;
+    BOOL workerStopped = StopRemovalWorker(WORKER_STOP_WAIT_MS);
     if (gRun.MainWindow) DestroyWindow(gRun.MainWindow);
     gRun.MainWindow = NULL;
-    QmListFree();
+    if (workerStopped) QmListFree();
+    else LogLine("***The removal did not stop in time; the uninstallation ends with it");
     LogLine("\nUninstallation ended.");
-    if (gRun.RemoveAllWithData && (gRun.AllSucceeded || !gRun.DefaultLogUsed) && gRun.ProductWorkPath[0]) {
+    // The log of an interrupted removal stays for the rerun to append to.
+    if (workerStopped && !RemovalStopRequested() && gRun.RemoveAllWithData && (gRun.AllSucceeded || !gRun.DefaultLogUsed) &&
+        gRun.ProductWorkPath[0]) {
         char defaultLog[VL_PATH_SIZE];
         if (FormatText(defaultLog, sizeof defaultLog, "%s\\%s", gRun.ProductWorkPath, VL_LOG_FILE_NAME))
             DeleteFileA(defaultLog);
     }
-    CloseLogAndNls();
+    // A worker that is still inside a step keeps the log block, the NLS
+    // library and the queue-manager list: they go with the process.
+    if (workerStopped) CloseLogAndNls();
 }
 
 static int StopWithEnd()

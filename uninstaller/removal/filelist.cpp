@@ -2,6 +2,7 @@
 #include "removal/files.h"
 #include "removal/listline.h"
 #include "removal/registry.h"
+#include "removal/worker.h"
 #include "core/launch.h"
 #include "core/log.h"
 #include "core/pathguard.h"
@@ -258,6 +259,8 @@ int ProcessFileList(BOOL counting, BOOL serviceLevel, UINT phaseTextId, HWND pha
     if (list) {
         char line[LIST_LINE_SIZE];
         while (fgets(line, sizeof line, list)) {
+            // The end of the run stops a removal between two listed files.
+            if (!counting && RemovalStopRequested()) break;
             count += serviceLevel
                 ? HandleServiceLevelLine(line, counting, targetDir, &directories, itemText, progress, &result)
                 : HandleComponentLine(line, counting, listName, targetDir, &directories, itemText, progress,
@@ -324,7 +327,10 @@ int UnregisterObjectClasses(BOOL counting, const char *listName, HWND itemText, 
     char binFolder[VL_PATH_SIZE], registrar[VL_PATH_SIZE];
     FormatText(binFolder, sizeof binFolder, "%s\\bin", programFiles);
     FormatText(registrar, sizeof registrar, "%s\\uninst\\avliregn.exe", programFiles);
+    // Each server was counted as ten steps: the polls step the bar, the rest
+    // of the ten follow once it has ended (or could not be started).
     for (PathNode *node = servers; node; node = node->Next) {
+        int stepsLeft = 10;
         BOOL started;
         if (strstr(node->Path, ".exe")) {
             started = LaunchProcess(NULL, node->Path, binFolder, " -UnregServer");
@@ -338,19 +344,23 @@ int UnregisterObjectClasses(BOOL counting, const char *listName, HWND itemText, 
         if (!started) {
             LogLineF("***Unable to unregister file '%s'.", node->Path);
             result = 0;
-            continue;
-        }
-        DWORD exitCode = 0;
-        for (int polls = 0; PollLaunchedProcess(&exitCode); polls++) {
-            SleepMs(100);
-            if (polls < 9) ProgressStep(progress);
-        }
-        if (exitCode != 0) {
-            LogLineF("***'%s' failed to unregister, code '%8.8lx'", node->Path, (unsigned long)exitCode);
-            result = 0;
         } else {
-            LogLineF("Unregistered '%s'", node->Path);
+            DWORD exitCode = 0;
+            while (PollLaunchedProcess(&exitCode)) {
+                SleepMs(100);
+                if (stepsLeft > 1) {
+                    ProgressStep(progress);
+                    stepsLeft--;
+                }
+            }
+            if (exitCode != 0) {
+                LogLineF("***'%s' failed to unregister, code '%8.8lx'", node->Path, (unsigned long)exitCode);
+                result = 0;
+            } else {
+                LogLineF("Unregistered '%s'", node->Path);
+            }
         }
+        for (; stepsLeft > 0; stepsLeft--) ProgressStep(progress);
     }
     FreePathList(&servers);
     SetStatusText(itemText, "", FALSE);

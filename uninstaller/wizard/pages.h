@@ -1,4 +1,4 @@
-// Dialog procedures of the option and component-selection pages.
+// Dialog procedures of the wizard pages.
 #pragma once
 #include <windows.h>
 
@@ -8,3 +8,7 @@ INT_PTR CALLBACK SelectComponentsPageProc(HWND page, UINT message, WPARAM wParam
 INT_PTR CALLBACK ConfirmComponentsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK AskDeleteVlDataPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK AskDeleteWebAdminDataPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK DeletingComponentPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK DeletingAllPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK ComponentDeletionCompletePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK AllDeletionCompletePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);

@@ -15,6 +15,10 @@ DLGPROC PageProcedure(int templateId)
     case IDD_CONFIRM_COMPONENTS: return ConfirmComponentsPageProc;
     case IDD_ASK_DELETE_VL_DATA: return AskDeleteVlDataPageProc;
     case IDD_ASK_DELETE_WEBADMIN: return AskDeleteWebAdminDataPageProc;
+    case IDD_DELETING_COMPONENT: return DeletingComponentPageProc;
+    case IDD_DELETING_ALL: return DeletingAllPageProc;
+    case IDD_COMPONENT_DELETION_DONE: return ComponentDeletionCompletePageProc;
+    case IDD_ALL_DELETION_DONE: return AllDeletionCompletePageProc;
     case IDD_VL_RUNNING: return VlRunningPageProc;
     case IDD_PERFMON_RUNNING: return PerfMonitorPageProc;
     case IDD_CHECKING_LOCKED_FILES: return CheckingLockedFilesPageProc;

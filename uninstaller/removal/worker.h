@@ -1,0 +1,35 @@
+// The removal worker: the thread that removes the selected components in
+// their fixed order and then, for a whole-product removal, the data and
+// program trees, and tells the deleting page when it is done.
+//
+// Who owns what while the worker runs:
+// - the GUI thread owns the pages, the run state and the queue-manager list;
+//   it fills gRun.Worker and starts the worker, and afterwards touches neither
+//   the record nor anything the worker reads until the worker has finished;
+// - the worker reads the run state (paths, choices, component table), writes
+//   only gRun.AllSucceeded, and reaches the page only through messages: status
+//   lines and progress bar by sent messages (so the GUI thread keeps pumping),
+//   the end notice by a posted one;
+// - the log is shared and serialised by the log module;
+// - the end of the run (GUI thread) asks the worker to stop with
+//   StopRemovalWorker and frees the shared state (queue-manager list, log
+//   block, NLS library) only once the worker has stopped at a step boundary.
+#pragma once
+#include <windows.h>
+#include "core/runstate.h"
+
+// Starts RemovalWorker on windows (which must stay valid: it is gRun.Worker).
+// Stores the thread handle (0 on failure) in gRun.WorkerThread; 1 / 0.
+int StartRemovalWorker(WorkerWindows *windows);
+// The thread procedure.
+void __cdecl RemovalWorker(void *windows);
+
+// TRUE once the end of the run has asked the worker to stop; the component
+// procedures check it before each step and do nothing more once it is set.
+BOOL RemovalStopRequested();
+// TRUE while a worker has been started and has not yet finished.
+BOOL RemovalWorkerActive();
+// Asks a running worker to stop at its next step boundary and waits for it,
+// processing the messages it sends meanwhile, at most timeoutMs. TRUE when no
+// worker runs any more (then the shared state may be freed).
+BOOL StopRemovalWorker(DWORD timeoutMs);
