@@ -26,24 +26,10 @@ cp "$here/demo/installation.txt" "$here/demo/answers.rsp" "$root/demo/data/"
 
 run "$bin/vlfixture.exe" install "$(winpath "$root/demo/data/installation.txt")"
 drive=$prefix/drive_c
-<<<<<<< HEAD
 # Snapshots of the prefix (drive C:, the product's registry keys, services,
 # system environment, common Programs and Startup folders; testkit/snapshot.h).
 snapshot() { run "$bin/vlsnap.exe" take "$(winpath "$root/demo/data/$1.txt")" >/dev/null; }
 snapshot before
-=======
-menu="ProgramData/Microsoft/Windows/Start Menu/Programs"
-snapshot() {
-    (cd "$drive" && find Varolink "$menu/Norvik Varolink" 2>/dev/null | sort) > "$1.files"
-    run reg query 'HKLM\Software\Norvik' /s 2>/dev/null | tr -d '\r' > "$1.reg" || true
-    : > "$1.env"
-    for v in classpath VLDEMO; do
-        run reg query 'HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\Environment' /v $v 2>/dev/null |
-            tr -d '\r' | grep -i "$v" >> "$1.env" || echo "    $v (not set)" >> "$1.env"
-    done
-}
-snapshot "$root/demo/before"
->>>>>>> engine
 
 echo "== avliunin.exe -S -F1<answers.rsp>"
 # The installer's uninstall program (a stand-in the fixture laid down) writes
@@ -61,25 +47,11 @@ for _ in $(seq 50); do [ -s "$record" ] && break; sleep 0.2; done
 echo "== exit code: $code"
 echo "== uninstall log (C:\\Varolink\\Data\\avlilogn.txt)"
 cat "$drive/Varolink/Data/avlilogn.txt" 2>/dev/null | tr -d '\r' || echo "(no log)"
-<<<<<<< HEAD
 snapshot after
 echo "== what went (-), what came (+) and what changed (~)"
 run "$bin/vlsnap.exe" diff "$(winpath "$root/demo/data/before.txt")" "$(winpath "$root/demo/data/after.txt")" \
     | tr -d '\r' | sed 's/\t/    /; s/^/  /' || true
 echo "== what stayed of the product"
 tr -d '\r' < "$root/demo/data/after.txt" | grep -E 'Varolink|Norvik' | sed 's/\t/    /; s/^/  /' || echo "  (nothing)"
-=======
-snapshot "$root/demo/after"
-echo "== files and shortcuts removed"
-comm -23 "$root/demo/before.files" "$root/demo/after.files" | sed 's/^/  /'
-echo "== files and shortcuts that stayed"
-comm -12 "$root/demo/before.files" "$root/demo/after.files" | sed 's/^/  /'
-echo "== registry changes (- before, + after)"
-diff "$root/demo/before.reg" "$root/demo/after.reg" | grep '^[<>]' | sed 's/^</  -/; s/^>/  +/' || true
-echo "== registry that stayed"
-grep -v '^$' "$root/demo/after.reg" | sed 's/^/  /'
-echo "== system variables classpath and VLDEMO, before then after"
-sed 's/^/  /' "$root/demo/before.env" "$root/demo/after.env"
 echo "== the installer's uninstall program was started as"
 tr -d '\r' < "$record" 2>/dev/null | sed 's/^/  /' || echo "  (not started)"
->>>>>>> engine
