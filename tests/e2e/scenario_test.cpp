@@ -220,6 +220,7 @@ TEST(ScenarioTest, Release51ComponentsIncompleteServerWithData)
     EXPECT_EQ(run.ExitCode, 0);
     ExpectedDifference e;
     Add(&e.MustGo, ServerFiles());
+    Add(&e.MustGo, ServerJavaFiles());
     Add(&e.MustGo, {"service NorvikVarolink", "service VarolinkServices"});
     Add(&e.MustGo, QueueManagerData());
     Add(&e.MustGo, {Dir(P + "\\lib*"), Dir(WindowsFolder() + "\\telready*"), Dir(D + "\\samples"), File(G + "\\*"),
@@ -262,6 +263,7 @@ TEST(ScenarioTest, Release51ComponentsIncompleteServerKeepsData)
     EXPECT_EQ(run.ExitCode, 0);
     ExpectedDifference e;
     Add(&e.MustGo, ServerFiles());
+    Add(&e.MustGo, ServerJavaFiles());
     Add(&e.MustGo, {"service NorvikVarolink", "service VarolinkServices"});
     Add(&e.MustGo, {Dir(P + "\\lib*"), Dir(WindowsFolder() + "\\telready*"), Dir(D + "\\samples"),
                     ProductKey("Configuration\\LogDefaults"), ProductValue("Configuration\\LogDefaults", "*"),
