@@ -76,6 +76,22 @@ TEST_F(Environment, CreatedIncludeIsDeletedAndItsBitCleared)
     EXPECT_EQ(0x200u, FixtureCreationMask());
 }
 
+TEST_F(Environment, BitOfACreatedVariableAlreadyGoneIsCleared)
+{
+    // A removal stopped after deleting "lib" but before clearing its bit:
+    // the next removal finds no variable and clears the bit, nothing else.
+    FixtureDeleteSystemEnv("lib");
+    FixtureSetCreationMask(0x100 | 0x200);
+    EXPECT_TRUE(RemoveEnvEntry("lib", "C:\\P\\tools\\lib"));
+    EXPECT_EQ(0x200u, FixtureCreationMask());
+    EXPECT_EQ("<none>", FixtureSystemEnv("lib"));
+    EXPECT_TRUE(Contains(LogEntries(log), "Can't get 'lib' environment variable"));
+    // A variable without a bit of its own leaves the mask alone.
+    FixtureDeleteSystemEnv("VlTestPath");
+    EXPECT_TRUE(RemoveEnvEntry("VlTestPath", "C:\\x"));
+    EXPECT_EQ(0x200u, FixtureCreationMask());
+}
+
 TEST_F(Environment, ClasspathEntryFoundThroughItsShortName)
 {
     FixtureSetSystemEnv("classpath", ".;C:\\PROGRA~1\\VL\\java\\lib\\COM~1.JAR;C:\\mine.jar");

@@ -57,6 +57,12 @@ BOOL RemoveEnvEntry(const char *name, const char *entry)
     if (!ReadRegValue(HKEY_LOCAL_MACHINE, VL_ENVIRONMENT_KEY, name, &oldValue)) {
         LogLineF("Can't get '%s' environment variable", name);
         free(shortName);
+        // A variable the installer created is gone already (a removal that
+        // was stopped between deleting it and clearing its bit, or a hand
+        // edit): its bit goes too, so that a rerun ends where one whole
+        // removal does.
+        DWORD bit = CreationBit(name);
+        if (bit && CreationMaskHas(bit)) SetCreationMaskBits(bit, FALSE);
         return TRUE;
     }
     LogLineF("Old '%s' value is:", name);
