@@ -35,8 +35,13 @@ std::vector<std::string> ServerFiles()
     return {File(P + "\\bin\\AVLSVC.EXE"), File(P + "\\bin\\avlmqm.dll"), File(P + "\\bin\\avlmperf.dll"),
             File(P + "\\lib\\*\\avlmsg.cat"), File(P + "\\bin\\avlisfin.exe"), File(P + "\\bin\\avlsvcps.dll"),
             File(P + "\\bin\\avlsrvcm.exe"), File(D + "\\samples\\vlsample.ini"), File(D + "\\conv\\table\\01208.tbl"),
-            File(WindowsFolder() + "\\telready\\monitorslfs\\varolink.tel"), File(P + "\\java\\lib\\com.norvik.vlbind.jar"),
-            File(P + "\\uninst\\avlmperf.reg"), File(P + "\\uninst\\avlicfgn.reg")};
+            File(WindowsFolder() + "\\telready\\monitorslfs\\varolink.tel"), File(P + "\\uninst\\avlmperf.reg"),
+            File(P + "\\uninst\\avlicfgn.reg")};
+}
+// The Java bindings the server ships since release 5.0.
+std::vector<std::string> ServerJavaFiles()
+{
+    return {File(P + "\\java\\lib\\com.norvik.vlbind.jar")};
 }
 // The queue managers' folders, files and log folders.
 std::vector<std::string> QueueManagerData()
@@ -116,6 +121,7 @@ ExpectedDifference WholeRemoval(const std::string &release, bool withData)
                       ProductKey("Configuration*"), ProductValue("Configuration*", "*"), ProductValue("", "FilePath"),
                       ProductValue("", "WorkPath"), Dir(D)});
     Add(&e.MustStay, QueueManagerData());
+    if (r5) Add(&e.MustStay, ServerJavaFiles());
     if (r5) Add(&e.MustStay, {File(P + "\\java\\lib\\com.norvik.vl.jar"), File(P + "\\vlwa\\*"),
                               "service NorvikVarolink", "service VarolinkServices"});
     if (release == "5.1") Add(&e.MustStay, {ComponentValue("Server"), ComponentValue("Web Administration Server"),

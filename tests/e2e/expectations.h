@@ -14,6 +14,8 @@ std::vector<std::string> GatewayDocFiles();
 std::vector<std::string> SharedClientFiles();
 // Files of the server's own lists and procedure.
 std::vector<std::string> ServerFiles();
+// The server's Java bindings (releases 5.0 and 5.1).
+std::vector<std::string> ServerJavaFiles();
 // The queue managers' folders and files.
 std::vector<std::string> QueueManagerData();
 // The value names the clients were recorded under, by release.

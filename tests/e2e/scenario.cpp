@@ -59,7 +59,22 @@ void DropComponent(FixtureDescription *d, const std::string &valueName)
                         d->Components.end());
 }
 
-ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &response)
+// The lines the installer's uninstall stand-in appended to record. It is
+// started, not waited for: when the log says it was started, give it up to
+// ten seconds to write its whole line.
+static std::vector<std::string> InstallerUninstallRecord(const std::string &record, const std::vector<std::string> &log)
+{
+    bool started = false;
+    for (const std::string &line : log) started |= line.find("Starting UninstallShield silent") != std::string::npos;
+    for (int i = 0; started && i < 100; i++) {
+        std::string text = ReadTextFile(record);
+        if (!text.empty() && text.back() == '\n') break;
+        Sleep(100);
+    }
+    return LogEntries(record);
+}
+
+ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &response, const std::string &switches)
 {
     ScenarioRun run;
     FixtureRemove(d);
@@ -81,12 +96,12 @@ ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &re
     SetEnvironmentVariableA("VL_ISUNINST_RECORD", record.c_str());
     // Five minutes at most: the stop sequence and the waits of a removal take
     // seconds; a run that hangs on a page is the fault to report.
-    run.ExitCode = RunUninstallerWith("-S -F1\"" + answers + "\"", 300000);
+    run.ExitCode = RunUninstallerWith("-S -F1\"" + answers + "\"" + (switches.empty() ? "" : " " + switches), 300000);
     run.After = TakeSnapshot(options);
     std::string log = FixtureWorkFolder(d) + "\\avlilogn.txt";
     run.LogExists = GetFileAttributesA(log.c_str()) != INVALID_FILE_ATTRIBUTES;
     run.Log = LogEntries(log);
-    run.InstallerUninstallRecord = LogEntries(record);
+    run.InstallerUninstallRecord = InstallerUninstallRecord(record, run.Log);
     SetEnvironmentVariableA("VL_ISUNINST_RECORD", NULL);
     FixtureRemove(d);
     DeleteFolderTree(folder);

@@ -26,8 +26,10 @@ struct ScenarioRun {
 };
 
 // Installs d, runs avliunin.exe -S with the response text and takes the two
-// snapshots. The installation is removed again afterwards (whatever is left).
-ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &response);
+// snapshots, with further switches after -F1 when given. The installation is
+// removed again afterwards (whatever is left).
+ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &response,
+                              const std::string &switches = "");
 // The expectation's failures as text, with the log appended when there are any.
 std::string Explain(const ScenarioRun &run, const ExpectedDifference &expected);
 

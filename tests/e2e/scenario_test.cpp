@@ -6,6 +6,7 @@
 #include "expectations.h"
 #include "scenario.h"
 #include <gtest/gtest.h>
+#include <windows.h>
 
 namespace {
 
@@ -54,6 +55,32 @@ void ExpectPathRestored(const ScenarioRun &run)
     EXPECT_EQ(after, "REG_EXPAND_SZ " + run.PathBefore);
 }
 
+// A whole-product removal started the installer's uninstall program once,
+// in the Windows folder, with the installer's two files of the uninst folder
+// (which the removal left for it) and, when a MIF name was given, -m and
+// that name, so that the installer reports the removal.
+void ExpectInstallerHandOver(const ScenarioRun &run, const std::string &mifName = "")
+{
+    std::string parameters = " -y -a -f\"" + P + "\\uninst\\Uninst.isu\" -c\"" + P + "\\uninst\\avliisun.dll\"";
+    if (!mifName.empty()) parameters += " -m" + mifName;
+    ASSERT_EQ(run.InstallerUninstallRecord.size(), 1u) << Explain(run, {});
+    const std::string &line = run.InstallerUninstallRecord[0];
+    size_t bar = line.find('|');
+    ASSERT_NE(bar, std::string::npos) << line;
+    std::string commandLine = line.substr(0, bar);
+    EXPECT_NE(commandLine.find("isuninst.exe"), std::string::npos) << line;
+    ASSERT_GE(commandLine.size(), parameters.size()) << line;
+    EXPECT_EQ(commandLine.substr(commandLine.size() - parameters.size()), parameters) << line;
+    EXPECT_EQ(lstrcmpiA(line.substr(bar + 1, line.rfind('|') - bar - 1).c_str(), WindowsFolder().c_str()), 0) << line;
+    EXPECT_EQ(line.substr(line.rfind('|') + 1), "f=1 c=1") << line;
+}
+
+// A component removal never hands over to the installer.
+void ExpectNoHandOver(const ScenarioRun &run)
+{
+    EXPECT_TRUE(run.InstallerUninstallRecord.empty()) << run.InstallerUninstallRecord[0];
+}
+
 }  // namespace
 
 TEST(ScenarioTest, Release51RemoveKeepsDataAndQueueManagers)
@@ -61,15 +88,19 @@ TEST(ScenarioTest, Release51RemoveKeepsDataAndQueueManagers)
     ScenarioRun run = RunSilentScenario(RichInstallation("5.1"), kRemove);
     EXPECT_EQ(run.ExitCode, 0);
     EXPECT_EQ(Explain(run, WholeRemoval("5.1", false)), "");
+    ExpectInstallerHandOver(run);
     ExpectPathRestored(run);
     ExpectLogEnds(run);
 }
 
 TEST(ScenarioTest, Release51RemoveDataClearsDataAndLogFolders)
 {
-    ScenarioRun run = RunSilentScenario(RichInstallation("5.1"), kRemoveData);
+    // With a MIF name, which goes to the installer's uninstall program.
+    ScenarioRun run = RunSilentScenario(RichInstallation("5.1"), kRemoveData, "-Ivlremove");
     EXPECT_EQ(run.ExitCode, 0);
     EXPECT_EQ(Explain(run, WholeRemoval("5.1", true)), "");
+    ExpectInstallerHandOver(run, "vlremove");
+    EXPECT_EQ(GetFileAttributesA((WindowsFolder() + "\\vlremove.mif").c_str()), INVALID_FILE_ATTRIBUTES);
     ExpectDefaultLogRule(run);
     ExpectPathRestored(run);
 }
@@ -79,9 +110,11 @@ TEST(ScenarioTest, Release50RemoveAndRemoveData)
     ScenarioRun keep = RunSilentScenario(RichInstallation("5.0"), kRemove);
     EXPECT_EQ(keep.ExitCode, 0);
     EXPECT_EQ(Explain(keep, WholeRemoval("5.0", false)), "");
+    ExpectInstallerHandOver(keep);
     ScenarioRun data = RunSilentScenario(RichInstallation("5.0"), kRemoveData);
     EXPECT_EQ(data.ExitCode, 0);
     EXPECT_EQ(Explain(data, WholeRemoval("5.0", true)), "");
+    ExpectInstallerHandOver(data);
     ExpectDefaultLogRule(data);
 }
 
@@ -90,9 +123,11 @@ TEST(ScenarioTest, Release20RemoveAndRemoveData)
     ScenarioRun keep = RunSilentScenario(RichInstallation("2.0"), kRemove);
     EXPECT_EQ(keep.ExitCode, 0);
     EXPECT_EQ(Explain(keep, WholeRemoval("2.0", false)), "");
+    ExpectInstallerHandOver(keep);
     ScenarioRun data = RunSilentScenario(RichInstallation("2.0"), kRemoveData);
     EXPECT_EQ(data.ExitCode, 0);
     EXPECT_EQ(Explain(data, WholeRemoval("2.0", true)), "");
+    ExpectInstallerHandOver(data);
     ExpectDefaultLogRule(data);
 }
 
@@ -114,6 +149,7 @@ TEST(ScenarioTest, Release51ComponentsToolkitAndJavaClient)
     Add(&e.MustStay, {File(P + "\\java\\lib\\*"), File(P + "\\tools\\VB\\vlsample.vbw"), Env("PATH"), Env("DVL_PATH"),
                       Menu("*"), File(P + "\\uninst\\*"), File(D + "\\*"), ComponentValue("Server")});
     EXPECT_EQ(Explain(run, e), "");
+    ExpectNoHandOver(run);
     for (const std::string &line : run.After) {
         if (SnapshotIdentity(line) != "env classpath") continue;
         EXPECT_EQ(line, "env classpath\tREG_EXPAND_SZ C:\\Varolink\\Program\\java\\lib\\com.norvik.vl.jar;"
@@ -184,6 +220,7 @@ TEST(ScenarioTest, Release51ComponentsIncompleteServerWithData)
     EXPECT_EQ(run.ExitCode, 0);
     ExpectedDifference e;
     Add(&e.MustGo, ServerFiles());
+    Add(&e.MustGo, ServerJavaFiles());
     Add(&e.MustGo, {"service NorvikVarolink", "service VarolinkServices"});
     Add(&e.MustGo, QueueManagerData());
     Add(&e.MustGo, {Dir(P + "\\lib*"), Dir(WindowsFolder() + "\\telready*"), Dir(D + "\\samples"), File(G + "\\*"),
@@ -226,6 +263,7 @@ TEST(ScenarioTest, Release51ComponentsIncompleteServerKeepsData)
     EXPECT_EQ(run.ExitCode, 0);
     ExpectedDifference e;
     Add(&e.MustGo, ServerFiles());
+    Add(&e.MustGo, ServerJavaFiles());
     Add(&e.MustGo, {"service NorvikVarolink", "service VarolinkServices"});
     Add(&e.MustGo, {Dir(P + "\\lib*"), Dir(WindowsFolder() + "\\telready*"), Dir(D + "\\samples"),
                     ProductKey("Configuration\\LogDefaults"), ProductValue("Configuration\\LogDefaults", "*"),

@@ -403,8 +403,17 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
     // recorded server still needs the server procedure, so it is marked.
     ScanQueueManagers(gRun.ProductWorkPath);
     gRun.QueueManagersFound = QmListFirst(NULL, NULL, NULL, NULL);
-    if (gRun.QueueManagersFound && !ComponentRecorded("Server"))
+    // Release 2.0 recorded its components as values of the product key and
+    // has no components key: the key is created for the marker, or the
+    // client procedures would take the server for absent and delete the
+    // queue managers' configuration with the shared client files.
+    if (gRun.QueueManagersFound && !ComponentRecorded("Server")) {
+        HKEY components = NULL;
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, VL_COMPONENTS_KEY, 0, NULL, 0, KEY_SET_VALUE, NULL, &components,
+                            NULL) == ERROR_SUCCESS)
+            RegCloseKey(components);
         SetRegistryValue(HKEY_LOCAL_MACHINE, VL_COMPONENTS_KEY, "Server", REG_SZ, "Incomplete", -1);
+    }
 
     // 29: Web Administration user data.
     char webData[VL_PATH_SIZE];
