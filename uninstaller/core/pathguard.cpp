@@ -17,12 +17,15 @@ static void LongName(char *canonical)
     }
 }
 
-// The folders no walk or removal may touch, canonical and long. Looked up on
-// every call: the shell folders may differ per machine, and no state is
-// shared between the worker and the page thread.
-static int ProtectedFolder(int index, char *out)
+// The folders no walk or removal may touch, canonical and long, looked up
+// from the system and the shell. 1 when found (out holds it), 0 when the
+// lookup failed (out is empty), -1 past the last index. *settled is set when
+// the answer cannot change during the run: the lookup worked and the folder
+// exists, so its long name is final.
+static int LookUpProtectedFolder(int index, char *out, BOOL *settled)
 {
     out[0] = 0;
+    *settled = FALSE;
     char raw[MAX_PATH + 1];
     raw[0] = 0;
     switch (index) {
@@ -32,9 +35,54 @@ static int ProtectedFolder(int index, char *out)
     case 3: if (SHGetFolderPathA(NULL, CSIDL_COMMON_STARTUP, NULL, 0, raw) != S_OK) raw[0] = 0; break;
     default: return -1;
     }
-    if (!raw[0] || CheckFolderPath(raw, out, VL_PATH_SIZE) != PATH_SAFE) return 0;
+    if (!raw[0] || CheckFolderPath(raw, out, VL_PATH_SIZE) != PATH_SAFE) {
+        out[0] = 0;
+        return 0;
+    }
     LongName(out);
+    DWORD attributes = GetFileAttributesA(out);
+    *settled = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     return 1;
+}
+
+enum { PROTECTED_FOLDER_COUNT = 4 };
+
+// The protected folders of the run. Every deleting primitive asks for them,
+// on the GUI thread and on the removal worker, and the shell lookups are slow
+// enough to weigh on a removal of many folders, so each folder is looked up
+// until it is settled (found and existing) and then kept for the rest of the
+// run. A folder not settled yet is looked up again on every call, exactly as
+// without the cache, so a failed or early lookup never leaves a protected
+// folder unguarded.
+// Threads: whichever thread settles a folder first writes it, under sCacheLock;
+// sSettled[i] is set (with a full barrier) only after sFolders[i] is complete,
+// and once set neither changes again, so any thread reads a settled folder
+// without the lock.
+static CRITICAL_SECTION sCacheLock;
+static struct CacheLockSetUp {
+    CacheLockSetUp() { InitializeCriticalSection(&sCacheLock); }
+} sCacheLockSetUp;
+static char sFolders[PROTECTED_FOLDER_COUNT][VL_PATH_SIZE];
+static volatile LONG sSettled[PROTECTED_FOLDER_COUNT];
+
+static int ProtectedFolder(int index, char *out)
+{
+    if (index < 0 || index >= PROTECTED_FOLDER_COUNT) return -1;
+    if (InterlockedCompareExchange(&sSettled[index], 0, 0)) {
+        memcpy(out, sFolders[index], VL_PATH_SIZE);
+        return 1;
+    }
+    BOOL settled = FALSE;
+    int found = LookUpProtectedFolder(index, out, &settled);
+    if (found == 1 && settled) {
+        EnterCriticalSection(&sCacheLock);
+        if (!sSettled[index]) {
+            memcpy(sFolders[index], out, VL_PATH_SIZE);
+            InterlockedExchange(&sSettled[index], 1);
+        }
+        LeaveCriticalSection(&sCacheLock);
+    }
+    return found;
 }
 
 PathVerdict FolderVerdict(const char *folder)

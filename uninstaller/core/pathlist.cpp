@@ -55,11 +55,16 @@ int PushJoinedPath(PathNode **head, const char *a, const char *b, const char *c)
     return PushCopy(head, HeapCopy(a, b, c), "***Can't allocate memory for FilePath");
 }
 
+int PathListHolds(const PathNode *head, const char *path)
+{
+    for (; head; head = head->Next)
+        if (strcmp(head->Path, path) == 0) return 1;
+    return 0;
+}
+
 int AddUniquePath(PathNode **head, const char *path)
 {
-    if (!strchr(path, '\\')) return 0;
-    for (PathNode *node = *head; node; node = node->Next)
-        if (strcmp(node->Path, path) == 0) return 0;
+    if (!strchr(path, '\\') || PathListHolds(*head, path)) return 0;
     return PushPath(head, path);
 }
 

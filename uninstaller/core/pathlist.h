@@ -21,6 +21,8 @@ int PushJoinedPath(PathNode **head, const char *a, const char *b, const char *c 
 // Adds a heap copy of path unless an entry is equal (exact, case-sensitive);
 // a path without a backslash is not added. 1 when added.
 int AddUniquePath(PathNode **head, const char *path);
+// 1 when an entry equals path (exact, case-sensitive).
+int PathListHolds(const PathNode *head, const char *path);
 // Takes the head off the list (NULL when empty); the caller frees it.
 PathNode *PopPath(PathNode **head);
 void FreePathNode(PathNode *node);

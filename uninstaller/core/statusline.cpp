@@ -5,17 +5,48 @@
 #include <commctrl.h>
 #include <string.h>
 
+static BOOL OnControlThread(HWND control)
+{
+    return GetWindowThreadProcessId(control, NULL) == GetCurrentThreadId();
+}
+
 // Sends to a control of the GUI thread: directly on that thread, with a time
 // limit from any other.
 static LRESULT SendToControl(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (!IsWindow(control)) return 0;
-    if (GetWindowThreadProcessId(control, NULL) == GetCurrentThreadId())
-        return SendMessageA(control, message, wParam, lParam);
+    if (OnControlThread(control)) return SendMessageA(control, message, wParam, lParam);
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutA(control, message, wParam, lParam, SMTO_NORMAL, VL_STATUS_SEND_TIMEOUT_MS, &result))
         return 0;
     return (LRESULT)result;
+}
+
+// The steps a thread other than the bar's has made and not sent yet. Each
+// thread has its own (thread_local): only the thread that counted them
+// sends them.
+struct PendingSteps {
+    HWND Bar;
+    int Count;
+    DWORD LastSent;   // GetTickCount of the last send
+};
+static thread_local PendingSteps tPending;
+
+void ProgressFlush()
+{
+    if (tPending.Bar && tPending.Count > 0) SendToControl(tPending.Bar, PBM_DELTAPOS, (WPARAM)tPending.Count, 0);
+    tPending.Count = 0;
+    tPending.LastSent = GetTickCount();
+}
+
+// Steps counted for another bar are sent before this bar's are counted.
+static void CountFor(HWND bar)
+{
+    if (tPending.Bar == bar) return;
+    ProgressFlush();
+    tPending.Bar = bar;
+    // The first step on a bar shows at once.
+    tPending.LastSent = GetTickCount() - VL_PROGRESS_SEND_MS;
 }
 
 int SetStatusText(HWND control, const char *text, BOOL isPath)
@@ -47,6 +78,12 @@ int SetStatusText(HWND control, const char *text, BOOL isPath)
 void ProgressReset(HWND bar, int count)
 {
     if (!bar) return;
+    if (!OnControlThread(bar)) {
+        // Steps counted before the reset belong to the old range.
+        CountFor(bar);
+        tPending.Count = 0;
+        tPending.LastSent = GetTickCount() - VL_PROGRESS_SEND_MS;
+    }
     SendToControl(bar, PBM_SETRANGE32, 0, count);
     SendToControl(bar, PBM_SETSTEP, 1, 0);
     SendToControl(bar, PBM_SETPOS, 0, 0);
@@ -54,5 +91,25 @@ void ProgressReset(HWND bar, int count)
 
 void ProgressStep(HWND bar)
 {
-    if (bar) SendToControl(bar, PBM_STEPIT, 0, 0);
+    if (!bar) return;
+    if (OnControlThread(bar)) {
+        SendMessageA(bar, PBM_STEPIT, 0, 0);
+        return;
+    }
+    CountFor(bar);
+    tPending.Count++;
+    if (GetTickCount() - tPending.LastSent >= (DWORD)VL_PROGRESS_SEND_MS) ProgressFlush();
+}
+
+int ProgressPosition(HWND bar)
+{
+    if (!bar) return 0;
+    if (tPending.Bar == bar) ProgressFlush();
+    return (int)SendToControl(bar, PBM_GETPOS, 0, 0);
+}
+
+int ProgressRangeTop(HWND bar)
+{
+    if (!bar) return 0;
+    return (int)SendToControl(bar, PBM_GETRANGE, FALSE, 0);
 }

@@ -58,6 +58,23 @@ int QuoteIfSpaced(char *path, size_t size)
     return 1;
 }
 
+// Adds every ancestor directory of a path to the directory list, deepest
+// first. The ancestors of a directory that is in the list already are there
+// too (they were added with it), so the walk up stops at the first one found:
+// a file whose folder is known costs one look-up, and the look-up finds it
+// near the head, where the files of one folder put it.
+static void GatherAncestors(const char *path, PathNode **directories)
+{
+    char parent[VL_PATH_SIZE];
+    CopyText(parent, sizeof parent, path);
+    for (char *slash = strrchr(parent, '\\'); slash; slash = strrchr(parent, '\\')) {
+        *slash = 0;
+        if (!strchr(parent, '\\')) break;   // never listed (a drive such as "c:")
+        if (PathListHolds(*directories, parent)) break;
+        AddUniquePath(directories, parent);
+    }
+}
+
 int DeleteListedFile(const char *path, PathNode **directories)
 {
     // The management console file is installed read-only. (A path the guard
@@ -65,24 +82,8 @@ int DeleteListedFile(const char *path, PathNode **directories)
     if (strstr(path, "varolink.msc") && FileVerdict(path) == PATH_SAFE)
         SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
     int result = DeleteFilePath(path, FALSE);
-    char parent[VL_PATH_SIZE];
-    CopyText(parent, sizeof parent, path);
-    for (char *slash = strrchr(parent, '\\'); slash; slash = strrchr(parent, '\\')) {
-        *slash = 0;
-        AddUniquePath(directories, parent);
-    }
+    GatherAncestors(path, directories);
     return result;
-}
-
-// The ancestor directories of a path, as DeleteListedFile gathers them.
-static void GatherAncestors(const char *path, PathNode **directories)
-{
-    char parent[VL_PATH_SIZE];
-    CopyText(parent, sizeof parent, path);
-    for (char *slash = strrchr(parent, '\\'); slash; slash = strrchr(parent, '\\')) {
-        *slash = 0;
-        AddUniquePath(directories, parent);
-    }
 }
 
 int DeleteListedPath(const char *path, BOOL counting, PathNode **directories, HWND itemText,

@@ -11,7 +11,6 @@
 #include "core/text.h"
 #include "core/messagebox.h"
 #include "core/statusline.h"
-#include "core/statusline.h"
 #include <commctrl.h>
 
 static HWND At(HWND *address) { return address ? *address : NULL; }
@@ -59,14 +58,13 @@ void Step(ProcedureRun *run)
 
 int ProgressPosition(const ProcedureRun *run)
 {
-    if (!run->Progress) return 0;
-    return (int)SendMessageA(run->Progress, PBM_GETPOS, 0, 0);
+    return ProgressPosition(run->Progress);
 }
 
 void FillBudget(ProcedureRun *run, int start, int steps)
 {
     if (!Working(run) || !run->Progress) return;
-    int upper = (int)SendMessageA(run->Progress, PBM_GETRANGE, FALSE, 0);
+    int upper = ProgressRangeTop(run->Progress);
     for (int guard = 0; guard < steps; guard++) {
         int position = ProgressPosition(run);
         // A bar that has wrapped or reached its end is not pushed further.

@@ -10,7 +10,6 @@
 #include "core/text.h"
 #include "core/messagebox.h"
 #include "core/statusline.h"
-#include "core/statusline.h"
 #include <string.h>
 
 static HWND At(HWND *address) { return address ? *address : NULL; }
@@ -82,6 +81,7 @@ int UninstallComponent(const char *componentKey, const char *registeredName, con
     if (CallProcedure(FALSE, componentKey, registeredName, programFiles, workPath, logDefaultPath,
                       programFolderName, status1, status2, status3, progress, data, cleanup) != 1)
         result = 0;
+    ProgressFlush();
     SetStatusText(At(status2), "", FALSE);
     SetStatusText(At(status3), "", FALSE);
 

@@ -147,6 +147,8 @@ void __cdecl RemovalWorker(void *argument)
         LogLine(" ");
         BroadcastEnvironmentChange();
     }
+    // The bar shows every step before the page moves on.
+    ProgressFlush();
     if (!RemovalStopRequested()) {
         LogLine(" ");
         RefreshStartMenu(gRun.ProgramFolderName);
