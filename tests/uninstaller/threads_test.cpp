@@ -69,7 +69,37 @@ DWORD WINAPI WorkerUpdates(void *context)
         if (i % 30 == 0) SetStatusText(result->Test->status, "C:\\Program Files\\Norvik\\Varolink\\Bin\\AVLXSSVN.EXE", TRUE);
         LogLine("worker line");
     }
+    // Steps counted by this thread reach the bar with the flush.
+    ProgressFlush();
     result->Loaded = LoadNlsString(result->Text, 238);
+    return 0;
+}
+
+// Counts the messages that move the bar.
+static WNDPROC sBarProc;
+static LONG sBarMoves;
+static LRESULT CALLBACK MoveCountingBar(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == PBM_STEPIT || message == PBM_DELTAPOS) InterlockedIncrement(&sBarMoves);
+    return CallWindowProcA(sBarProc, window, message, wParam, lParam);
+}
+
+struct ManySteps {
+    HWND Bar;
+    int SeenBeforeFlush;
+};
+
+DWORD WINAPI WorkerManySteps(void *context)
+{
+    ManySteps *steps = (ManySteps *)context;
+    ProgressReset(steps->Bar, 5000);
+    for (int i = 0; i < 5000; i++) ProgressStep(steps->Bar);
+    // The worker's own steps count in what it reads, flushed or not.
+    steps->SeenBeforeFlush = ProgressPosition(steps->Bar);
+    // A new range starts at 0, whatever was counted for the old one.
+    ProgressReset(steps->Bar, 50);
+    for (int i = 0; i < 7; i++) ProgressStep(steps->Bar);
+    ProgressFlush();
     return 0;
 }
 
@@ -87,6 +117,20 @@ TEST_F(WorkerCalls, StatusProgressStringsAndLogFromASecondThread)
     int lines = 0;
     for (const std::string &line : LogEntries(kLog)) lines += line == "worker line";
     EXPECT_EQ(lines, 300);
+}
+
+TEST_F(WorkerCalls, StepsFromASecondThreadArriveTogetherAndInFull)
+{
+    sBarMoves = 0;
+    sBarProc = (WNDPROC)SetWindowLongPtrA(bar, GWLP_WNDPROC, (LONG_PTR)MoveCountingBar);
+    ManySteps steps = {bar, 0};
+    RunBesidePump(WorkerManySteps, &steps);
+    EXPECT_EQ(steps.SeenBeforeFlush, 5000);
+    EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), 7);
+    EXPECT_EQ(SendMessageA(bar, PBM_GETRANGE, FALSE, 0), 50);
+    // The page thread is not asked once per step.
+    EXPECT_LT(sBarMoves, 500);
+    EXPECT_GT(sBarMoves, 0);
 }
 
 DWORD WINAPI WorkerOnAGoneControl(void *context)
