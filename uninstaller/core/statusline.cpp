@@ -89,16 +89,22 @@ void ProgressReset(HWND bar, int count)
     SendToControl(bar, PBM_SETPOS, 0, 0);
 }
 
-void ProgressStep(HWND bar)
+void ProgressAdvance(HWND bar, int steps)
 {
-    if (!bar) return;
+    if (!bar || steps <= 0) return;
     if (OnControlThread(bar)) {
-        SendMessageA(bar, PBM_STEPIT, 0, 0);
+        if (steps == 1) SendMessageA(bar, PBM_STEPIT, 0, 0);
+        else SendMessageA(bar, PBM_DELTAPOS, (WPARAM)steps, 0);
         return;
     }
     CountFor(bar);
-    tPending.Count++;
+    tPending.Count += steps;
     if (GetTickCount() - tPending.LastSent >= (DWORD)VL_PROGRESS_SEND_MS) ProgressFlush();
+}
+
+void ProgressStep(HWND bar)
+{
+    ProgressAdvance(bar, 1);
 }
 
 int ProgressPosition(HWND bar)

@@ -30,6 +30,8 @@ int SetStatusText(HWND control, const char *text, BOOL isPath);
 // The bar counts from 0 to count in steps of one; a NULL bar is ignored.
 void ProgressReset(HWND bar, int count);
 void ProgressStep(HWND bar);
+// steps steps as one move of the bar (nothing for 0 or less).
+void ProgressAdvance(HWND bar, int steps);
 // Sends the steps this thread has counted and not sent yet (see above).
 void ProgressFlush();
 // The bar's position and the top of its range, with this thread's steps
