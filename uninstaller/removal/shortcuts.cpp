@@ -9,8 +9,8 @@
 #include <shlobj.h>
 #include <string.h>
 
-// The path of one of the shell's special folders.
-static BOOL SpecialFolderPath(int csidl, char *out)
+// The path of one of the shell's special folders, from the shell.
+static BOOL LookUpSpecialFolder(int csidl, char *out)
 {
     out[0] = 0;
     IMalloc *allocator = NULL;
@@ -31,6 +31,42 @@ static BOOL SpecialFolderPath(int csidl, char *out)
     allocator->Free(items);
     allocator->Release();
     return out[0] != 0;
+}
+
+// The sweep of the program folder asks for the common Programs folder twice
+// for each of some three hundred names, and a shell lookup costs far more
+// than the deletion it serves: a folder found once is kept for the run. A
+// failed lookup is not kept (it is made, and logged, again next time).
+// Threads: the removal worker and the GUI thread (the completion page) both
+// call this. The first to find a folder writes it under sShellLock and then
+// sets its flag; a set flag and its path never change again, so they are read
+// without the lock.
+enum { SHELL_FOLDER_SLOTS = 2 };
+static const int kShellFolders[SHELL_FOLDER_SLOTS] = {CSIDL_COMMON_PROGRAMS, CSIDL_COMMON_STARTUP};
+static char sShellPaths[SHELL_FOLDER_SLOTS][VL_PATH_SIZE];
+static volatile LONG sShellFound[SHELL_FOLDER_SLOTS];
+static CRITICAL_SECTION sShellLock;
+static struct ShellLockSetUp {
+    ShellLockSetUp() { InitializeCriticalSection(&sShellLock); }
+} sShellLockSetUp;
+
+static BOOL SpecialFolderPath(int csidl, char *out)
+{
+    int slot = 0;
+    while (slot < SHELL_FOLDER_SLOTS && kShellFolders[slot] != csidl) slot++;
+    if (slot == SHELL_FOLDER_SLOTS) return LookUpSpecialFolder(csidl, out);
+    if (InterlockedCompareExchange(&sShellFound[slot], 0, 0)) {
+        memcpy(out, sShellPaths[slot], VL_PATH_SIZE);
+        return TRUE;
+    }
+    if (!LookUpSpecialFolder(csidl, out)) return FALSE;
+    EnterCriticalSection(&sShellLock);
+    if (!sShellFound[slot]) {
+        CopyText(sShellPaths[slot], VL_PATH_SIZE, out);
+        InterlockedExchange(&sShellFound[slot], 1);
+    }
+    LeaveCriticalSection(&sShellLock);
+    return TRUE;
 }
 
 // Names come from the registry and string tables: none may lead out of the
