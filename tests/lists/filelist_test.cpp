@@ -7,6 +7,7 @@
 #include "removal/filelist.h"
 #include "core/log.h"
 #include <commctrl.h>
+#include <stdio.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -76,6 +77,41 @@ TEST_F(FileList, CountingChangesNothingThenFilesAndEmptiedFoldersGoButNeverTheTa
                                 "Finished deleting file component 'server'"}))
         << ReadTextFile(log);
     for (const std::string &line : lines) EXPECT_NE("Deleted path: '" + lowerTarget + "'", line);
+}
+
+TEST_F(FileList, ManyFoldersInAnyListOrderGoChildrenFirst)
+{
+    // Folders whose names are prefixes of their siblings ("d07", "d07.x",
+    // "d07 y"), nested three deep, in mixed case, with the files of one folder
+    // scattered over the list so that a folder is met again after others.
+    std::vector<std::string> lines;
+    for (int round = 0; round < 3; round++)
+        for (int i = 0; i < 70; i++) {
+            char line[80];
+            int d = (i * 37) % 70;   // every folder once per round, in a scrambled order
+            const char *const kShapes[] = {"\\t\\d%02d\\f%d.h", "\\t\\d%02d\\Sub\\f%d.h", "\\t\\d%02d\\sub\\x y\\f%d.h",
+                                           "\\t\\d%02d.x\\f%d.h", "\\t\\d%02d y\\f%d.h"};
+            snprintf(line, sizeof line, kShapes[(i + round) % 5], d, round);
+            lines.push_back(line);
+        }
+    ASSERT_TRUE(FixtureComponentList(lists, "many", lines, target));
+    SendMessageA(bar, PBM_SETRANGE32, 0, 5000);
+
+    int counted = Run(TRUE, "many");
+    EXPECT_EQ(1, Run(FALSE, "many")) << ReadTextFile(log);
+    EXPECT_EQ(counted, Steps());
+    EXPECT_FALSE(Exists(target + "\\t"));
+    EXPECT_TRUE(Exists(target));
+    // Every folder is removed after all the folders below it.
+    std::vector<std::string> removed;
+    const std::string prefix = "Deleted path: '";
+    for (const std::string &line : LogEntries(log))
+        if (line.compare(0, prefix.size(), prefix) == 0) removed.push_back(line.substr(prefix.size(), line.size() - prefix.size() - 1));
+    EXPECT_EQ(counted - (int)lines.size(), (int)removed.size());
+    for (size_t i = 0; i < removed.size(); i++)
+        for (size_t j = i + 1; j < removed.size(); j++)
+            EXPECT_NE(removed[j].compare(0, removed[i].size() + 1, removed[i] + "\\"), 0)
+                << removed[i] << " went before " << removed[j];
 }
 
 TEST_F(FileList, LanguageLineDeletesTenFilesInOneStep)

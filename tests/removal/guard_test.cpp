@@ -10,6 +10,7 @@
 #include "removal/filelist.h"
 #include "removal/files.h"
 #include "removal/shortcuts.h"
+#include <commctrl.h>
 #include <shlobj.h>
 #include <functional>
 #include <vector>
@@ -221,4 +222,75 @@ TEST_F(DeletionGuard, ListLinesNeverLeaveTheirFolder)
         ExpectRefused(std::string("class list '") + bad + "'",
                       [&] { return UnregisterObjectClasses(FALSE, "server", NULL, NULL, bad); });
     }
+}
+
+namespace {
+
+struct GuardAnswers {
+    std::vector<std::string> Protected, Safe;
+    int Wrong = 0;
+};
+
+DWORD WINAPI AskTheGuard(void *context)
+{
+    GuardAnswers *answers = (GuardAnswers *)context;
+    for (int round = 0; round < 20; round++) {
+        for (const std::string &folder : answers->Protected)
+            if (FolderVerdict(folder.c_str()) != PATH_PROTECTED || RemoveDirectoryPath(folder.c_str(), FALSE) != 0)
+                InterlockedIncrement((LONG *)&answers->Wrong);
+        for (const std::string &folder : answers->Safe)
+            if (FolderVerdict(folder.c_str()) != PATH_SAFE) InterlockedIncrement((LONG *)&answers->Wrong);
+    }
+    return 0;
+}
+
+}  // namespace
+
+// The protected folders are looked up once and kept: asked at once from two
+// threads (the page thread and the removal worker ask the same guard), every
+// answer is the one the system's own folders call for, and a short name of
+// the Windows folder is recognised too.
+TEST_F(DeletionGuard, TwoThreadsGetTheSameRefusals)
+{
+    GuardAnswers answers;
+    answers.Protected = {WindowsFolder(), SystemFolder(), programs, startup, "C:\\ProgramData", WindowsFolder() + "."};
+    char shortName[MAX_PATH] = "";
+    DWORD n = GetShortPathNameA(WindowsFolder().c_str(), shortName, sizeof shortName);
+    if (n > 0 && n < sizeof shortName) answers.Protected.push_back(shortName);
+    for (std::string &folder : answers.Protected)
+        for (char &c : folder) c = (char)tolower((unsigned char)c);
+    answers.Safe = {work, programs + "\\Norvik Varolink", WindowsFolder() + "\\Temp\\vlguard"};
+    HANDLE threads[2];
+    for (HANDLE &thread : threads) thread = CreateThread(NULL, 0, AskTheGuard, &answers, 0, NULL);
+    WaitForMultipleObjects(2, threads, TRUE, 60000);
+    for (HANDLE thread : threads) CloseHandle(thread);
+    EXPECT_EQ(answers.Wrong, 0);
+    ExpectCanaries("two threads");
+}
+
+// A list applied to the Windows folder deletes the files it names in the
+// system folder and passes over the system folder itself: stepped, quiet,
+// never refused, never removed.
+TEST_F(DeletionGuard, AListAppliedToTheWindowsFolderLeavesItsSystemFolder)
+{
+    std::string system = SystemFolder(), windows = WindowsFolder();
+    std::string systemName = system.substr(system.rfind('\\') + 1);
+    ASSERT_EQ(windows + "\\" + systemName, system);
+    std::string uninst = work + "\\uninst";
+    CreateDirectoryA(uninst.c_str(), NULL);
+    WriteTextFile(system + "\\vlguardlisted.tmp");
+    WriteTextFile(uninst + "\\winlist.u00", ("\\" + systemName + "\\vlguardlisted.tmp\n").c_str());
+    HWND bar = CreateWindowA(PROGRESS_CLASSA, "", WS_POPUP, 0, 0, 100, 10, NULL, NULL, NULL, NULL);
+    SendMessageA(bar, PBM_SETRANGE32, 0, 100);
+    SendMessageA(bar, PBM_SETSTEP, 1, 0);
+    int counted = ProcessFileList(TRUE, FALSE, 0, NULL, NULL, bar, "winlist", uninst.c_str(), windows.c_str());
+    size_t before = ReadText(log).size();
+    EXPECT_EQ(1, ProcessFileList(FALSE, FALSE, 0, NULL, NULL, bar, "winlist", uninst.c_str(), windows.c_str()));
+    std::string added = ReadText(log).substr(before);
+    EXPECT_EQ(counted, (int)SendMessageA(bar, PBM_GETPOS, 0, 0));
+    DestroyWindow(bar);
+    EXPECT_FALSE(PathExists(system + "\\vlguardlisted.tmp"));
+    EXPECT_TRUE(PathExists(system));
+    EXPECT_EQ(FailureLines(added), 0) << added;
+    ExpectCanaries("list on the Windows folder");
 }

@@ -109,5 +109,6 @@ static int Refuse(const char *path, PathVerdict verdict, DWORD *error)
 }
 
 int GuardFolder(const char *folder, DWORD *error) { return Refuse(folder, FolderVerdict(folder), error); }
+int GuardVerdict(const char *path, PathVerdict verdict, DWORD *error) { return Refuse(path, verdict, error); }
 int GuardFile(const char *path, DWORD *error) { return Refuse(path, FileVerdict(path), error); }
 int GuardTargetFolder(const char *folder) { return Refuse(folder, CheckFolderPath(folder, NULL, 0), NULL); }

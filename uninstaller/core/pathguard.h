@@ -29,3 +29,7 @@ int GuardTargetFolder(const char *folder);
 // The same decisions without the log line, for callers that skip quietly.
 PathVerdict FolderVerdict(const char *folder);
 PathVerdict FileVerdict(const char *path);
+// The refusal of the guard for a verdict made above: logged, 0, unless it is
+// PATH_SAFE (1). Lets a caller that skips some verdicts quietly look the
+// folder up once.
+int GuardVerdict(const char *path, PathVerdict verdict, DWORD *error = NULL);

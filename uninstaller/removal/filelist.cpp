@@ -160,12 +160,9 @@ static void RemoveListedDirectories(PathNode **head, const char *targetDir, HWND
     }
     for (size_t i = 0; i < count; i++) {
         if (!IsUnderDirectory(order[i]->Path, targetDir)) continue;
-        // A list applied to the Windows folder gathers its system folder: it
-        // is never empty and never removed, so it is passed over quietly.
-        if (FolderVerdict(order[i]->Path) == PATH_PROTECTED) continue;
         SetStatusText(itemText, order[i]->Path, TRUE);
         ProgressStep(progress);
-        *result = RemoveDirectoryPath(order[i]->Path, FALSE) && *result;
+        *result = RemoveListedDirectory(order[i]->Path) && *result;
     }
     free(order);
     FreePathList(head);
@@ -271,7 +268,7 @@ int ProcessFileList(BOOL counting, BOOL serviceLevel, UINT phaseTextId, HWND pha
         if (counting) {
             // The working pass steps once for each gathered directory below the target.
             for (PathNode *node = directories; node; node = node->Next)
-                if (IsUnderDirectory(node->Path, targetDir) && FolderVerdict(node->Path) != PATH_PROTECTED) count++;
+                if (IsUnderDirectory(node->Path, targetDir)) count++;
             FreePathList(&directories);
             return count;
         }

@@ -56,10 +56,26 @@ int DeleteFilePath(const char *path, BOOL reportAll, DWORD *error)
 
 enum { DIRECTORY_ATTEMPTS = 20, DIRECTORY_RETRY_MS = 1000 };
 
+static int RemoveGuardedDirectory(const char *path, BOOL reportAll, DWORD *error);
+
 int RemoveDirectoryPath(const char *path, BOOL reportAll, DWORD *error)
 {
     if (error) *error = 0;
     if (!GuardFolder(path, error)) return 0;
+    return RemoveGuardedDirectory(path, reportAll, error);
+}
+
+int RemoveListedDirectory(const char *path)
+{
+    PathVerdict verdict = FolderVerdict(path);
+    if (verdict == PATH_PROTECTED) return 1;
+    if (!GuardVerdict(path, verdict)) return 0;
+    return RemoveGuardedDirectory(path, FALSE, NULL);
+}
+
+// RemoveDirectoryPath once the guard has let the path pass.
+static int RemoveGuardedDirectory(const char *path, BOOL reportAll, DWORD *error)
+{
     SetLastError(0);
     // A directory held open by another program may refuse to be listed: that is
     // not "not empty", so the removal (and its waiting for the holder) goes on.

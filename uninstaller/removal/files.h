@@ -15,6 +15,11 @@ int DeleteFilePath(const char *path, BOOL reportAll, DWORD *error = NULL);
 // Removes an empty directory; one in use is retried 20 times, 1 s apart.
 // A directory that still holds something is left (quiet unless reportAll).
 int RemoveDirectoryPath(const char *path, BOOL reportAll, DWORD *error = NULL);
+// RemoveDirectoryPath (report-all off) for a directory a file list emptied,
+// except that a protected folder is passed over quietly with 1 rather than
+// refused: a list applied to the Windows folder gathers its system folder,
+// which is never empty and never removed.
+int RemoveListedDirectory(const char *path);
 
 // The walker. files: path is "<dir>\<pattern>" and matching files are deleted;
 // recurse: the same in every subdirectory, depth first; directories: each
