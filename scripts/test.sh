@@ -9,10 +9,13 @@ root=${VL_BUILD_ROOT:-$here/build}
 "$here/scripts/setup.sh"
 "$here/scripts/build.sh" "$root"
 
-prefix=$root/win/wineprefix
+# Every prefix of the build (the shared one and those some tests keep to
+# themselves) has its own server and virtual display: end them all.
 cleanup() {
-    WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
-    [ -f "$prefix.xvfb.pid" ] && kill "$(cat "$prefix.xvfb.pid")" 2>/dev/null || true
+    for prefix in "$root"/win/wineprefix*; do
+        [ -d "$prefix" ] && WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
+        [ -f "$prefix.xvfb.pid" ] && kill "$(cat "$prefix.xvfb.pid")" 2>/dev/null || true
+    done
 }
 trap cleanup EXIT
 
