@@ -22,6 +22,17 @@ static LRESULT SendToControl(HWND control, UINT message, WPARAM wParam, LPARAM l
     return (LRESULT)result;
 }
 
+// Sends a message that needs no answer (and carries no pointer): directly on
+// the control's thread; from any other it is queued without waiting, among
+// the messages this thread sends, so it is handled before any message the
+// thread sends after it.
+static void NotifyControl(HWND control, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!IsWindow(control)) return;
+    if (OnControlThread(control)) SendMessageA(control, message, wParam, lParam);
+    else SendNotifyMessageA(control, message, wParam, lParam);
+}
+
 // The steps a thread other than the bar's has made and not sent yet. Each
 // thread has its own (thread_local): only the thread that counted them
 // sends them.
@@ -32,18 +43,27 @@ struct PendingSteps {
 };
 static thread_local PendingSteps tPending;
 
-void ProgressFlush()
+// Moves the bar by the counted steps; with wait, returns once it has moved.
+static void SendPendingSteps(BOOL wait)
 {
-    if (tPending.Bar && tPending.Count > 0) SendToControl(tPending.Bar, PBM_DELTAPOS, (WPARAM)tPending.Count, 0);
+    if (tPending.Bar && tPending.Count > 0) {
+        if (wait) SendToControl(tPending.Bar, PBM_DELTAPOS, (WPARAM)tPending.Count, 0);
+        else NotifyControl(tPending.Bar, PBM_DELTAPOS, (WPARAM)tPending.Count, 0);
+    }
     tPending.Count = 0;
     tPending.LastSent = GetTickCount();
+}
+
+void ProgressFlush()
+{
+    SendPendingSteps(TRUE);
 }
 
 // Steps counted for another bar are sent before this bar's are counted.
 static void CountFor(HWND bar)
 {
     if (tPending.Bar == bar) return;
-    ProgressFlush();
+    SendPendingSteps(FALSE);
     tPending.Bar = bar;
     // The first step on a bar shows at once.
     tPending.LastSent = GetTickCount() - VL_PROGRESS_SEND_MS;
@@ -84,9 +104,9 @@ void ProgressReset(HWND bar, int count)
         tPending.Count = 0;
         tPending.LastSent = GetTickCount() - VL_PROGRESS_SEND_MS;
     }
-    SendToControl(bar, PBM_SETRANGE32, 0, count);
-    SendToControl(bar, PBM_SETSTEP, 1, 0);
-    SendToControl(bar, PBM_SETPOS, 0, 0);
+    NotifyControl(bar, PBM_SETRANGE32, 0, count);
+    NotifyControl(bar, PBM_SETSTEP, 1, 0);
+    NotifyControl(bar, PBM_SETPOS, 0, 0);
 }
 
 void ProgressAdvance(HWND bar, int steps)
@@ -99,7 +119,7 @@ void ProgressAdvance(HWND bar, int steps)
     }
     CountFor(bar);
     tPending.Count += steps;
-    if (GetTickCount() - tPending.LastSent >= (DWORD)VL_PROGRESS_SEND_MS) ProgressFlush();
+    if (GetTickCount() - tPending.LastSent >= (DWORD)VL_PROGRESS_SEND_MS) SendPendingSteps(FALSE);
 }
 
 void ProgressStep(HWND bar)
@@ -110,7 +130,8 @@ void ProgressStep(HWND bar)
 int ProgressPosition(HWND bar)
 {
     if (!bar) return 0;
-    if (tPending.Bar == bar) ProgressFlush();
+    // The counted steps go first, so the answer includes them.
+    if (tPending.Bar == bar) SendPendingSteps(FALSE);
     return (int)SendToControl(bar, PBM_GETPOS, 0, 0);
 }
 

@@ -5,19 +5,20 @@
 // Threads: the controls belong to the GUI thread, which created the page.
 // The GUI thread and the removal worker may both call these operations.
 // - On the GUI thread every call acts on the control at once.
-// - From another thread (the removal worker) status texts, resets and
-//   position reads are sent to the control and wait until the GUI thread has
-//   handled them, so the GUI thread must keep pumping messages while the
-//   worker runs and must never wait for the worker without pumping. Steps
-//   need no answer: the calling thread counts them and sends them as one
-//   move of the bar at most every VL_PROGRESS_SEND_MS (and before its next
-//   status text, reset or position read), so a removal of many files does
-//   not wait for the page once per file. ProgressFlush sends what is still
-//   counted; a thread calls it when it has stepped a bar for the last time.
-//   The counted steps belong to the calling thread alone.
-// A call made from another thread gives up after VL_STATUS_SEND_TIMEOUT_MS
-// when the GUI thread does not answer (the update is then lost, never the
-// run), and a control that no longer exists is left alone.
+// - From another thread (the removal worker) status texts and position reads
+//   are sent to the control and wait until the GUI thread has handled them,
+//   so the GUI thread must keep pumping messages while the worker runs and
+//   must never wait for the worker without pumping. Resets and steps need no
+//   answer: they are sent without waiting, in order with the thread's other
+//   messages. Steps are counted by the calling thread and sent as one move
+//   of the bar at most every VL_PROGRESS_SEND_MS (and before its next reset
+//   or position read), so a removal of many files does not trouble the page
+//   once per file. ProgressFlush sends what is still counted and returns
+//   when the bar shows it; a thread calls it when it has stepped a bar for
+//   the last time. The counted steps belong to the calling thread alone.
+// A call that waits gives up after VL_STATUS_SEND_TIMEOUT_MS when the GUI
+// thread does not answer (the update is then lost, never the run), and a
+// control that no longer exists is left alone.
 #pragma once
 #include <windows.h>
 
