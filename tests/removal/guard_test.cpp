@@ -254,9 +254,23 @@ TEST_F(DeletionGuard, TwoThreadsGetTheSameRefusals)
 {
     GuardAnswers answers;
     answers.Protected = {WindowsFolder(), SystemFolder(), programs, startup, "C:\\ProgramData", WindowsFolder() + "."};
-    char shortName[MAX_PATH] = "";
-    DWORD n = GetShortPathNameA(WindowsFolder().c_str(), shortName, sizeof shortName);
-    if (n > 0 && n < sizeof shortName) answers.Protected.push_back(shortName);
+    // Short spellings, whole or mixed with long names component by component.
+    for (const std::string &folder : {WindowsFolder(), SystemFolder(), programs, startup, std::string("C:\\ProgramData")}) {
+        char shortName[MAX_PATH] = "";
+        DWORD n = GetShortPathNameA(folder.c_str(), shortName, sizeof shortName);
+        ASSERT_TRUE(n > 0 && n < sizeof shortName) << folder;
+        answers.Protected.push_back(shortName);
+        std::string mixed, shortText = shortName;
+        size_t l = 0, s = 0;
+        for (int part = 0; l != std::string::npos && s != std::string::npos; part++) {
+            size_t le = folder.find('\\', l), se = shortText.find('\\', s);
+            mixed += (part % 2 ? shortText.substr(s, se - s) : folder.substr(l, le - l));
+            l = le == std::string::npos ? le : le + 1;
+            s = se == std::string::npos ? se : se + 1;
+            if (l != std::string::npos && s != std::string::npos) mixed += "\\";
+        }
+        answers.Protected.push_back(mixed);
+    }
     for (std::string &folder : answers.Protected)
         for (char &c : folder) c = (char)tolower((unsigned char)c);
     answers.Safe = {work, programs + "\\Norvik Varolink", WindowsFolder() + "\\Temp\\vlguard"};

@@ -17,14 +17,28 @@ static void LongName(char *canonical)
     }
 }
 
-// The folders no walk or removal may touch, canonical and long, looked up
-// from the system and the shell. 1 when found (out holds it), 0 when the
-// lookup failed (out is empty), -1 past the last index. *settled is set when
-// the answer cannot change during the run: the lookup worked and the folder
-// exists, so its long name is final.
-static int LookUpProtectedFolder(int index, char *out, BOOL *settled)
+// A protected folder: its canonical long name and the same folder spelt with
+// its 8.3 short names (empty when not known).
+struct ProtectedName {
+    char Long[VL_PATH_SIZE];
+    char Short[VL_PATH_SIZE];
+};
+
+static size_t ComponentCount(const char *path)
 {
-    out[0] = 0;
+    size_t n = 1;
+    for (; *path; path++) n += *path == '\\';
+    return n;
+}
+
+// The folders no walk or removal may touch, looked up from the system and the
+// shell. 1 when found (out->Long holds it), 0 when the lookup failed, -1 past
+// the last index. *settled is set when the answer cannot change during the
+// run: the lookup worked, the folder exists (its long name is final) and its
+// short spelling is known.
+static int LookUpProtectedFolder(int index, ProtectedName *out, BOOL *settled)
+{
+    out->Long[0] = out->Short[0] = 0;
     *settled = FALSE;
     char raw[MAX_PATH + 1];
     raw[0] = 0;
@@ -35,13 +49,22 @@ static int LookUpProtectedFolder(int index, char *out, BOOL *settled)
     case 3: if (SHGetFolderPathA(NULL, CSIDL_COMMON_STARTUP, NULL, 0, raw) != S_OK) raw[0] = 0; break;
     default: return -1;
     }
-    if (!raw[0] || CheckFolderPath(raw, out, VL_PATH_SIZE) != PATH_SAFE) {
-        out[0] = 0;
+    if (!raw[0] || CheckFolderPath(raw, out->Long, VL_PATH_SIZE) != PATH_SAFE) {
+        out->Long[0] = 0;
         return 0;
     }
-    LongName(out);
-    DWORD attributes = GetFileAttributesA(out);
-    *settled = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    LongName(out->Long);
+    DWORD attributes = GetFileAttributesA(out->Long);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return 1;
+    char shortName[VL_PATH_SIZE];
+    DWORD n = GetShortPathNameA(out->Long, shortName, sizeof shortName);
+    if (n == 0 || n >= sizeof shortName ||
+        CheckFolderPath(shortName, out->Short, VL_PATH_SIZE) != PATH_SAFE ||
+        ComponentCount(out->Short) != ComponentCount(out->Long)) {
+        out->Short[0] = 0;
+        return 1;
+    }
+    *settled = TRUE;
     return 1;
 }
 
@@ -50,10 +73,10 @@ enum { PROTECTED_FOLDER_COUNT = 4 };
 // The protected folders of the run. Every deleting primitive asks for them,
 // on the GUI thread and on the removal worker, and the shell lookups are slow
 // enough to weigh on a removal of many folders, so each folder is looked up
-// until it is settled (found and existing) and then kept for the rest of the
-// run. A folder not settled yet is looked up again on every call, exactly as
-// without the cache, so a failed or early lookup never leaves a protected
-// folder unguarded.
+// until it is settled and then kept for the rest of the run. A folder not
+// settled yet is looked up again on every call, exactly as without the
+// cache, so a failed or early lookup never leaves a protected folder
+// unguarded.
 // Threads: whichever thread settles a folder first writes it, under sCacheLock;
 // sSettled[i] is set (with a full barrier) only after sFolders[i] is complete,
 // and once set neither changes again, so any thread reads a settled folder
@@ -62,22 +85,24 @@ static CRITICAL_SECTION sCacheLock;
 static struct CacheLockSetUp {
     CacheLockSetUp() { InitializeCriticalSection(&sCacheLock); }
 } sCacheLockSetUp;
-static char sFolders[PROTECTED_FOLDER_COUNT][VL_PATH_SIZE];
+static ProtectedName sFolders[PROTECTED_FOLDER_COUNT];
 static volatile LONG sSettled[PROTECTED_FOLDER_COUNT];
 
-static int ProtectedFolder(int index, char *out)
+// 1 with out filled (settled or not), 0 when the lookup failed, -1 past the end.
+static int ProtectedFolder(int index, ProtectedName *out, BOOL *settled)
 {
+    *settled = FALSE;
     if (index < 0 || index >= PROTECTED_FOLDER_COUNT) return -1;
     if (InterlockedCompareExchange(&sSettled[index], 0, 0)) {
-        memcpy(out, sFolders[index], VL_PATH_SIZE);
+        *out = sFolders[index];
+        *settled = TRUE;
         return 1;
     }
-    BOOL settled = FALSE;
-    int found = LookUpProtectedFolder(index, out, &settled);
-    if (found == 1 && settled) {
+    int found = LookUpProtectedFolder(index, out, settled);
+    if (found == 1 && *settled) {
         EnterCriticalSection(&sCacheLock);
         if (!sSettled[index]) {
-            memcpy(sFolders[index], out, VL_PATH_SIZE);
+            sFolders[index] = *out;
             InterlockedExchange(&sSettled[index], 1);
         }
         LeaveCriticalSection(&sCacheLock);
@@ -85,15 +110,38 @@ static int ProtectedFolder(int index, char *out)
     return found;
 }
 
+static BOOL AsciiOnly(const char *text)
+{
+    for (; *text; text++)
+        if ((unsigned char)*text > 127) return FALSE;
+    return TRUE;
+}
+
 PathVerdict FolderVerdict(const char *folder)
 {
     char canonical[VL_PATH_SIZE];
     PathVerdict verdict = CheckFolderPath(folder, canonical, sizeof canonical);
     if (verdict != PATH_SAFE) return verdict;
-    LongName(canonical);
-    char protectedFolder[VL_PATH_SIZE];
-    for (int i = 0; ProtectedFolder(i, protectedFolder) >= 0; i++)
-        if (protectedFolder[0] && FolderHolds(canonical, protectedFolder)) return PATH_PROTECTED;
+    // A folder spelt in ASCII is compared with a settled protected folder by
+    // its components, long or short: no look-up of its own. Otherwise the
+    // file system gives its long name (once) and that is compared.
+    BOOL ascii = AsciiOnly(canonical);
+    char longName[VL_PATH_SIZE];
+    longName[0] = 0;
+    ProtectedName protectedFolder;
+    BOOL settled;
+    for (int i = 0; ProtectedFolder(i, &protectedFolder, &settled) >= 0; i++) {
+        if (!protectedFolder.Long[0]) continue;
+        if (ascii && settled) {
+            if (FolderSpellsHolder(canonical, protectedFolder.Long, protectedFolder.Short)) return PATH_PROTECTED;
+            continue;
+        }
+        if (!longName[0]) {
+            memcpy(longName, canonical, sizeof longName);
+            LongName(longName);
+        }
+        if (FolderHolds(longName, protectedFolder.Long)) return PATH_PROTECTED;
+    }
     return PATH_SAFE;
 }
 

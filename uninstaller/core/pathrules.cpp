@@ -139,6 +139,39 @@ int FolderHolds(const char *outer, const char *inner)
     return inner[n] == 0 || inner[n] == '\\' || outer[n - 1] == '\\';
 }
 
+// One component of a canonical path, from *at: its length; *at moves past it
+// and the backslash after it.
+static size_t NextComponent(const char **at)
+{
+    const char *start = *at;
+    const char *end = strchr(start, '\\');
+    size_t n = end ? (size_t)(end - start) : strlen(start);
+    *at = end ? end + 1 : start + n;
+    return n;
+}
+
+static int SameComponent(const char *a, size_t na, const char *b, size_t nb)
+{
+    if (na != nb) return 0;
+    for (size_t i = 0; i < na; i++)
+        if (tolower((unsigned char)a[i]) != tolower((unsigned char)b[i])) return 0;
+    return 1;
+}
+
+int FolderSpellsHolder(const char *outer, const char *inner, const char *innerShort)
+{
+    if (!outer[0]) return 0;
+    const char *o = outer, *l = inner, *s = innerShort ? innerShort : "";
+    while (*o) {
+        if (!*l) return 0;   // outer lies deeper than inner
+        const char *oc = o, *lc = l, *sc = s;
+        size_t on = NextComponent(&o), ln = NextComponent(&l);
+        size_t sn = *s ? NextComponent(&s) : 0;
+        if (!SameComponent(oc, on, lc, ln) && !(sn && SameComponent(oc, on, sc, sn))) return 0;
+    }
+    return 1;
+}
+
 int RelativePathIsContained(const char *relative)
 {
     if (strchr(relative, ':') || strchr(relative, '/')) return 0;

@@ -37,6 +37,18 @@ PathVerdict CheckFilePath(const char *path, char *folder, size_t size);
 // regard to case).
 int FolderHolds(const char *outer, const char *inner);
 
+// The same question answered from the spelling alone, for a canonical folder
+// outer that may use 8.3 short names: true when outer has no more components
+// than inner and each of its components equals (without regard to ASCII
+// case) the component of inner at the same place or, when innerShort is
+// given, that of innerShort, inner spelt with its short names (the same
+// components). Since a component names an entry of its folder by its long or
+// its short name, this is exactly when outer resolves to inner or a folder
+// holding it, with no look-up; other letters than ASCII ones may be folded
+// by the file system in ways this does not know, so callers ask it only for
+// an ASCII outer.
+int FolderSpellsHolder(const char *outer, const char *inner, const char *innerShort);
+
 // A path relative to a folder (from a list, the registry, a string table)
 // stays inside it: no component of dots and blanks only, no drive or stream
 // colon, no forward slash, no "\\?\" or "\\server" form.

@@ -42,6 +42,11 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
         char again[PATH_RULE_SIZE];
         if (CheckFolderPath(canonical, again, sizeof again) != PATH_SAFE || strcmp(canonical, again)) abort();
         if (!FolderHolds(canonical, canonical)) abort();
+        if (!FolderSpellsHolder(canonical, canonical, canonical)) abort();
+        static const char *const kProtected[] = {"C:\\Windows", "C:\\Windows\\system32",
+                                                 "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"};
+        for (const char *p : kProtected)
+            if (FolderSpellsHolder(canonical, p, NULL) != FolderHolds(canonical, p)) abort();
     }
     char folder[PATH_RULE_SIZE];
     if (CheckFilePath(text, folder, sizeof folder) == PATH_SAFE) {

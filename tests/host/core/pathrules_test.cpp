@@ -113,10 +113,37 @@ TEST(PathRules, HoldingAndContainment)
     EXPECT_FALSE(FolderHolds("C:\\Windows\\Temp", "C:\\Windows"));
     EXPECT_FALSE(FolderHolds("", "C:\\Windows"));
 
+    // Without short names the spelling answers as FolderHolds does.
+    const char *const kFolders[] = {"C:\\Windows", "c:\\windows\\system32", "C:\\Win", "C:\\Windows\\Temp",
+                                    "D:\\Windows", "C:\\ProgramData", "\\\\server\\share\\x", "C:\\Windows\\System"};
+    for (const char *a : kFolders)
+        for (const char *b : kFolders)
+            EXPECT_EQ(FolderHolds(a, b), FolderSpellsHolder(a, b, nullptr)) << a << " / " << b;
+    EXPECT_FALSE(FolderSpellsHolder("", "C:\\Windows", nullptr));
+
     EXPECT_TRUE(RelativePathIsContained("\\bin\\a.dll"));
     EXPECT_FALSE(RelativePathIsContained("\\..\\..\\windows\\win.ini"));
     EXPECT_FALSE(RelativePathIsContained("\\\\?\\C:\\x"));
     EXPECT_FALSE(RelativePathIsContained("\\\\server\\share\\x"));
     EXPECT_FALSE(RelativePathIsContained("\\C:\\x"));
     EXPECT_STREQ("drive root", PathVerdictText(PATH_DRIVE_ROOT));
+}
+
+// A folder spelt with short names, long names or a mix of both holds the
+// protected folder exactly when each component names the protected folder's
+// own at that place.
+TEST(PathRules, ShortNamesOfAProtectedFolderAreRecognised)
+{
+    const char *programs = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
+    const char *programsShort = "C:\\PROGRA~2\\MICROS~1\\Windows\\STARTM~1\\Programs";
+    EXPECT_TRUE(FolderSpellsHolder("C:\\PROGRA~2", programs, programsShort));
+    EXPECT_TRUE(FolderSpellsHolder("c:\\progra~2\\microsoft\\WINDOWS\\startm~1", programs, programsShort));
+    EXPECT_TRUE(FolderSpellsHolder("C:\\ProgramData\\MICROS~1\\Windows\\Start Menu\\Programs", programs, programsShort));
+    EXPECT_FALSE(FolderSpellsHolder("C:\\PROGRA~1", programs, programsShort));      // another folder's short name
+    EXPECT_FALSE(FolderSpellsHolder("C:\\PROGRA~2\\MICROS~2", programs, programsShort));
+    EXPECT_FALSE(FolderSpellsHolder("C:\\PROGRA~2\\Microsoft\\Windows\\Start Menu\\Programs\\Norvik Varolink",
+                                    programs, programsShort));                     // below it: deletable
+    EXPECT_FALSE(FolderSpellsHolder("C:\\Microsoft", programs, programsShort));     // a name at another place
+    // A short spelling with fewer components is used as far as it goes.
+    EXPECT_TRUE(FolderSpellsHolder("C:\\PROGRA~2\\MICROS~1", programs, "C:\\PROGRA~2\\MICROS~1"));
 }
