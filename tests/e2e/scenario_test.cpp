@@ -81,14 +81,31 @@ void ExpectNoHandOver(const ScenarioRun &run)
     EXPECT_TRUE(run.InstallerUninstallRecord.empty()) << run.InstallerUninstallRecord[0];
 }
 
+// A whole-product removal of a rich installation: exit code 0, the expected
+// difference, the hand-over to the installer's uninstall program and, with
+// the data, the rule for the default log.
+void ExpectWholeRemoval(const ScenarioRun &run, const std::string &release, bool withData,
+                        const std::string &mifName = "")
+{
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(Explain(run, WholeRemoval(release, withData)), "");
+    ExpectInstallerHandOver(run, mifName);
+    if (withData) ExpectDefaultLogRule(run);
+}
+
+// Both whole-product removals, one after the other, of a rich installation.
+void ExpectRemoveAndRemoveData(const std::string &release)
+{
+    ExpectWholeRemoval(RunSilentScenario(RichInstallation(release), kRemove), release, false);
+    ExpectWholeRemoval(RunSilentScenario(RichInstallation(release), kRemoveData), release, true);
+}
+
 }  // namespace
 
 TEST(ScenarioTest, Release51RemoveKeepsDataAndQueueManagers)
 {
     ScenarioRun run = RunSilentScenario(RichInstallation("5.1"), kRemove);
-    EXPECT_EQ(run.ExitCode, 0);
-    EXPECT_EQ(Explain(run, WholeRemoval("5.1", false)), "");
-    ExpectInstallerHandOver(run);
+    ExpectWholeRemoval(run, "5.1", false);
     ExpectPathRestored(run);
     ExpectLogEnds(run);
 }
@@ -97,38 +114,19 @@ TEST(ScenarioTest, Release51RemoveDataClearsDataAndLogFolders)
 {
     // With a MIF name, which goes to the installer's uninstall program.
     ScenarioRun run = RunSilentScenario(RichInstallation("5.1"), kRemoveData, "-Ivlremove");
-    EXPECT_EQ(run.ExitCode, 0);
-    EXPECT_EQ(Explain(run, WholeRemoval("5.1", true)), "");
-    ExpectInstallerHandOver(run, "vlremove");
+    ExpectWholeRemoval(run, "5.1", true, "vlremove");
     EXPECT_EQ(GetFileAttributesA((WindowsFolder() + "\\vlremove.mif").c_str()), INVALID_FILE_ATTRIBUTES);
-    ExpectDefaultLogRule(run);
     ExpectPathRestored(run);
 }
 
 TEST(ScenarioTest, Release50RemoveAndRemoveData)
 {
-    ScenarioRun keep = RunSilentScenario(RichInstallation("5.0"), kRemove);
-    EXPECT_EQ(keep.ExitCode, 0);
-    EXPECT_EQ(Explain(keep, WholeRemoval("5.0", false)), "");
-    ExpectInstallerHandOver(keep);
-    ScenarioRun data = RunSilentScenario(RichInstallation("5.0"), kRemoveData);
-    EXPECT_EQ(data.ExitCode, 0);
-    EXPECT_EQ(Explain(data, WholeRemoval("5.0", true)), "");
-    ExpectInstallerHandOver(data);
-    ExpectDefaultLogRule(data);
+    ExpectRemoveAndRemoveData("5.0");
 }
 
 TEST(ScenarioTest, Release20RemoveAndRemoveData)
 {
-    ScenarioRun keep = RunSilentScenario(RichInstallation("2.0"), kRemove);
-    EXPECT_EQ(keep.ExitCode, 0);
-    EXPECT_EQ(Explain(keep, WholeRemoval("2.0", false)), "");
-    ExpectInstallerHandOver(keep);
-    ScenarioRun data = RunSilentScenario(RichInstallation("2.0"), kRemoveData);
-    EXPECT_EQ(data.ExitCode, 0);
-    EXPECT_EQ(Explain(data, WholeRemoval("2.0", true)), "");
-    ExpectInstallerHandOver(data);
-    ExpectDefaultLogRule(data);
+    ExpectRemoveAndRemoveData("2.0");
 }
 
 // Toolkit and Java client: their own files go; the Java base archives, which
@@ -207,60 +205,21 @@ TEST(ScenarioTest, Release51ComponentsWindowsClientWithoutServer)
     ExpectLogEnds(run);
 }
 
-// The server and Web Administration, recorded as incomplete (so a silent
-// run removes them), with their data: every queue manager goes from disk
-// and registry, with the data and log folders' product files; what the
-// Windows NT client shares stays.
-TEST(ScenarioTest, Release51ComponentsIncompleteServerWithData)
+// The server and Web Administration of a rich 5.1 installation, recorded as
+// incomplete (so a silent run removes them whatever its answers say), with
+// or without their data (the answers for Server and Web Administration
+// Server): what goes and stays either way, then what the data decides.
+ScenarioRun RunIncompleteServerRemoval(bool withData)
 {
     FixtureDescription d = RichInstallation("5.1");
     SetComponentValue(&d, "Server", "Incomplete");
     SetComponentValue(&d, "Web Administration Server", "Incomplete");
-    ScenarioRun run = RunSilentScenario(d, ComponentsResponse("KEEP", "KEEP", "KEEP", "KEEP", "KEEP", "REMOVEDATA", "REMOVEDATA"));
-    EXPECT_EQ(run.ExitCode, 0);
-    ExpectedDifference e;
-    Add(&e.MustGo, ServerFiles());
-    Add(&e.MustGo, ServerJavaFiles());
-    Add(&e.MustGo, {"service NorvikVarolink", "service VarolinkServices"});
-    Add(&e.MustGo, QueueManagerData());
-    Add(&e.MustGo, {Dir(P + "\\lib*"), Dir(WindowsFolder() + "\\telready*"), Dir(D + "\\samples"), File(G + "\\*"),
-                    Dir(G + "*"), File(D + "\\VLS.INI"), File(D + "\\avlclchl.tab"), File(D + "\\editor.log"),
-                    File(D + "\\config\\Config.reg"), Dir(D + "\\config"), File(D + "\\errors\\*"), Dir(D + "\\errors"),
-                    File(D + "\\qmgrs\\zidqmgr.log"), File(D + "\\qmgrs\\@SYSTEM\\qmstatus.ini"),
-                    ProductKey("Configuration\\QueueManager*"), ProductValue("Configuration\\QueueManager*", "*"),
-                    ProductKey("Configuration\\Services\\*"), ProductValue("Configuration\\Services\\*", "*"),
-                    ProductKey("Configuration\\LogDefaults"), ProductValue("Configuration\\LogDefaults", "*"),
-                    ComponentValue("Server"), ComponentValue("Web Administration Server"),
-                    ProductKey("Configuration\\WebAdministration"), ProductValue("Configuration\\WebAdministration", "*"),
-                    Menu("Startup\\Varolink Alert Monitor.lnk"), Menu("Programs\\Norvik Varolink\\Varolink Services.lnk"),
-                    Menu("Programs\\Norvik Varolink\\Varolink Explorer.lnk"),
-                    Menu("Programs\\Norvik Varolink\\Varolink Command Prompt.lnk"),
-                    Menu("Programs\\Norvik Varolink\\Web Administration.lnk"),
-                    Menu("Programs\\Norvik Varolink\\Varolink API Exerciser.lnk"),
-                    // Web Administration with its data.
-                    File(P + "\\vlwa\\*"), Dir(P + "\\vlwa*"), File(D + "\\vlWeb.cfg"), File(D + "\\vlwa\\*"),
-                    Dir(D + "\\vlwa*"), File(P + "\\uninst\\avliwadn.reg")});
-    Add(&e.MayGo, {Dir(P + "\\java\\lib"), Dir(D + "\\conv\\table")});
-    Add(&e.MustChange, {Env("PATH"), Env("classpath")});
-    Add(&e.MustCome, {File(D + "\\avlilogn.txt"), ProductValue("", "LogDefaultPath")});
-    Add(&e.MustStay, SharedClientFiles());
-    Add(&e.MustStay, {File(P + "\\java\\lib\\com.norvik.vl.jar"), ProductKey("Configuration"),
-                      ComponentValue("Local Clients\\Windows NT Client"), File(D + "\\exits\\readme.txt"),
-                      File(D + "\\qmgrs\\@SYSTEM\\errors\\AMQERR01.LOG"), Dir(D + "\\qmgrs"),
-                      Menu("Programs\\Norvik Varolink\\Uninstall Varolink.lnk")});
-    EXPECT_EQ(Explain(run, e), "");
-    ExpectLogEnds(run);
+    const char *data = withData ? "REMOVEDATA" : "KEEP";
+    return RunSilentScenario(d, ComponentsResponse("KEEP", "KEEP", "KEEP", "KEEP", "KEEP", data, data));
 }
 
-// The same with the data kept: the configuration is exported to Config.reg
-// first, and the data folder, the queue managers and their logs stay.
-TEST(ScenarioTest, Release51ComponentsIncompleteServerKeepsData)
+ExpectedDifference IncompleteServerRemoval(bool withData)
 {
-    FixtureDescription d = RichInstallation("5.1");
-    SetComponentValue(&d, "Server", "Incomplete");
-    SetComponentValue(&d, "Web Administration Server", "Incomplete");
-    ScenarioRun run = RunSilentScenario(d, ComponentsResponse("KEEP", "KEEP", "KEEP", "KEEP", "KEEP", "KEEP", "KEEP"));
-    EXPECT_EQ(run.ExitCode, 0);
     ExpectedDifference e;
     Add(&e.MustGo, ServerFiles());
     Add(&e.MustGo, ServerJavaFiles());
@@ -274,16 +233,50 @@ TEST(ScenarioTest, Release51ComponentsIncompleteServerKeepsData)
                     Menu("Programs\\Norvik Varolink\\Varolink Command Prompt.lnk"),
                     Menu("Programs\\Norvik Varolink\\Web Administration.lnk"),
                     Menu("Programs\\Norvik Varolink\\Varolink API Exerciser.lnk"),
-                    // Web Administration without its user data.
-                    File(P + "\\vlwa\\*"), Dir(P + "\\vlwa*"), File(D + "\\vlWeb.cfg"),
-                    File(D + "\\vlwa\\scripts\\admin.js"), File(P + "\\uninst\\avliwadn.reg")});
+                    // Web Administration, with or without its user data.
+                    File(P + "\\vlwa\\*"), Dir(P + "\\vlwa*"), File(D + "\\vlWeb.cfg"), File(P + "\\uninst\\avliwadn.reg")});
     Add(&e.MayGo, {Dir(P + "\\java\\lib"), Dir(D + "\\conv\\table")});
-    Add(&e.MustChange, {Env("PATH"), Env("classpath"), File(D + "\\config\\Config.reg")});
+    Add(&e.MustChange, {Env("PATH"), Env("classpath")});
     Add(&e.MustCome, {File(D + "\\avlilogn.txt"), ProductValue("", "LogDefaultPath")});
     Add(&e.MustStay, SharedClientFiles());
+    if (withData) {
+        // Every queue manager goes from disk and registry, with the data and
+        // log folders' product files and the Web Administration user data.
+        Add(&e.MustGo, QueueManagerData());
+        Add(&e.MustGo, {File(G + "\\*"), Dir(G + "*"), File(D + "\\VLS.INI"), File(D + "\\avlclchl.tab"),
+                        File(D + "\\editor.log"), File(D + "\\config\\Config.reg"), Dir(D + "\\config"),
+                        File(D + "\\errors\\*"), Dir(D + "\\errors"), File(D + "\\qmgrs\\zidqmgr.log"),
+                        File(D + "\\qmgrs\\@SYSTEM\\qmstatus.ini"), ProductKey("Configuration\\QueueManager*"),
+                        ProductValue("Configuration\\QueueManager*", "*"), ProductKey("Configuration\\Services\\*"),
+                        ProductValue("Configuration\\Services\\*", "*"), File(D + "\\vlwa\\*"), Dir(D + "\\vlwa*")});
+        Add(&e.MustStay, {File(P + "\\java\\lib\\com.norvik.vl.jar"), ProductKey("Configuration"),
+                          ComponentValue("Local Clients\\Windows NT Client"), File(D + "\\exits\\readme.txt"),
+                          File(D + "\\qmgrs\\@SYSTEM\\errors\\AMQERR01.LOG"), Dir(D + "\\qmgrs"),
+                          Menu("Programs\\Norvik Varolink\\Uninstall Varolink.lnk")});
+        return e;
+    }
+    // The configuration is exported to Config.reg first; the data folder, the
+    // queue managers, their logs and the Web Administration user data stay.
+    Add(&e.MustGo, {File(D + "\\vlwa\\scripts\\admin.js")});
+    Add(&e.MustChange, {File(D + "\\config\\Config.reg")});
     Add(&e.MustStay, QueueManagerData());
     Add(&e.MustStay, {File(G + "\\*"), Dir(D + "\\qmgrs*"), File(D + "\\VLS.INI"), File(D + "\\qmgrs\\@SYSTEM\\*"),
                       ProductKey("Configuration\\QueueManager*"), File(D + "\\vlwa\\scripts\\public\\index.html")});
-    EXPECT_EQ(Explain(run, e), "");
+    return e;
+}
+
+TEST(ScenarioTest, Release51ComponentsIncompleteServerWithData)
+{
+    ScenarioRun run = RunIncompleteServerRemoval(true);
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(Explain(run, IncompleteServerRemoval(true)), "");
+    ExpectLogEnds(run);
+}
+
+TEST(ScenarioTest, Release51ComponentsIncompleteServerKeepsData)
+{
+    ScenarioRun run = RunIncompleteServerRemoval(false);
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(Explain(run, IncompleteServerRemoval(false)), "");
     ExpectLogEnds(run);
 }
