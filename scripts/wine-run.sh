@@ -22,7 +22,10 @@ prefix=$(cd "$(dirname "$prefix")" && pwd -P)/$(basename "$prefix")
 share=$(dirname "$prefix")
 [ "$share" != / ] || { echo "wine-run.sh: the prefix must not sit in the root folder" >&2; exit 2; }
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine's menu builder is off: every shortcut a test or the demo saves would
+# otherwise start one that waits for ever, and each holds a connection to
+# the virtual display until its client limit is reached.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 # Drives: only C: (the prefix's own drive_c) and T: (the folder holding the
 # prefix); every other device link (Z: to the root, serial ports, raw disks)
