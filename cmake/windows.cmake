@@ -51,4 +51,15 @@ function(vl_wine_test name)
     if(T_LOCK)
         set_tests_properties(${added} PROPERTIES RESOURCE_LOCK wineprefix)
     endif()
+    vl_takes_a_core(${added})
+endfunction()
+
+# scripts/test.sh gives CTest one "cpu" slot per core (build/win/resources.json)
+# and lets it start two tests more than there are cores. Every test takes a
+# slot except the long interruption runs, which mostly wait for the program
+# they test: they run beside the others instead of holding a core's place for
+# minutes. (Without the resource file, as in a plain "ctest -j2", slots are
+# not counted.)
+function(vl_takes_a_core)
+    set_tests_properties(${ARGN} PROPERTIES RESOURCE_GROUPS "cpu:1")
 endfunction()

@@ -6,6 +6,7 @@
 set -e -o pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 root=${VL_BUILD_ROOT:-$here/build}
+root=$(mkdir -p "$root" && cd "$root" && pwd)
 "$here/scripts/setup.sh"
 "$here/scripts/build.sh" "$root"
 
@@ -21,7 +22,13 @@ trap cleanup EXIT
 
 status=0
 ctest --test-dir "$root/host" -j "$(nproc)" --output-on-failure "$@" | tee "$root/host-tests.log" || status=1
-ctest --test-dir "$root/win" -j "$(nproc)" --output-on-failure "$@" | tee "$root/win-tests.log" || status=1
+# One "cpu" slot per core; two tests more than cores may run, for the two
+# interruption runs, which take no slot (see cmake/windows.cmake).
+cores=$(nproc)
+printf '{"version": {"major": 1, "minor": 0}, "local": [{"cpu": [{"id": "0", "slots": %d}]}]}\n' "$cores" \
+    > "$root/win/resources.json"
+ctest --test-dir "$root/win" -j "$((cores + 2))" --resource-spec-file "$root/win/resources.json" \
+    --output-on-failure "$@" | tee "$root/win-tests.log" || status=1
 
 # One closing line over both runs.
 total=$(grep -hEo 'tests failed out of [0-9]+' "$root/host-tests.log" "$root/win-tests.log" | grep -Eo '[0-9]+$' | awk '{s+=$1} END {print s+0}')

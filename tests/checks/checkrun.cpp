@@ -1,16 +1,5 @@
 #include "checkrun.h"
 
-const char kMainCaption[] = "Varolink Uninstall - Welcome";
-const char kConfirmKeepCaption[] = "Varolink Uninstall - Confirm Removal";
-const char kConfirmDataCaption[] = "Varolink Uninstall - Confirm Removal of All Data";
-const char kVlRunningCaption[] = "Varolink Uninstall - Varolink Is Running";
-const char kStopCaption[] = "Stopping Varolink";
-const char kPerfCaption[] = "Varolink Uninstall - Performance Monitor Running";
-const char kCheckingCaption[] = "Varolink Uninstall - Checking Files";
-const char kLockedCaption[] = "Varolink Uninstall - Files In Use";
-const char kExitCaption[] = "Exit Varolink Uninstall";
-const char kMessageCaption[] = "Norvik Varolink";
-
 static const char *const kStandinValues[] = {"VL_STANDIN_EXIT_AVLSVC", "VL_STANDIN_EXIT_ENDVLLSR",
                                              "VL_STANDIN_EXIT_ENDVLM", "VL_STANDIN_EXIT_ENDVLCSV"};
 
@@ -29,7 +18,7 @@ void CheckRun::SetUp()
 
 void CheckRun::TearDown()
 {
-    run.Stop();
+    run.End();
     FixtureRemove(d);
     DeleteFileA(StandinLog().c_str());
     DeleteFileA(LogPath().c_str());

@@ -1,7 +1,7 @@
 // A fixture installation of the product that runs, and avliunin.exe run
 // against it silently or clicked, with the log and the stand-ins' calls.
 #pragma once
-#include "clickedrun.h"
+#include "wizarddriver.h"
 #include "fixture.h"
 #include "fixturerun.h"
 #include "runner.h"
@@ -9,13 +9,9 @@
 #include <string>
 #include <vector>
 
-// Page and dialog captions of the NLS library.
-extern const char kMainCaption[], kConfirmKeepCaption[], kConfirmDataCaption[], kVlRunningCaption[], kStopCaption[],
-    kPerfCaption[], kCheckingCaption[], kLockedCaption[], kExitCaption[], kMessageCaption[];
-
 struct CheckRun : ::testing::Test {
     FixtureDescription d;
-    ClickedRun run;
+    WizardProcess run;
     void SetUp() override;
     void TearDown() override;
     // Installs d (the test has filled it); the stand-ins log to StandinLog().

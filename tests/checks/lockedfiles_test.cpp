@@ -118,7 +118,7 @@ TEST_F(LockedRun, FoundPageListsNextChecksAgainBackRetraces)
     // Next checks again: one file is free now.
     FixtureSignalStop("hold.shared");
     ASSERT_TRUE(WaitFor([&] { return FixtureProcessCount(d.Root + "\\holders\\holdopen.exe") == 1; }));
-    ClickedRun::Click(found, IDC_NEXT);
+    WizardProcess::Click(found, IDC_NEXT);
     ASSERT_TRUE(WaitForLogLine("1 locked files:"));
     found = run.Window(kLockedCaption);
     ASSERT_TRUE(found);
@@ -174,7 +174,7 @@ TEST_F(LockedRun, LongListKeepsThePageAnsweringAndCancelStopsIt)
     int paused = (int)SendMessageA(bar, PBM_GETPOS, 0, 0);
     Sleep(300);
     EXPECT_EQ((int)SendMessageA(bar, PBM_GETPOS, 0, 0), paused);
-    ClickedRun::Click(exitDialog, IDC_EXIT);
+    WizardProcess::Click(exitDialog, IDC_EXIT);
     EXPECT_EQ(run.ExitCode(), 0);
     auto log = Log();
     EXPECT_TRUE(InOrder(log, {"->Checking-locked-files dialog", "Next", "  User: Cancel", "->Exit dialog",

@@ -137,7 +137,7 @@ TEST_F(StopRun, ClickedStopIgnoresASecondNextAndKeepsHelpDisabled)
     ASSERT_TRUE(page);
     HWND helpButton = GetDlgItem(page, IDC_HELP_BUTTON);
     ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(helpButton) && IsWindowEnabled(helpButton); }));
-    ClickedRun::Click(page, IDC_NEXT);
+    WizardProcess::Click(page, IDC_NEXT);
     HWND stop = run.Window(kStopCaption);
     ASSERT_TRUE(stop);
     EXPECT_EQ(GetWindow(stop, GW_OWNER), page);
@@ -175,7 +175,7 @@ TEST_F(StopRun, ServicesStillActiveAfterTheStopCancelUnlessTheAnswerIsContinue)
     ASSERT_TRUE(run.ClickAway(kConfirmDataCaption, IDC_NEXT));
     HWND page = run.Window(kVlRunningCaption);
     ASSERT_TRUE(page);
-    ClickedRun::Click(page, IDC_NEXT);
+    WizardProcess::Click(page, IDC_NEXT);
     HWND box = run.Window(kMessageCaption, 30000);
     ASSERT_TRUE(box);
     PostMessageA(box, WM_COMMAND, IDOK, 0);

@@ -148,3 +148,22 @@ ExpectedDifference WholeRemoval(const std::string &release, bool withData)
                       File(D + "\\conv\\ccsid.tbl")});
     return e;
 }
+
+// The development toolkit and the Java client of a rich 5.1 installation:
+// their own files go; the Java base archives, which the installed server
+// shares, stay; the variables the installer created for the toolkit go with
+// their CreationMask bits.
+ExpectedDifference ToolkitAndJavaClientRemoval()
+{
+    ExpectedDifference e;
+    Add(&e.MustGo, ToolkitFiles());
+    Add(&e.MustGo, JavaClientFiles());
+    Add(&e.MustGo, {ComponentValue("Development Toolkit"), ComponentValue("Local Clients\\Java Client"), Env("include"),
+                    Env("lib"), Dir(P + "\\tools\\c*"), Dir(P + "\\tools\\cplus*"), Dir(P + "\\tools\\lib"),
+                    Dir(P + "\\tools\\VB\\include"), Dir(P + "\\tools\\javaclnt*")});
+    Add(&e.MustChange, {Env("classpath"), ProductValue("", "CreationMask")});
+    Add(&e.MustCome, {File(D + "\\avlilogn.txt"), ProductValue("", "LogDefaultPath")});
+    Add(&e.MustStay, {File(P + "\\java\\lib\\*"), File(P + "\\tools\\VB\\vlsample.vbw"), Env("PATH"), Env("DVL_PATH"),
+                      Menu("*"), File(P + "\\uninst\\*"), File(D + "\\*"), ComponentValue("Server")});
+    return e;
+}

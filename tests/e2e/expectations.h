@@ -22,3 +22,5 @@ std::vector<std::string> QueueManagerData();
 std::vector<std::string> ClientComponentValues(const std::string &release);
 // A whole-product removal of a rich installation, with or without its data.
 ExpectedDifference WholeRemoval(const std::string &release, bool withData);
+// The development toolkit and the Java client removed from a rich 5.1 installation.
+ExpectedDifference ToolkitAndJavaClientRemoval();

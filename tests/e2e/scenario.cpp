@@ -74,7 +74,7 @@ static std::vector<std::string> InstallerUninstallRecord(const std::string &reco
     return LogEntries(record);
 }
 
-ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &response, const std::string &switches)
+ScenarioRun RunScenario(const FixtureDescription &d, const ScenarioRemoval &remove)
 {
     ScenarioRun run;
     FixtureRemove(d);
@@ -82,10 +82,9 @@ ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &re
     // The folder's name holds no "-s", "-g", "-b", "-i" or "-u": the
     // uninstaller finds its switches anywhere in its parameters.
     std::string folder = MakeUniqueTempFolder("e2e");
-    std::string answers = folder + "\\answers.rsp";
     SnapshotOptions options;
-    if (!FixtureInstall(d) || !WriteTextFile(answers, response)) {
-        run.Failures = "the installation or the response file could not be written\n";
+    if (!FixtureInstall(d)) {
+        run.Failures = "the installation could not be laid down\n";
         FixtureRemove(d);
         DeleteFolderTree(folder);
         return run;
@@ -94,9 +93,7 @@ ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &re
     // The installer's uninstall stand-in appends its command line here.
     std::string record = folder + "\\isuninst.txt";
     SetEnvironmentVariableA("VL_ISUNINST_RECORD", record.c_str());
-    // Five minutes at most: the stop sequence and the waits of a removal take
-    // seconds; a run that hangs on a page is the fault to report.
-    run.ExitCode = RunUninstallerWith("-S -F1\"" + answers + "\"" + (switches.empty() ? "" : " " + switches), 300000);
+    run.ExitCode = remove(folder, &run);
     run.After = TakeSnapshot(options);
     std::string log = FixtureWorkFolder(d) + "\\avlilogn.txt";
     run.LogExists = GetFileAttributesA(log.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -106,6 +103,20 @@ ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &re
     FixtureRemove(d);
     DeleteFolderTree(folder);
     return run;
+}
+
+ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &response, const std::string &switches)
+{
+    return RunScenario(d, [&](const std::string &folder, ScenarioRun *run) {
+        std::string answers = folder + "\\answers.rsp";
+        if (!WriteTextFile(answers, response)) {
+            run->Failures += "the response file could not be written\n";
+            return -1;
+        }
+        // Five minutes at most: the stop sequence and the waits of a removal
+        // take seconds; a run that hangs on a page is the fault to report.
+        return RunUninstallerWith("-S -F1\"" + answers + "\"" + (switches.empty() ? "" : " " + switches), 300000);
+    });
 }
 
 std::string Explain(const ScenarioRun &run, const ExpectedDifference &expected)

@@ -1,9 +1,11 @@
 // One scenario: lay down a sample installation, snapshot the machine, run the
-// uninstaller silently with a response file, snapshot again, and read back
-// what the run left (exit code, log) for the test to compare.
+// uninstaller (silently with a response file, or clicked through its pages,
+// clickedscenario.h), snapshot again, and read back what the run left (exit
+// code, log) for the test to compare.
 #pragma once
 #include "expectation.h"
 #include "fixture.h"
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,11 +25,22 @@ struct ScenarioRun {
     // What the installer's uninstall stand-in recorded (its command line,
     // working folder and whether its two files exist), one line per start.
     std::vector<std::string> InstallerUninstallRecord;
+    // The log's line for the mode the run was started in.
+    std::string ModeLine = "Silent uninstallation";
+    // A clicked run: the text of the message box its completion page showed ("" for none).
+    std::string CompletionMessage;
 };
 
-// Installs d, runs avliunin.exe -S with the response text and takes the two
-// snapshots, with further switches after -F1 when given. The installation is
-// removed again afterwards (whatever is left).
+// Removes the installation of a scenario: runs the uninstaller and returns
+// its exit code. folder is the scenario's own temp folder (for answers);
+// what goes wrong on the way is added to run->Failures.
+using ScenarioRemoval = std::function<int(const std::string &folder, ScenarioRun *run)>;
+// Installs d, takes the two snapshots around remove and reads back the log
+// and the installer's uninstall record. The installation is removed again
+// afterwards (whatever is left).
+ScenarioRun RunScenario(const FixtureDescription &d, const ScenarioRemoval &remove);
+// The same with avliunin.exe -S and the response text, with further
+// switches after -F1 when given.
 ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &response,
                               const std::string &switches = "");
 // The expectation's failures as text, with the log appended when there are any.

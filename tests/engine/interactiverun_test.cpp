@@ -4,37 +4,17 @@
 #include "engineutil.h"
 #include "runner.h"
 #include "wizard/nlsids.h"
+#include "wizarddriver.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <functional>
 
 namespace {
 
-const char kMain[] = "Varolink Uninstall - Welcome";
-const char kSelect[] = "Varolink Uninstall - Select Components";
-const char kConfirmKeep[] = "Varolink Uninstall - Confirm Removal";
-const char kConfirmData[] = "Varolink Uninstall - Confirm Removal of All Data";
-const char kConfirmComponents[] = "Varolink Uninstall - Confirm Components";
-const char kDeletingComponents[] = "Varolink Uninstall - Removing Components";
-const char kDeletingAll[] = "Varolink Uninstall - Removing Varolink";
-const char kComponentsDone[] = "Varolink Uninstall - Components Removed";
-const char kAllDone[] = "Varolink Uninstall - Varolink Removed";
-
 const std::string kComponents = "Software\\Norvik\\Varolink\\CurrentVersion\\Components";
-
-bool WaitFor(const std::function<bool()> &done, DWORD timeoutMs = 30000)
-{
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(20);
-    }
-    return true;
-}
 
 struct ClickedRemoval : ::testing::Test {
     FixtureDescription d;
-    PROCESS_INFORMATION process = {};
+    WizardProcess run;
     std::string P, D, logFolder, logPath, record;
 
     void SetUp() override
@@ -54,47 +34,20 @@ struct ClickedRemoval : ::testing::Test {
     }
     void TearDown() override
     {
-        if (process.hProcess) {
-            if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process.hProcess, 3);
-            CloseHandle(process.hProcess);
-            CloseHandle(process.hThread);
-        }
+        run.End();
         SetEnvironmentVariableA("VL_ISUNINST_RECORD", NULL);
         FixtureRemove(d);
         DeleteFolderTree(logFolder);
     }
-    void Start()
-    {
-        std::string commandLine = "\"" VL_BIN_DIR "\\avliunin.exe\" -G\"" + logPath + "\"";
-        STARTUPINFOA startup = {sizeof startup};
-        std::vector<char> text(commandLine.begin(), commandLine.end());
-        text.push_back(0);
-        ASSERT_TRUE(CreateProcessA(NULL, text.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process));
-    }
-    HWND Page(const char *caption, DWORD timeoutMs = 30000)
-    {
-        HWND page = NULL;
-        WaitFor([&] {
-            page = FindWindowA("#32770", caption);
-            return page && IsWindowVisible(page);
-        }, timeoutMs);
-        return page && IsWindowVisible(page) ? page : NULL;
-    }
-    void Click(HWND page, int id) { PostMessageA(GetDlgItem(page, id), BM_CLICK, 0, 0); }
+    void Start() { ASSERT_TRUE(run.Start("-G\"" + logPath + "\"")); }
+    // The pages of a removal may take a while to come under load: 30 s for each.
+    HWND Page(const char *caption, DWORD timeoutMs = 30000) { return run.Window(caption, timeoutMs); }
+    void Click(HWND page, int id) { WizardProcess::Click(page, id); }
     void ClickAway(const char *caption, int id)
     {
-        HWND page = Page(caption);
-        ASSERT_TRUE(page) << caption << "\n" << ReadTextFile(logPath);
-        Click(page, id);
-        ASSERT_TRUE(WaitFor([&] { return !IsWindow(page) || !IsWindowVisible(page); })) << caption;
+        ASSERT_TRUE(run.ClickAway(caption, id, 30000)) << caption << "\n" << ReadTextFile(logPath);
     }
-    void Choose(const char *caption, int option)
-    {
-        HWND page = Page(caption);
-        ASSERT_TRUE(page) << caption;
-        Click(page, option);
-        ASSERT_TRUE(WaitFor([&] { return IsDlgButtonChecked(page, option) == BST_CHECKED; })) << caption;
-    }
+    void Choose(const char *caption, int option) { ASSERT_TRUE(run.Choose(caption, option, 30000)) << caption; }
     // Watches the deleting page until it goes: the highest bar position and
     // the texts its status lines showed.
     void WatchDeleting(const char *caption, int *highest, std::string *title)
@@ -116,45 +69,49 @@ struct ClickedRemoval : ::testing::Test {
     // and every completion page reports errors with message 253 first.
     void AnswerErrorsMessage()
     {
-        HWND box = Page("Norvik Varolink");
+        HWND box = Page(kMessageCaption);
         ASSERT_TRUE(box) << ReadTextFile(logPath);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+        ASSERT_TRUE(WizardProcess::AnswerBox(box, 30000));
     }
     // Selects the list item whose text is name on the Select-components page.
     void SelectComponent(const char *name)
     {
-        HWND select = Page(kSelect);
+        HWND select = Page(kSelectCaption);
         ASSERT_TRUE(select);
-        int item = (int)SendDlgItemMessageA(select, IDC_COMPONENT_LIST, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)name);
-        ASSERT_GE(item, 0) << name;
-        SendDlgItemMessageA(select, IDC_COMPONENT_LIST, LB_SETSEL, TRUE, item);
+        ASSERT_TRUE(WizardProcess::SelectListItem(select, IDC_COMPONENT_LIST, name)) << name;
     }
-    int ExitCode(DWORD timeoutMs = 60000)
+    // A whole-product removal from the Main page to Finish on its completion page.
+    void ClickWholeRemoval(int option, const char *confirmCaption)
     {
-        if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) return -2;
-        DWORD code = 0;
-        GetExitCodeProcess(process.hProcess, &code);
-        return (int)code;
+        Start();
+        Choose(kMainCaption, option);
+        ClickAway(kMainCaption, IDC_NEXT);
+        ClickAway(confirmCaption, IDC_NEXT);
+        int highest = 0;
+        std::string title;
+        WatchDeleting(kDeletingAllCaption, &highest, &title);
+        AnswerErrorsMessage();
+        ClickAway(kAllDoneCaption, IDC_NEXT);
     }
+    int ExitCode(DWORD timeoutMs = 60000) { return run.ExitCode(timeoutMs); }
     std::vector<std::string> Log() { return LogEntries(logPath); }
 };
 
 TEST_F(ClickedRemoval, RemoveComponents)
 {
     Start();
-    Choose(kMain, IDC_OPTION_COMPONENTS);
-    ClickAway(kMain, IDC_NEXT);
+    Choose(kMainCaption, IDC_OPTION_COMPONENTS);
+    ClickAway(kMainCaption, IDC_NEXT);
     SelectComponent("Development Toolkit");
-    ClickAway(kSelect, IDC_NEXT);
-    ClickAway(kConfirmComponents, IDC_NEXT);
+    ClickAway(kSelectCaption, IDC_NEXT);
+    ClickAway(kConfirmComponentsCaption, IDC_NEXT);
     int highest = 0;
     std::string title;
-    WatchDeleting(kDeletingComponents, &highest, &title);
+    WatchDeleting(kDeletingComponentsCaption, &highest, &title);
     EXPECT_GT(highest, 20);
     EXPECT_NE(title.find("Development Toolkit"), std::string::npos) << title;
     AnswerErrorsMessage();
-    ClickAway(kComponentsDone, IDC_NEXT);
+    ClickAway(kComponentsDoneCaption, IDC_NEXT);
     EXPECT_EQ(ExitCode(), 0);
     EXPECT_TRUE(InOrder(Log(), {"->Deleting-component dialog", "", "Uninstalling Development Toolkit (Development Toolkit)",
                                 "->Component-deletion-complete dialog", "  User: Finish", "",
@@ -172,15 +129,7 @@ TEST_F(ClickedRemoval, RemoveKeepingTheData)
     // Keeping the data is offered only when there is some.
     d.WebAdminData = true;
     ASSERT_TRUE(FixtureInstall(d));
-    Start();
-    Choose(kMain, IDC_OPTION_REMOVE);
-    ClickAway(kMain, IDC_NEXT);
-    ClickAway(kConfirmKeep, IDC_NEXT);
-    int highest = 0;
-    std::string title;
-    WatchDeleting(kDeletingAll, &highest, &title);
-    AnswerErrorsMessage();
-    ClickAway(kAllDone, IDC_NEXT);
+    ClickWholeRemoval(IDC_OPTION_REMOVE, kConfirmKeepCaption);
     EXPECT_EQ(ExitCode(), 0);
     EXPECT_TRUE(InOrder(Log(), {"->Deleting-all dialog", "Uninstalling Local Clients\\Windows NT Client (Windows NT Client)",
                                 "Uninstalling Development Toolkit (Development Toolkit)",
@@ -198,15 +147,7 @@ TEST_F(ClickedRemoval, RemoveKeepingTheData)
 
 TEST_F(ClickedRemoval, RemoveWithTheData)
 {
-    Start();
-    Choose(kMain, IDC_OPTION_REMOVE_DATA);
-    ClickAway(kMain, IDC_NEXT);
-    ClickAway(kConfirmData, IDC_NEXT);
-    int highest = 0;
-    std::string title;
-    WatchDeleting(kDeletingAll, &highest, &title);
-    AnswerErrorsMessage();
-    ClickAway(kAllDone, IDC_NEXT);
+    ClickWholeRemoval(IDC_OPTION_REMOVE_DATA, kConfirmDataCaption);
     EXPECT_EQ(ExitCode(), 0);
     EXPECT_TRUE(InOrder(Log(), {"->Deleting-all dialog", "Processing data files directory '" + D + "'",
                                 "Processing program files directory '" + P + "'", "->All-deletion-complete dialog",
@@ -222,17 +163,17 @@ TEST_F(ClickedRemoval, ExitOnTheDeletingPageEndsTheRunAndARerunFinishes)
     ASSERT_TRUE(FixtureInstall(d));
     SetValue("Software\\Norvik\\Varolink\\CurrentVersion", "ToolkitComponent", "");
     Start();
-    Choose(kMain, IDC_OPTION_COMPONENTS);
-    ClickAway(kMain, IDC_NEXT);
+    Choose(kMainCaption, IDC_OPTION_COMPONENTS);
+    ClickAway(kMainCaption, IDC_NEXT);
     SelectComponent("Development Toolkit");
-    ClickAway(kSelect, IDC_NEXT);
-    ClickAway(kConfirmComponents, IDC_NEXT);
-    HWND deleting = Page(kDeletingComponents);
+    ClickAway(kSelectCaption, IDC_NEXT);
+    ClickAway(kConfirmComponentsCaption, IDC_NEXT);
+    HWND deleting = Page(kDeletingComponentsCaption);
     ASSERT_TRUE(deleting);
     // Cancel while the toolkit's files go, then Exit.
-    ASSERT_TRUE(WaitFor([&] { return SendDlgItemMessageA(deleting, IDC_PROGRESS, PBM_GETPOS, 0, 0) > 5; }));
+    ASSERT_TRUE(WaitFor([&] { return SendDlgItemMessageA(deleting, IDC_PROGRESS, PBM_GETPOS, 0, 0) > 5; }, 30000));
     Click(deleting, IDC_CANCEL_PAGE);
-    ClickAway("Exit Varolink Uninstall", IDC_EXIT);
+    ClickAway(kExitCaption, IDC_EXIT);
     EXPECT_EQ(ExitCode(), 0);
     auto log = Log();
     EXPECT_TRUE(InOrder(log, {"->Deleting-component dialog", "  User: Cancel", "  User: Cancel", "->Exit dialog",

@@ -156,7 +156,7 @@ TEST_F(Export, MissingListFailsAndMissingConfigurationSucceedsWithoutAScript)
     AddConfig("sz", "QueueManager\\QM1", "Name", "QM1");
     Install();
     EXPECT_FALSE(SaveQmConfiguration());
-    EXPECT_FALSE(PathThere(script));
+    EXPECT_FALSE(PathExists(script));
     EXPECT_TRUE(Contains(LogEntries(log), "***Unable to open '" + program + "\\uninst\\avlirgdn.u01'"));
     LogClose();
 
@@ -164,7 +164,7 @@ TEST_F(Export, MissingListFailsAndMissingConfigurationSucceedsWithoutAScript)
     d.ConfigValues.clear();
     Install();
     EXPECT_TRUE(SaveQmConfiguration());
-    EXPECT_FALSE(PathThere(script));
+    EXPECT_FALSE(PathExists(script));
     EXPECT_TRUE(InOrder(LogEntries(log), {"Saving QM configuration",
                                           "No QM configuration found; key: '" VL_CONFIG_KEY "'"}));
     LogClose();
@@ -173,7 +173,7 @@ TEST_F(Export, MissingListFailsAndMissingConfigurationSucceedsWithoutAScript)
     d.ConfigValues = {{"sz", "QueueManager\\QM1", "Name", "QM1"}};
     Install(false);
     EXPECT_FALSE(SaveQmConfiguration());
-    EXPECT_FALSE(PathThere(script));
+    EXPECT_FALSE(PathExists(script));
     EXPECT_TRUE(InOrder(LogEntries(log), {"***Unable to open '" + script + "'", "Error saving QM configuration"}));
 }
 

@@ -57,15 +57,15 @@ TEST(FixtureData, DescriptionKeysLayDownValuesServiceLevelsAndBackups)
     EXPECT_EQ((std::vector<std::string>{"added,file,C:\\src\\x.dll,%filepath%\\bin",
                                         "added,file,C:\\src\\d.dat,%workpath%\\conf"}),
               FileLines(program + "\\csd03\\csdship.log"));
-    EXPECT_TRUE(PathThere(program + "\\bin\\x.dll"));
-    EXPECT_TRUE(PathThere(work + "\\conf\\d.dat"));
-    EXPECT_TRUE(PathThere(work + "\\BackUp\\u2001\\saved.dll"));
+    EXPECT_TRUE(PathExists(program + "\\bin\\x.dll"));
+    EXPECT_TRUE(PathExists(work + "\\conf\\d.dat"));
+    EXPECT_TRUE(PathExists(work + "\\BackUp\\u2001\\saved.dll"));
     std::string shortcuts = FixtureCommonFolder(CSIDL_COMMON_PROGRAMS) + "\\Norvik Varolink";
-    EXPECT_TRUE(PathThere(shortcuts + "\\Remove CSD03.lnk"));
-    EXPECT_TRUE(PathThere(shortcuts + "\\Memo.PTF File.lnk"));
+    EXPECT_TRUE(PathExists(shortcuts + "\\Remove CSD03.lnk"));
+    EXPECT_TRUE(PathExists(shortcuts + "\\Memo.PTF File.lnk"));
 
     FixtureRemove(d);
-    EXPECT_FALSE(PathThere(shortcuts));
-    EXPECT_FALSE(KeyThere("Software\\Norvik"));
+    EXPECT_FALSE(PathExists(shortcuts));
+    EXPECT_FALSE(KeyExists("Software\\Norvik"));
     DeleteFolderTree(root);
 }

@@ -74,7 +74,7 @@ TEST_F(Mif, StandInWritesTheEightValues)
     mif = ReadTextFile(folder + "\\failed.mif");
     EXPECT_EQ("Failed", Attribute(mif, "Status"));
     EXPECT_EQ("Some components could not be removed.", Attribute(mif, "Description"));
-    EXPECT_FALSE(PathThere(folder + "\\failed.mif.mif"));
+    EXPECT_FALSE(PathExists(folder + "\\failed.mif.mif"));
 }
 
 TEST_F(Mif, EachFailureIsLoggedAndReported)
@@ -94,5 +94,5 @@ TEST_F(Mif, EachFailureIsLoggedAndReported)
     SetEnvironmentVariableA("VL_ISMIF_FAIL", "1");
     EXPECT_FALSE(WriteStatusMif("x", "status", TRUE));
     EXPECT_TRUE(Contains(LogEntries(log), "***Error writing MIF file"));
-    EXPECT_FALSE(PathThere(folder + "\\status.mif"));
+    EXPECT_FALSE(PathExists(folder + "\\status.mif"));
 }

@@ -1,8 +1,10 @@
 // Helpers of the queue-manager data and service-level tests: a fixture
-// installation in a temp folder with the test log opened beside it.
+// installation in a temp folder with the test log opened beside it (with the
+// shared probes and file holder of wintestutil.h).
 #pragma once
 #include "fixture.h"
 #include "runner.h"
+#include "wintestutil.h"
 #include <windows.h>
 #include <string>
 #include <vector>
@@ -15,22 +17,10 @@ FixtureDescription TempDescription(const char *tag);
 std::string OpenTestLog(const std::string &folder);
 // The log's entries after the header a fresh log begins with.
 std::vector<std::string> LogBody(const std::string &logPath);
-bool PathThere(const std::string &path);
-bool KeyThere(const std::string &path);
 // A value of HKLM\keyPath as text ("<none>" when missing); type receives its type.
 std::string RegText(const std::string &keyPath, const char *name, DWORD *type = NULL);
-// Gives the key an access list that grants only read access to LocalSystem,
-// so that opening it for the uninstaller needs the access repair.
-void RestrictKey(const std::string &path);
 // Removes the product's registry tree even where a test restricted a key
 // (the uninstaller's own deletion, which repairs access first).
 void ClearProductKey();
 // Lines of a text file (CR LF or LF), without line ends.
 std::vector<std::string> FileLines(const std::string &path);
-// Starts holdopen.exe on path and waits until it holds it; Release ends it.
-struct HeldFile {
-    HANDLE Process = NULL;
-    HANDLE Stop = NULL;
-};
-HeldFile HoldFile(const std::string &path);
-void ReleaseFile(HeldFile &held);

@@ -53,11 +53,11 @@ TEST_F(QmDelete, TwoQueueManagersShareTheQueueManagerKeyUntilTheLastGoes)
 
     EXPECT_EQ(1, DeleteQueueManagers(data.c_str(), NULL));
     for (const char *gone : {"\\qmgrs\\QM1", "\\qmgrs\\QM2", "\\qmgrs", "\\log\\QM1", "\\log\\QM2"})
-        EXPECT_FALSE(PathThere(data + gone)) << gone;
-    EXPECT_TRUE(PathThere(data + "\\log"));   // not a queue manager's folder
-    EXPECT_FALSE(KeyThere(kQueueManagerKey));
-    EXPECT_FALSE(KeyThere(VL_CONFIG_KEY "\\Services\\QM1"));
-    EXPECT_FALSE(KeyThere(VL_CONFIG_KEY "\\Services\\QM2"));
+        EXPECT_FALSE(PathExists(data + gone)) << gone;
+    EXPECT_TRUE(PathExists(data + "\\log"));   // not a queue manager's folder
+    EXPECT_FALSE(KeyExists(kQueueManagerKey));
+    EXPECT_FALSE(KeyExists(VL_CONFIG_KEY "\\Services\\QM1"));
+    EXPECT_FALSE(KeyExists(VL_CONFIG_KEY "\\Services\\QM2"));
 
     std::vector<std::string> lines = Lines();
     ASSERT_FALSE(lines.empty());
@@ -80,16 +80,16 @@ TEST_F(QmDelete, LockedFileKeepsItsFolderButTheLogAndKeysStillGo)
     WriteTextFile(qmgrs + "\\QM1\\free.dat", "free");
     WriteTextFile(data + "\\log\\QM1\\S0000000.LOG", "log");
 
-    HeldFile held = HoldFile(locked);
+    Holder held = HoldOpen(locked);
     int result = DeleteQueueManagers(data.c_str(), NULL);
-    ReleaseFile(held);
+    Release(held);
 
     EXPECT_EQ(0, result);
-    EXPECT_TRUE(PathThere(locked));
-    EXPECT_FALSE(PathThere(qmgrs + "\\QM1\\free.dat"));
-    EXPECT_TRUE(PathThere(qmgrs));   // still holds QM1
-    EXPECT_FALSE(PathThere(data + "\\log\\QM1"));
-    EXPECT_FALSE(KeyThere(kQueueManagerKey));
+    EXPECT_TRUE(PathExists(locked));
+    EXPECT_FALSE(PathExists(qmgrs + "\\QM1\\free.dat"));
+    EXPECT_TRUE(PathExists(qmgrs));   // still holds QM1
+    EXPECT_FALSE(PathExists(data + "\\log\\QM1"));
+    EXPECT_FALSE(KeyExists(kQueueManagerKey));
     std::vector<std::string> lines = Lines();
     EXPECT_TRUE(InOrder(lines, {"***Delete file in use: '" + locked + "'",
                                 "***Delete path not empty: '" + qmgrs + "\\QM1'",
@@ -103,8 +103,8 @@ TEST_F(QmDelete, QmgrsStaysWhileSystemHoldsFilesAndAnEmptyListDoesNothing)
     Install();
     WriteTextFile(qmgrs + "\\@SYSTEM\\qm.ini", "system");
     EXPECT_EQ(1, DeleteQueueManagers(data.c_str(), NULL));
-    EXPECT_FALSE(PathThere(qmgrs + "\\QM1"));
-    EXPECT_TRUE(PathThere(qmgrs + "\\@SYSTEM\\qm.ini"));
+    EXPECT_FALSE(PathExists(qmgrs + "\\QM1"));
+    EXPECT_TRUE(PathExists(qmgrs + "\\@SYSTEM\\qm.ini"));
     for (const std::string &line : Lines()) EXPECT_EQ(std::string::npos, line.find("'" + qmgrs + "'")) << line;
 
     QmListFree();
@@ -140,11 +140,11 @@ TEST_F(QmDelete, HostileFoldersDeleteNothingOutsideTheDataFolder)
     log = OpenTestLog(d.Root);
 
     EXPECT_EQ(0, DeleteQueueManagers(data.c_str(), NULL));
-    EXPECT_TRUE(PathThere(outside + "\\precious.txt"));
-    EXPECT_TRUE(PathThere(data + "\\VLS.INI"));
-    EXPECT_TRUE(PathThere(qmgrs + "\\@SYSTEM\\qm.ini"));
-    EXPECT_FALSE(PathThere(qmgrs + "\\QM1"));
-    EXPECT_FALSE(PathThere(qmgrs + "\\QM2"));   // by its own entry
+    EXPECT_TRUE(PathExists(outside + "\\precious.txt"));
+    EXPECT_TRUE(PathExists(data + "\\VLS.INI"));
+    EXPECT_TRUE(PathExists(qmgrs + "\\@SYSTEM\\qm.ini"));
+    EXPECT_FALSE(PathExists(qmgrs + "\\QM1"));
+    EXPECT_FALSE(PathExists(qmgrs + "\\QM2"));   // by its own entry
     std::vector<std::string> lines = Lines();
     EXPECT_TRUE(Contains(lines, "***Log directory '" + qmgrs + "\\QM2' for 'VL.ONE' is not a log folder of its own in '" +
                                     data + "'; not deleted"))
@@ -154,5 +154,5 @@ TEST_F(QmDelete, HostileFoldersDeleteNothingOutsideTheDataFolder)
     EXPECT_TRUE(Contains(lines, "***Unsafe path refused: 'C:' (drive root)")) << ReadTextFile(log);
     EXPECT_TRUE(Contains(lines, "***Unsafe path refused: '..' (not a full path)"));
     // The damaged entries do not stop the real ones: QM2's own log folder goes.
-    EXPECT_FALSE(PathThere(data + "\\log\\QM2"));
+    EXPECT_FALSE(PathExists(data + "\\log\\QM2"));
 }

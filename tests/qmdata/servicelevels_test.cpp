@@ -48,7 +48,7 @@ protected:
         return RemoveServiceLevels(FALSE, tree.c_str(), folderName, &status, &bar);
     }
     int Position() { return (int)SendMessageA(bar, PBM_GETPOS, 0, 0); }
-    bool Link(const std::string &name) { return PathThere(shortcuts + "\\" + name + ".lnk"); }
+    bool Link(const std::string &name) { return PathExists(shortcuts + "\\" + name + ".lnk"); }
     FixtureDescription d;
     std::string program, work, shortcuts, log;
     HWND bar = NULL;
@@ -92,21 +92,21 @@ TEST_F(ServiceLevels, AppliedLevelsGoWithTheirListsFoldersShortcutsBackupsAndRec
     EXPECT_EQ((2 + 2 + 1 + 1) + (1 + 1 + 1 + 1) + 2 + 1, count);
     EXPECT_EQ(count, Position());
 
-    EXPECT_FALSE(PathThere(program + "\\bin\\x.dll"));
-    EXPECT_FALSE(PathThere(program + "\\bin\\z.dll"));
-    EXPECT_FALSE(PathThere(program + "\\newdir"));
-    EXPECT_TRUE(PathThere(program + "\\bin\\keep.dll"));
-    EXPECT_TRUE(PathThere(program + "\\uninst\\u.dll"));
-    EXPECT_FALSE(PathThere(program + "\\csd03"));
-    EXPECT_FALSE(PathThere(program + "\\sl\\csd04"));
-    EXPECT_FALSE(PathThere(program + "\\BackUp\\u2001"));
-    EXPECT_FALSE(PathThere(program + "\\BackUp\\U2002"));
-    EXPECT_TRUE(PathThere(program + "\\BackUp\\other\\saved.dll"));
+    EXPECT_FALSE(PathExists(program + "\\bin\\x.dll"));
+    EXPECT_FALSE(PathExists(program + "\\bin\\z.dll"));
+    EXPECT_FALSE(PathExists(program + "\\newdir"));
+    EXPECT_TRUE(PathExists(program + "\\bin\\keep.dll"));
+    EXPECT_TRUE(PathExists(program + "\\uninst\\u.dll"));
+    EXPECT_FALSE(PathExists(program + "\\csd03"));
+    EXPECT_FALSE(PathExists(program + "\\sl\\csd04"));
+    EXPECT_FALSE(PathExists(program + "\\BackUp\\u2001"));
+    EXPECT_FALSE(PathExists(program + "\\BackUp\\U2002"));
+    EXPECT_TRUE(PathExists(program + "\\BackUp\\other\\saved.dll"));
     for (const char *gone : {"Remove CSD03", "Remove csd04", "Remove Latest CSD", "Remove CSD", "Remove CSD99 Extra",
                              "Memo.PTF File"})
         EXPECT_FALSE(Link(gone)) << gone;
     EXPECT_TRUE(Link("Varolink Explorer"));
-    EXPECT_FALSE(KeyThere(kApplied));
+    EXPECT_FALSE(KeyExists(kApplied));
 
     std::vector<std::string> lines = LogEntries(log);
     EXPECT_TRUE(InOrder(lines, {"Deleting all CSD info", "Processing 'CSD03'",
@@ -128,15 +128,15 @@ TEST_F(ServiceLevels, OtherValuesStayAndEachTreeHandlesItsOwnLevels)
     int count = 0;
     EXPECT_EQ(1, Run(program, &count));
     EXPECT_EQ(count, Position());
-    EXPECT_TRUE(PathThere(work + "\\csd05\\csdship.log"));
-    EXPECT_TRUE(PathThere(work + "\\conf\\d.dat"));
+    EXPECT_TRUE(PathExists(work + "\\csd05\\csdship.log"));
+    EXPECT_TRUE(PathExists(work + "\\conf\\d.dat"));
     EXPECT_EQ("C:\\csdsrc\\CSD05=" + work + "\\csd05", RegText(kApplied, "CSD05"));
     EXPECT_TRUE(Contains(LogEntries(log), "CSD folder of 'CSD05' is not in '" + program + "' tree"));
 
     EXPECT_EQ(1, Run(work, &count));
     EXPECT_EQ(count, Position());
-    EXPECT_FALSE(PathThere(work + "\\conf\\d.dat"));
-    EXPECT_FALSE(PathThere(work + "\\csd05"));
+    EXPECT_FALSE(PathExists(work + "\\conf\\d.dat"));
+    EXPECT_FALSE(PathExists(work + "\\csd05"));
     EXPECT_EQ("<none>", RegText(kApplied, "CSD05"));
     // A value that is no service level is neither processed nor deleted.
     EXPECT_EQ("someone", RegText(kApplied, "Installed By"));
@@ -153,9 +153,9 @@ TEST_F(ServiceLevels, DataNamingNoFolderOfTheTreeDeletesNothingOutsideIt)
     int count = 0;
     EXPECT_EQ(0, Run(program, &count));
     EXPECT_EQ(count, Position());
-    EXPECT_TRUE(PathThere(work + "\\precious.txt"));
-    EXPECT_TRUE(PathThere(d.Root + "\\csdship.log"));
-    EXPECT_TRUE(PathThere(program + "\\uninst"));
+    EXPECT_TRUE(PathExists(work + "\\precious.txt"));
+    EXPECT_TRUE(PathExists(d.Root + "\\csdship.log"));
+    EXPECT_TRUE(PathExists(program + "\\uninst"));
     EXPECT_EQ("X=", RegText(kApplied, "CSD01"));   // the records stay
     std::vector<std::string> lines = LogEntries(log);
     EXPECT_TRUE(Contains(lines, "***CSD folder of 'CSD01' not valid: 'X='; not deleted")) << ReadTextFile(log);
@@ -172,6 +172,6 @@ TEST_F(ServiceLevels, AKeyThatRefusesAccessIsRepairedFirst)
     // has no shell folders of its own: no program folder to clean here.
     EXPECT_EQ(1, Run(program, &count, "")) << ReadTextFile(log);
     EXPECT_EQ(count, Position());
-    EXPECT_FALSE(PathThere(program + "\\csd08"));
-    EXPECT_FALSE(KeyThere(kApplied));
+    EXPECT_FALSE(PathExists(program + "\\csd08"));
+    EXPECT_FALSE(KeyExists(kApplied));
 }

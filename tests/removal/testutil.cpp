@@ -1,7 +1,6 @@
 #include "testutil.h"
 #include "core/log.h"
 #include "fixture.h"
-#include <aclapi.h>
 #include <shlwapi.h>
 #include <stdio.h>
 #include <gtest/gtest.h>
@@ -19,8 +18,6 @@ void WriteTextFile(const std::string &path, const char *text)
     fputs(text, file);
     fclose(file);
 }
-
-bool PathExists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string StartTestLog(const std::string &folder)
 {
@@ -89,69 +86,6 @@ void CreateKey(const std::string &path)
     RegCloseKey(key);
 }
 
-bool KeyExists(const std::string &path)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
-}
-
 void DeleteKeyTree(const std::string &path) { SHDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str()); }
 
-void RestrictKey(const std::string &path)
-{
-    SID_IDENTIFIER_AUTHORITY nt = {SECURITY_NT_AUTHORITY};
-    PSID system;
-    ASSERT_TRUE(AllocateAndInitializeSid(&nt, 1, SECURITY_LOCAL_SYSTEM_RID, 0, 0, 0, 0, 0, 0, 0, &system));
-    EXPLICIT_ACCESS_A entry = {};
-    entry.grfAccessPermissions = KEY_READ;
-    entry.grfAccessMode = SET_ACCESS;
-    entry.grfInheritance = NO_INHERITANCE;
-    entry.Trustee.TrusteeForm = TRUSTEE_IS_SID;
-    entry.Trustee.ptstrName = (LPSTR)system;
-    PACL acl = NULL;
-    ASSERT_EQ(ERROR_SUCCESS, SetEntriesInAclA(1, &entry, NULL, &acl));
-    SECURITY_DESCRIPTOR descriptor;
-    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-    SetSecurityDescriptorDacl(&descriptor, TRUE, acl, FALSE);
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, WRITE_DAC, &key));
-    EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor));
-    RegCloseKey(key);
-    LocalFree(acl);
-    FreeSid(system);
-}
-
 std::string BinPath(const char *name) { return std::string(VL_BIN_DIR) + "\\" + name; }
-
-Holder HoldOpen(const std::string &path)
-{
-    Holder holder;
-    char name[64];
-    snprintf(name, sizeof name, "vlprims-hold-%lu-%d", GetCurrentProcessId(), ++sCounter);
-    HANDLE ready = CreateEventA(NULL, TRUE, FALSE, (std::string(name) + ".ready").c_str());
-    holder.Stop = CreateEventA(NULL, TRUE, FALSE, (std::string(name) + ".stop").c_str());
-    std::string command = "\"" + BinPath("holdopen.exe") + "\" \"" + path + "\" " + name + " 120";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process;
-    std::string line = command;
-    EXPECT_TRUE(CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process));
-    CloseHandle(process.hThread);
-    holder.Process = process.hProcess;
-    HANDLE both[2] = {ready, process.hProcess};
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, both, FALSE, 20000)) << "holder did not open " << path;
-    CloseHandle(ready);
-    return holder;
-}
-
-void Release(Holder &holder)
-{
-    if (!holder.Process) return;
-    SetEvent(holder.Stop);
-    if (WaitForSingleObject(holder.Process, 10000) != WAIT_OBJECT_0) TerminateProcess(holder.Process, 1);
-    CloseHandle(holder.Process);
-    CloseHandle(holder.Stop);
-    holder.Process = NULL;
-}

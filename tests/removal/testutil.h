@@ -1,6 +1,7 @@
-// Helpers of the removal-primitive tests: unique temp folders, the test log,
-// registry fixtures and a stand-in program that holds a file open.
+// Helpers of the removal-primitive tests: unique temp folders, the test log
+// and registry fixtures (with the shared probes and file holder of wintestutil.h).
 #pragma once
+#include "wintestutil.h"
 #include <windows.h>
 #include <string>
 
@@ -9,7 +10,6 @@ std::string MakeTempFolder(const char *tag);
 // Removes a folder tree the test made (clearing read-only attributes first).
 void RemoveFolderTree(const std::string &path);
 void WriteTextFile(const std::string &path, const char *text = "x");
-bool PathExists(const std::string &path);
 
 // Opens the uninstall log on "<folder>\test.log" and returns that path.
 std::string StartTestLog(const std::string &folder);
@@ -25,17 +25,6 @@ std::string TestKeyPath(const char *tag);
 // A fresh key path among the product's own keys (the only ones key repair touches).
 std::string ProductTestKeyPath(const char *tag);
 void CreateKey(const std::string &path);
-bool KeyExists(const std::string &path);
 void DeleteKeyTree(const std::string &path);
-// Gives the key an access list that grants only read access to LocalSystem.
-void RestrictKey(const std::string &path);
-
-// Starts holdopen.exe on path (file or directory) and waits until it holds it.
-struct Holder {
-    HANDLE Process = NULL;
-    HANDLE Stop = NULL;
-};
-Holder HoldOpen(const std::string &path);
-void Release(Holder &holder);
 
 std::string BinPath(const char *name);

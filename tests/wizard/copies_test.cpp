@@ -11,10 +11,6 @@
 
 namespace {
 
-const char kMain[] = "Varolink Uninstall - Welcome";
-const char kSelect[] = "Varolink Uninstall - Select Components";
-const char kExit[] = "Exit Varolink Uninstall";
-const char kBoxCaption[] = "Norvik Varolink";  // NLS string 604
 const char kLogs[] = "C:\\vlcopylogs";
 const char kFirstLog[] = "C:\\vlcopylogs\\first.log";
 const char kSecondLog[] = "C:\\vlcopylogs\\second.log";
@@ -62,27 +58,27 @@ struct TwoCopies : ::testing::Test {
 TEST_F(TwoCopies, SilentSecondCopyLeavesTheInteractiveFirstCopyAsItWas)
 {
     ASSERT_TRUE(first.Start(std::string("-G") + kFirstLog));
-    ASSERT_TRUE(first.Window(kMain));
+    ASSERT_TRUE(first.Window(kMainCaption));
     // A silent second copy: no box, exit code 1, its lines in its own log.
     EXPECT_EQ(RunUninstallerWith(std::string("-S -G") + kSecondLog, 20000), 1);
     ExpectRefusedSecondCopy("Silent uninstallation");
 
     // The first copy still asks its questions: choosing nothing shows a box.
-    HWND main = first.Window(kMain);
+    HWND main = first.Window(kMainCaption);
     ASSERT_TRUE(main);
     WizardProcess::Click(main, IDC_OPTION_COMPONENTS);
     ASSERT_TRUE(WaitFor([&] { return IsDlgButtonChecked(main, IDC_OPTION_COMPONENTS) == BST_CHECKED; }));
-    ASSERT_TRUE(first.ClickAway(kMain, IDC_NEXT));
-    HWND select = first.Window(kSelect);
+    ASSERT_TRUE(first.ClickAway(kMainCaption, IDC_NEXT));
+    HWND select = first.Window(kSelectCaption);
     ASSERT_TRUE(select);
     WizardProcess::Click(select, IDC_NEXT);
-    HWND box = first.Window(kBoxCaption);
+    HWND box = first.Window(kMessageCaption);
     ASSERT_TRUE(box) << "the interactive first copy showed no message box";
     EXPECT_EQ(WizardProcess::BoxText(box), NlsString(d, 231));
     WizardProcess::Click(box, IDOK);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
     WizardProcess::Click(select, IDC_CANCEL_PAGE);
-    ASSERT_TRUE(first.ClickAway(kExit, IDC_EXIT));
+    ASSERT_TRUE(first.ClickAway(kExitCaption, IDC_EXIT));
     EXPECT_EQ(first.ExitCode(), 0);
 
     // ... and wrote all of it to its own log.
@@ -121,7 +117,7 @@ TEST_F(TwoCopies, InteractiveSecondCopyLeavesTheSilentFirstCopyAsItWas)
 
     // An interactive second copy shows its refusal and ends with 1.
     ASSERT_TRUE(second.Start(std::string("-G") + kSecondLog));
-    HWND box = second.Window(kBoxCaption);
+    HWND box = second.Window(kMessageCaption);
     ASSERT_TRUE(box) << "the interactive second copy showed no message box";
     EXPECT_EQ(WizardProcess::BoxText(box), NlsString(d, 238));
     WizardProcess::Click(box, IDOK);
@@ -191,7 +187,7 @@ TEST_F(TwoCopies, KeyRefusingAccessDuringARunWithoutALogPathInTheBlock)
     WriteTextFile(std::string(kLogs) + "\\blocker", "x");
     std::string defaultLog = FixtureWorkFolder(d) + "\\avlilogn.txt";
     ASSERT_TRUE(first.Start(std::string("-G") + kLogs + "\\blocker\\run.log"));
-    HWND main = first.Window(kMain);
+    HWND main = first.Window(kMainCaption);
     ASSERT_TRUE(main);
     ASSERT_EQ(SetProductKeyAccess(true), 0u);
     if (OpenProductKeyForQuery() != ERROR_ACCESS_DENIED) {
@@ -199,7 +195,7 @@ TEST_F(TwoCopies, KeyRefusingAccessDuringARunWithoutALogPathInTheBlock)
         GTEST_SKIP() << "this Wine does not enforce a key's access list";
     }
     WizardProcess::Click(main, IDC_CANCEL_PAGE);
-    bool exited = first.ClickAway(kExit, IDC_EXIT);
+    bool exited = first.ClickAway(kExitCaption, IDC_EXIT);
     int code = first.ExitCode();
     LONG afterwards = OpenProductKeyForQuery();
     SetProductKeyAccess(false);

@@ -4,36 +4,15 @@
 #include "fixture.h"
 #include "runner.h"
 #include "wizard/nlsids.h"
+#include "wizarddriver.h"
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <functional>
 
 namespace {
 
-const char kMain[] = "Varolink Uninstall - Welcome";
-const char kSelect[] = "Varolink Uninstall - Select Components";
-const char kConfirmKeep[] = "Varolink Uninstall - Confirm Removal";
-const char kConfirmData[] = "Varolink Uninstall - Confirm Removal of All Data";
-const char kConfirmComponents[] = "Varolink Uninstall - Confirm Components";
-const char kVlData[] = "Varolink Uninstall - Queue Manager Data";
-const char kWebData[] = "Varolink Uninstall - Web Administration Data";
-const char kExit[] = "Exit Varolink Uninstall";
-const char kComponentsDone[] = "Varolink Uninstall - Components Removed";
-const char kAllDone[] = "Varolink Uninstall - Varolink Removed";
-
-bool WaitFor(const std::function<bool()> &done, DWORD timeoutMs = 10000)
-{
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > timeoutMs) return false;
-        Sleep(20);
-    }
-    return true;
-}
-
 struct InteractiveRun : ::testing::Test {
     FixtureDescription d;
-    PROCESS_INFORMATION process = {};
+    WizardProcess run;
 
     void SetUp() override
     {
@@ -45,11 +24,7 @@ struct InteractiveRun : ::testing::Test {
     }
     void TearDown() override
     {
-        if (process.hProcess) {
-            if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process.hProcess, 3);
-            CloseHandle(process.hProcess);
-            CloseHandle(process.hThread);
-        }
+        run.End();
         FixtureRemove(d);
     }
     void InstallWithData()
@@ -61,67 +36,24 @@ struct InteractiveRun : ::testing::Test {
         WriteTextFile(work + "\\VLS.INI", "QueueManager:\n  Name=QM1\n  Directory=QM1\n");
     }
     std::string LogPath() { return FixtureWorkFolder(d) + "\\avlilogn.txt"; }
-    void Start(const std::string &parameters = "")
-    {
-        std::string commandLine = std::string("\"") + VL_BIN_DIR "\\avliunin.exe\" " + parameters;
-        STARTUPINFOA startup = {sizeof startup};
-        std::vector<char> text(commandLine.begin(), commandLine.end());
-        text.push_back(0);
-        ASSERT_TRUE(CreateProcessA(NULL, text.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process));
-    }
+    void Start(const std::string &parameters = "") { ASSERT_TRUE(run.Start(parameters)); }
     // The visible page with this caption.
-    HWND Page(const char *caption)
-    {
-        HWND page = NULL;
-        WaitFor([&] {
-            page = FindWindowA("#32770", caption);
-            return page && IsWindowVisible(page);
-        });
-        return page && IsWindowVisible(page) ? page : NULL;
-    }
-    void Click(HWND page, int id) { PostMessageA(GetDlgItem(page, id), BM_CLICK, 0, 0); }
+    HWND Page(const char *caption) { return run.Window(caption); }
+    void Click(HWND page, int id) { WizardProcess::Click(page, id); }
     // Clicks the button and waits until the page is gone from the screen.
-    void ClickAway(const char *caption, int id)
-    {
-        HWND page = Page(caption);
-        ASSERT_TRUE(page) << caption;
-        Click(page, id);
-        ASSERT_TRUE(WaitFor([&] { return !IsWindow(page) || !IsWindowVisible(page); })) << caption;
-    }
-    void Choose(const char *caption, int option)
-    {
-        HWND page = Page(caption);
-        ASSERT_TRUE(page) << caption;
-        Click(page, option);
-        ASSERT_TRUE(WaitFor([&] { return IsDlgButtonChecked(page, option) == BST_CHECKED; })) << caption;
-    }
+    void ClickAway(const char *caption, int id) { ASSERT_TRUE(run.ClickAway(caption, id)) << caption; }
+    void Choose(const char *caption, int option) { ASSERT_TRUE(run.Choose(caption, option)) << caption; }
     // The removal runs to its completion page; that page first reports the
     // errors of the run (securing the product key fails under Wine, which has
     // no "vlm" group) with message 253, then Finish ends the run.
     void FinishRemoval(const char *caption)
     {
-        HWND page = NULL;
-        ASSERT_TRUE(WaitFor([&] {
-            page = FindWindowA("#32770", caption);
-            return page && IsWindowVisible(page);
-        }, 120000)) << caption;
-        HWND box = NULL;
-        if (WaitFor([&] {
-                box = FindWindowA("#32770", "Norvik Varolink");
-                return box && IsWindowVisible(box);
-            }, 3000)) {
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
-            ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
-        }
+        HWND page = run.Window(caption, 120000);
+        ASSERT_TRUE(page) << caption;
+        if (HWND box = run.Window(kMessageCaption, 3000)) ASSERT_TRUE(WizardProcess::AnswerBox(box));
         Click(page, IDC_NEXT);
     }
-    int ExitCode(DWORD timeoutMs = 20000)
-    {
-        if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0) return -2;
-        DWORD code = 0;
-        GetExitCodeProcess(process.hProcess, &code);
-        return (int)code;
-    }
+    int ExitCode(DWORD timeoutMs = 20000) { return run.ExitCode(timeoutMs); }
     // The page, user and choice lines of a log: what the two modes must share.
     static std::vector<std::string> Dialogue(const std::vector<std::string> &log)
     {
@@ -148,31 +80,31 @@ TEST_F(InteractiveRun, EveryBackAndNextOfTheComponentPages)
 {
     InstallWithData();
     Start();
-    Choose(kMain, IDC_OPTION_COMPONENTS);
-    ClickAway(kMain, IDC_NEXT);
-    ClickAway(kSelect, IDC_BACK);                // Select -> Main
-    ClickAway(kMain, IDC_NEXT);
-    HWND select = Page(kSelect);
+    Choose(kMainCaption, IDC_OPTION_COMPONENTS);
+    ClickAway(kMainCaption, IDC_NEXT);
+    ClickAway(kSelectCaption, IDC_BACK);                // Select -> Main
+    ClickAway(kMainCaption, IDC_NEXT);
+    HWND select = Page(kSelectCaption);
     ASSERT_TRUE(select);
     // The list: Server, Development Toolkit, Web Administration Server.
     SendDlgItemMessageA(select, IDC_COMPONENT_LIST, LB_SETSEL, TRUE, 0);
     SendDlgItemMessageA(select, IDC_COMPONENT_LIST, LB_SETSEL, TRUE, 2);
-    ClickAway(kSelect, IDC_NEXT);
-    ClickAway(kConfirmComponents, IDC_BACK);     // Confirm -> Select (a new selection)
-    select = Page(kSelect);
+    ClickAway(kSelectCaption, IDC_NEXT);
+    ClickAway(kConfirmComponentsCaption, IDC_BACK);     // Confirm -> Select (a new selection)
+    select = Page(kSelectCaption);
     ASSERT_TRUE(select);
     SendDlgItemMessageA(select, IDC_COMPONENT_LIST, LB_SETSEL, TRUE, 0);
     SendDlgItemMessageA(select, IDC_COMPONENT_LIST, LB_SETSEL, TRUE, 2);
-    ClickAway(kSelect, IDC_NEXT);
-    ClickAway(kConfirmComponents, IDC_NEXT);
-    ClickAway(kVlData, IDC_BACK);                // VL data -> Confirm
-    ClickAway(kConfirmComponents, IDC_NEXT);
-    Choose(kVlData, IDC_OPTION_DELETE_DATA);
-    ClickAway(kVlData, IDC_NEXT);
-    ClickAway(kWebData, IDC_BACK);               // Web data -> VL data
-    ClickAway(kVlData, IDC_NEXT);
-    ClickAway(kWebData, IDC_NEXT);
-    FinishRemoval(kComponentsDone);
+    ClickAway(kSelectCaption, IDC_NEXT);
+    ClickAway(kConfirmComponentsCaption, IDC_NEXT);
+    ClickAway(kVlDataCaption, IDC_BACK);                // VL data -> Confirm
+    ClickAway(kConfirmComponentsCaption, IDC_NEXT);
+    Choose(kVlDataCaption, IDC_OPTION_DELETE_DATA);
+    ClickAway(kVlDataCaption, IDC_NEXT);
+    ClickAway(kWebDataCaption, IDC_BACK);               // Web data -> VL data
+    ClickAway(kVlDataCaption, IDC_NEXT);
+    ClickAway(kWebDataCaption, IDC_NEXT);
+    FinishRemoval(kComponentsDoneCaption);
     EXPECT_EQ(ExitCode(), 0);
     std::vector<std::string> log = LogEntries(LogPath());
     EXPECT_TRUE(InOrder(log, {"Interactive uninstallation", "->Main dialog", "  User: Next", "  REMOVECOMPONENTS",
@@ -193,21 +125,21 @@ TEST_F(InteractiveRun, ConfirmationBackAndCancelWithResumeThenExit)
 {
     InstallWithData();
     Start();
-    Choose(kMain, IDC_OPTION_REMOVE_DATA);
-    ClickAway(kMain, IDC_NEXT);
-    ClickAway(kConfirmData, IDC_BACK);
-    Choose(kMain, IDC_OPTION_REMOVE);
-    ClickAway(kMain, IDC_NEXT);
-    HWND confirm = Page(kConfirmKeep);
+    Choose(kMainCaption, IDC_OPTION_REMOVE_DATA);
+    ClickAway(kMainCaption, IDC_NEXT);
+    ClickAway(kConfirmDataCaption, IDC_BACK);
+    Choose(kMainCaption, IDC_OPTION_REMOVE);
+    ClickAway(kMainCaption, IDC_NEXT);
+    HWND confirm = Page(kConfirmKeepCaption);
     ASSERT_TRUE(confirm);
     Click(confirm, IDC_CANCEL_PAGE);
-    HWND exitDialog = Page(kExit);
+    HWND exitDialog = Page(kExitCaption);
     ASSERT_TRUE(exitDialog);
     Click(exitDialog, IDC_RESUME);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(exitDialog); }));
     EXPECT_TRUE(IsWindowVisible(confirm));
     PostMessageA(confirm, WM_CLOSE, 0, 0);
-    exitDialog = Page(kExit);
+    exitDialog = Page(kExitCaption);
     ASSERT_TRUE(exitDialog);
     Click(exitDialog, IDC_EXIT);
     EXPECT_EQ(ExitCode(), 0);
@@ -223,27 +155,25 @@ TEST_F(InteractiveRun, ClickingGivesTheSameDialogueAsTheSilentRun)
 {
     InstallWithData();
     Start();
-    Choose(kMain, IDC_OPTION_REMOVE);
-    ClickAway(kMain, IDC_NEXT);
-    ClickAway(kConfirmKeep, IDC_NEXT);
-    FinishRemoval(kAllDone);
+    Choose(kMainCaption, IDC_OPTION_REMOVE);
+    ClickAway(kMainCaption, IDC_NEXT);
+    ClickAway(kConfirmKeepCaption, IDC_NEXT);
+    FinishRemoval(kAllDoneCaption);
     ASSERT_EQ(ExitCode(), 0);
     std::vector<std::string> clicked = Dialogue(LogEntries(LogPath()));
     EXPECT_EQ(clicked, SilentDialogue("[Varolink]\nVarolink=REMOVE\n"));
 
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    process = {};
+    run.End();
     InstallWithData();
     Start();
-    Choose(kMain, IDC_OPTION_COMPONENTS);
-    ClickAway(kMain, IDC_NEXT);
-    HWND select = Page(kSelect);
+    Choose(kMainCaption, IDC_OPTION_COMPONENTS);
+    ClickAway(kMainCaption, IDC_NEXT);
+    HWND select = Page(kSelectCaption);
     ASSERT_TRUE(select);
     SendDlgItemMessageA(select, IDC_COMPONENT_LIST, LB_SETSEL, TRUE, 1);  // Development Toolkit
-    ClickAway(kSelect, IDC_NEXT);
-    ClickAway(kConfirmComponents, IDC_NEXT);
-    FinishRemoval(kComponentsDone);
+    ClickAway(kSelectCaption, IDC_NEXT);
+    ClickAway(kConfirmComponentsCaption, IDC_NEXT);
+    FinishRemoval(kComponentsDoneCaption);
     ASSERT_EQ(ExitCode(), 0);
     clicked = Dialogue(LogEntries(LogPath()));
     EXPECT_EQ(clicked, SilentDialogue("[Varolink]\nVarolink=REMOVECOMPONENTS\n[Components]\n"
@@ -263,7 +193,7 @@ TEST_F(InteractiveRun, HelpButtonOpensTheInstalledHelpFile)
     MakeFolders(FixtureProgramFolder(d) + "\\bin");
     if (!CopyFileA(VL_BIN_DIR "\\avlhlpaw.chm", help.c_str(), FALSE)) WriteTextFile(help, "help");
     Start();
-    HWND main = Page(kMain);
+    HWND main = Page(kMainCaption);
     ASSERT_TRUE(main);
     HWND button = GetDlgItem(main, IDC_HELP_BUTTON);
     ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(button) != 0; }));
@@ -271,7 +201,7 @@ TEST_F(InteractiveRun, HelpButtonOpensTheInstalledHelpFile)
     ASSERT_TRUE(WaitFor([&] { return Contains(LogEntries(LogPath()), "Help: '" + help + "' 'iuninsta.htm'"); }))
         << ReadTextFile(LogPath());
     Click(main, IDC_CANCEL_PAGE);
-    HWND exitDialog = Page(kExit);
+    HWND exitDialog = Page(kExitCaption);
     ASSERT_TRUE(exitDialog);
     Click(exitDialog, IDC_EXIT);
     EXPECT_EQ(ExitCode(), 0);

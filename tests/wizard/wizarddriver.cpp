@@ -1,5 +1,5 @@
 #include "wizarddriver.h"
-#include <vector>
+#include <string.h>
 
 bool WaitFor(const std::function<bool()> &done, DWORD timeoutMs)
 {
@@ -23,8 +23,9 @@ bool WizardProcess::Start(const std::string &parameters)
 namespace {
 struct Search {
     DWORD ProcessId;
-    const char *Caption;
+    const std::vector<const char *> *Captions;
     HWND Found;
+    size_t Which;
 };
 
 BOOL CALLBACK MatchWindow(HWND window, LPARAM data)
@@ -35,23 +36,31 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM data)
     char caption[256] = "", kind[32] = "";
     if (owner != search->ProcessId || !IsWindowVisible(window)) return TRUE;
     GetClassNameA(window, kind, sizeof kind);
+    if (strcmp(kind, "#32770") != 0) return TRUE;
     GetWindowTextA(window, caption, sizeof caption);
-    if (strcmp(kind, "#32770") != 0 || strcmp(caption, search->Caption) != 0) return TRUE;
-    search->Found = window;
-    return FALSE;
+    for (size_t i = 0; i < search->Captions->size(); i++) {
+        if (strcmp(caption, (*search->Captions)[i]) != 0) continue;
+        search->Found = window;
+        search->Which = i;
+        return FALSE;
+    }
+    return TRUE;
 }
 }  // namespace
 
-HWND WizardProcess::Window(const char *caption, DWORD timeoutMs)
+HWND WizardProcess::AnyWindow(const std::vector<const char *> &captions, DWORD timeoutMs, size_t *which)
 {
-    Search search = {Process.dwProcessId, caption, NULL};
+    Search search = {Process.dwProcessId, &captions, NULL, 0};
     WaitFor([&] {
         search.Found = NULL;
         EnumWindows(MatchWindow, (LPARAM)&search);
         return search.Found != NULL;
     }, timeoutMs);
+    if (which) *which = search.Which;
     return search.Found;
 }
+
+HWND WizardProcess::Window(const char *caption, DWORD timeoutMs) { return AnyWindow({caption}, timeoutMs, NULL); }
 
 std::string WizardProcess::BoxText(HWND box)
 {
@@ -62,12 +71,33 @@ std::string WizardProcess::BoxText(HWND box)
 
 void WizardProcess::Click(HWND window, int id) { PostMessageA(GetDlgItem(window, id), BM_CLICK, 0, 0); }
 
-bool WizardProcess::ClickAway(const char *caption, int id)
+bool WizardProcess::AnswerBox(HWND box, DWORD timeoutMs)
 {
-    HWND window = Window(caption);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return WaitFor([&] { return !IsWindow(box); }, timeoutMs);
+}
+
+bool WizardProcess::ClickAway(const char *caption, int id, DWORD timeoutMs)
+{
+    HWND window = Window(caption, timeoutMs);
     if (!window) return false;
     Click(window, id);
-    return WaitFor([&] { return !IsWindow(window) || !IsWindowVisible(window); });
+    return WaitFor([&] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
+}
+
+bool WizardProcess::Choose(const char *caption, int option, DWORD timeoutMs)
+{
+    HWND page = Window(caption, timeoutMs);
+    if (!page) return false;
+    Click(page, option);
+    return WaitFor([&] { return IsDlgButtonChecked(page, option) == BST_CHECKED; }, timeoutMs);
+}
+
+bool WizardProcess::SelectListItem(HWND page, int listId, const char *text)
+{
+    int item = (int)SendDlgItemMessageA(page, listId, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)text);
+    if (item < 0) return false;
+    return SendDlgItemMessageA(page, listId, LB_SETSEL, TRUE, item) != LB_ERR;
 }
 
 int WizardProcess::ExitCode(DWORD timeoutMs)

@@ -14,6 +14,7 @@
 #include "core/statusline.h"
 #include "wizard/page.h"
 #include "wizard/pagetable.h"
+#include "windowpicture.h"
 #include <commctrl.h>
 #include <stdio.h>
 #include <string>
@@ -27,37 +28,10 @@ static void Pump(unsigned ms)
     sHarness.PumpUntil([] { return false; }, ms);
 }
 
-static bool SaveWindowPicture(HWND window, const std::string &name)
+// A picture of the window in the output folder.
+static bool SavePicture(HWND window, const std::string &name)
 {
-    RedrawWindow(window, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-    RECT r;
-    GetWindowRect(window, &r);
-    int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(NULL);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    SelectObject(memory, old);
-    BITMAPINFOHEADER info = {sizeof info, w, h, 1, 24, BI_RGB};
-    int stride = (w * 3 + 3) & ~3;
-    std::vector<BYTE> bits(stride * h);
-    GetDIBits(memory, bitmap, 0, h, bits.data(), (BITMAPINFO *)&info, DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(NULL, screen);
-    std::string path = sFolder + "\\" + name + ".bmp";
-    FILE *file = fopen(path.c_str(), "wb");
-    if (!file) return false;
-    BITMAPFILEHEADER header = {0x4D42, (DWORD)(sizeof header + sizeof info + bits.size()), 0, 0,
-                               sizeof header + sizeof info};
-    fwrite(&header, sizeof header, 1, file);
-    fwrite(&info, sizeof info, 1, file);
-    fwrite(bits.data(), 1, bits.size(), file);
-    fclose(file);
-    printf("%s\n", path.c_str());
-    fflush(stdout);
-    return true;
+    return SaveWindowPicture(window, sFolder + "\\" + name + ".bmp");
 }
 
 static INT_PTR CALLBACK PicturesOnlyProc(HWND page, UINT message, WPARAM, LPARAM)
@@ -103,7 +77,7 @@ static void Shoot(int templateId, const char *name, bool realProcedure)
         return;
     }
     Pump(400);
-    SaveWindowPicture(page, name);
+    SavePicture(page, name);
 }
 
 // A deleting page while its worker removes the Development Toolkit of a
@@ -137,7 +111,7 @@ static void ShootDeleting(int templateId, const char *name, BOOL wholeProduct)
             return top > 100 && SendMessageA(bar, PBM_GETPOS, 0, 0) * 2 >= top;
         }, 60000);
         Pump(300);
-        SaveWindowPicture(page, name);
+        SavePicture(page, name);
         sHarness.WaitForEnd(120000);
     }
     StopRemovalWorker(90000);
@@ -153,7 +127,7 @@ static void CALLBACK ShootExitDialog(HWND, UINT, UINT_PTR id, DWORD)
     KillTimer(NULL, id);
     UpdateWindow(dialog);
     Sleep(100);
-    SaveWindowPicture(dialog, "21082-exit");
+    SavePicture(dialog, "21082-exit");
     PostMessageA(GetDlgItem(dialog, IDC_RESUME), BM_CLICK, 0, 0);
 }
 
@@ -175,7 +149,7 @@ int main(int argc, char **argv)
     Shoot(IDD_SELECT_COMPONENTS, "21084-select-components", true);
     SendDlgItemMessageA(sHarness.Page, IDC_COMPONENT_LIST, LB_SETSEL, TRUE, 3);
     Pump(100);
-    SaveWindowPicture(sHarness.Page, "21084-select-components");
+    SavePicture(sHarness.Page, "21084-select-components");
     gComponents[COMP_TOOLKIT].Selected = gComponents[COMP_JAVA_CLIENT].Selected = TRUE;
     gComponents[COMP_SERVER].Selected = gComponents[COMP_WEB_ADMIN].Selected = TRUE;
     Shoot(IDD_CONFIRM_COMPONENTS, "21104-confirm-components-delete", true);
