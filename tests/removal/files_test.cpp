@@ -37,6 +37,26 @@ TEST(FileDeletion, OutcomesAndTheirLogLines)
     RemoveFolderTree(dir);
 }
 
+// A file shown lower-cased is deleted under the spelling it came in; a
+// spelling that names another path is never used.
+TEST(FileDeletion, SpeltDeletionLogsOneNameAndNeverFollowsAnother)
+{
+    std::string dir = MakeTempFolder("DelSpelt");
+    std::string log = StartTestLog(dir);
+    std::string lower = dir + "\\mixed.txt", spelt = dir + "\\MiXeD.TXT", other = dir + "\\Other.txt";
+    for (char &c : lower) c = (char)tolower((unsigned char)c);
+    WriteTextFile(spelt);
+    WriteTextFile(other);
+    EXPECT_EQ(1, DeleteFilePathSpelt(lower.c_str(), spelt.c_str(), FALSE));
+    EXPECT_FALSE(PathExists(spelt));
+    EXPECT_EQ(1, CountOf(ReadText(log), "Deleted file: '" + lower + "'"));
+    WriteTextFile(spelt);
+    EXPECT_EQ(1, DeleteFilePathSpelt(lower.c_str(), other.c_str(), FALSE));
+    EXPECT_FALSE(PathExists(spelt));
+    EXPECT_TRUE(PathExists(other));
+    RemoveFolderTree(dir);
+}
+
 TEST(FileDeletion, HeldOpenByAnotherProcessIsInUse)
 {
     std::string dir = MakeTempFolder("inuse");

@@ -75,13 +75,13 @@ static void GatherAncestors(const char *path, PathNode **directories)
     }
 }
 
-int DeleteListedFile(const char *path, PathNode **directories)
+int DeleteListedFile(const char *path, PathNode **directories, const char *diskPath)
 {
     // The management console file is installed read-only. (A path the guard
     // refuses keeps its attributes; DeleteFilePath logs the refusal.)
     if (strstr(path, "varolink.msc") && FileVerdict(path) == PATH_SAFE)
         SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-    int result = DeleteFilePath(path, FALSE);
+    int result = DeleteFilePathSpelt(path, diskPath, FALSE);
     GatherAncestors(path, directories);
     return result;
 }
@@ -101,7 +101,7 @@ int DeleteListedPath(const char *path, BOOL counting, PathNode **directories, HW
             return 1;
         }
         SetStatusText(itemText, lower, TRUE);
-        return DeleteListedFile(lower, directories);
+        return DeleteListedFile(lower, directories, path);
     }
     int result = 1;
     for (int i = 0; i < LANGUAGE_FOLDER_COUNT; i++) {

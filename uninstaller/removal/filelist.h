@@ -16,8 +16,10 @@ int ProcessFileList(BOOL counting, BOOL serviceLevel, UINT phaseTextId, HWND pha
 // One listed path: expands "-lang1-" / "-lang5-" over the ten language folders.
 int DeleteListedPath(const char *path, BOOL counting, PathNode **directories, HWND itemText,
                      HWND progress);
-// Deletes one file and gathers its ancestor directories.
-int DeleteListedFile(const char *path, PathNode **directories);
+// Deletes one file and gathers its ancestor directories. diskPath (may be
+// NULL) is the same path as the list spells it, under which the file is
+// deleted (see DeleteFilePathSpelt); path is what the log shows.
+int DeleteListedFile(const char *path, PathNode **directories, const char *diskPath = NULL);
 // The path begins with directory and a backslash (without regard to case).
 int IsUnderDirectory(const char *path, const char *directory);
 // Puts double quotes around a path holding a blank (unless it starts with

@@ -17,7 +17,22 @@ static void ReleaseLogIfTarget(const char *path)
     if (logPath[0] && TextEqualNoCase(path, logPath)) LogEnable(0);
 }
 
+static int DeleteFileAs(const char *path, const char *diskPath, BOOL reportAll, DWORD *error);
+
 int DeleteFilePath(const char *path, BOOL reportAll, DWORD *error)
+{
+    return DeleteFileAs(path, path, reportAll, error);
+}
+
+int DeleteFilePathSpelt(const char *path, const char *diskPath, BOOL reportAll)
+{
+    if (!diskPath || !TextEqualNoCase(path, diskPath)) diskPath = path;
+    return DeleteFileAs(path, diskPath, reportAll, NULL);
+}
+
+// DeleteFilePath of path, calling the file system with diskPath, the same
+// path in the case it was given in.
+static int DeleteFileAs(const char *path, const char *diskPath, BOOL reportAll, DWORD *error)
 {
     if (error) *error = 0;
     // A file at a drive or share root, or named by a relative or climbing path, is refused.
@@ -29,7 +44,7 @@ int DeleteFilePath(const char *path, BOOL reportAll, DWORD *error)
         return DeleteTree(path, TRUE, FALSE, FALSE, NULL, NULL);
 
     SetLastError(0);
-    DWORD code = DeleteFileA(path) ? 0 : GetLastError();
+    DWORD code = DeleteFileA(diskPath) ? 0 : GetLastError();
     if (error) *error = code;
     switch (code) {
     case 0:

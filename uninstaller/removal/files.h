@@ -11,6 +11,12 @@
 // files of that one directory are deleted. Deleting the log file itself
 // switches logging off first.
 int DeleteFilePath(const char *path, BOOL reportAll, DWORD *error = NULL);
+// DeleteFilePath for a path the log shows lower-cased: the file is deleted
+// under diskPath, the same path in the case it came in (the same text
+// without regard to case; any other text is not used), which the file
+// system finds at once where a name in another case makes it search the
+// folders on the way.
+int DeleteFilePathSpelt(const char *path, const char *diskPath, BOOL reportAll);
 
 // Removes an empty directory; one in use is retried 20 times, 1 s apart.
 // A directory that still holds something is left (quiet unless reportAll).
