@@ -92,4 +92,18 @@ sandbox() {
     # After the start: the device manager adds its serial-port links then.
     sandbox
 ) 9>"$prefix.lock"
-exec timeout -k 10 "${VL_WINE_TIMEOUT:-600}" wine "$@"
+# The program writes to a file that is passed on as it grows, not to our own
+# output: a process it leaves behind in the prefix (the desktop process Wine
+# starts for the first window, or the console host of a console program kept
+# alive by one) would otherwise hold our output open, and whoever reads it
+# (CTest) would wait for it until its time limit.
+output=$(mktemp "${TMPDIR:-/tmp}/wine-run.XXXXXX")
+timeout -k 10 "${VL_WINE_TIMEOUT:-600}" wine "$@" 0<&0 >"$output" 2>&1 &
+program=$!
+tail -s 0.05 -n +1 -f --pid=$program "$output" &
+follower=$!
+status=0
+wait $program || status=$?
+wait $follower || true
+rm -f "$output"
+exit $status
