@@ -4,7 +4,9 @@
 // configuration files and lists that anyone with write access may have
 // written: a refused path is logged once ("***Unsafe path refused: '%s' (%s)")
 // and the caller returns 0 without touching anything.
-// Safe to call from any thread: nothing is cached between calls.
+// Safe to call from any thread. The protected folders (and their short
+// spellings) are looked up from the system and the shell until found and
+// then kept for the run; see pathguard.cpp for which thread writes them.
 #pragma once
 #include <windows.h>
 #include "core/pathrules.h"
