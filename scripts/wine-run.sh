@@ -98,6 +98,9 @@ sandbox() {
 # alive by one) would otherwise hold our output open, and whoever reads it
 # (CTest) would wait for it until its time limit.
 output=$(mktemp "${TMPDIR:-/tmp}/wine-run.XXXXXX")
+program= follower=
+trap 'rm -f "$output"' EXIT
+trap 'kill $program $follower 2>/dev/null; exit 143' TERM INT
 timeout -k 10 "${VL_WINE_TIMEOUT:-600}" wine "$@" 0<&0 >"$output" 2>&1 &
 program=$!
 tail -s 0.05 -n +1 -f --pid=$program "$output" &
@@ -105,5 +108,4 @@ follower=$!
 status=0
 wait $program || status=$?
 wait $follower || true
-rm -f "$output"
 exit $status
