@@ -140,6 +140,40 @@ TEST_F(LockedRun, FoundPageListsNextChecksAgainBackRetraces)
         << LogText();
 }
 
+// Release 5.0 recorded the Windows NT client under its display name, not
+// under the key the removal procedures test: removing the server then takes
+// the client's shared lists too, so a held client library is shown.
+TEST_F(LockedRun, FiveZeroServerRemovalShowsAHeldClientLibrary)
+{
+    d.Release = "5.0";
+    d.Components = {{"Server", ""}, {"Windows NT Client", ""}};
+    Install();
+    WriteList("server", "\\bin\\avlmqm.dll\n");
+    WriteList("clint", "\\bin\\avlcli.dll\n");
+    std::string client = Bin() + "\\avlcli.dll";
+    ASSERT_TRUE(FixtureHoldFile(d, client, "VlStandin.hold.client"));
+    ASSERT_TRUE(StartClicked());
+    ASSERT_TRUE(run.Choose(kMainCaption, IDC_OPTION_COMPONENTS));
+    ASSERT_TRUE(run.ClickAway(kMainCaption, IDC_NEXT));
+    HWND select = run.Window(kSelectCaption);
+    ASSERT_TRUE(select);
+    ASSERT_TRUE(WizardProcess::SelectListItem(select, IDC_COMPONENT_LIST, "Server"));
+    ASSERT_TRUE(run.ClickAway(kSelectCaption, IDC_NEXT));
+    ASSERT_TRUE(run.ClickAway(kConfirmComponentsCaption, IDC_NEXT));
+    HWND found = run.Window(kLockedCaption);
+    ASSERT_TRUE(found) << LogText();
+    HWND list = GetDlgItem(found, IDC_LOCKED_LIST);
+    ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 1);
+    wchar_t wide[300] = L"";
+    char text[300] = "";
+    SendMessageW(list, LB_GETTEXT, 0, (LPARAM)wide);
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, NULL, NULL);
+    EXPECT_EQ(std::string(text), client);
+    EXPECT_TRUE(InOrder(Log(), {"Installed Varolink version is 5.0", "->Checking-locked-files dialog",
+                                "1 locked files:", "  '" + client + "'", "->Locked-files-found dialog"}))
+        << LogText();
+}
+
 TEST_F(LockedRun, LongListKeepsThePageAnsweringAndCancelStopsIt)
 {
     Install();

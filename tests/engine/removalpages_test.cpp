@@ -33,6 +33,7 @@ struct RemovalPages : ::testing::Test {
     void TearDown() override
     {
         StopRemovalWorker(90000);
+        SetAfterEndNoticeHook(NULL);
         h.Close();
         FixtureRemove(d);
         DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey.c_str());
@@ -163,6 +164,7 @@ TEST_F(RemovalPages, ExitStopsTheWorkerWithItsMarkerAndARerunFinishes)
     EXPECT_EQ(ValueText(kComponents, "Additional Languages\\zh_cn"), "");
     EXPECT_TRUE(FileThere(P + "\\doc\\htmzh_tw\\f0.x"));
     EXPECT_TRUE(Contains(h.Log(), "Removal stopped: the uninstallation was ended"));
+    EXPECT_TRUE(RemovalInterrupted());
     EXPECT_FALSE(Contains(h.Log(), "Finished uninstalling Additional Languages\\zh_tw (" +
                                        std::string(gComponentDisplayNames[17]) + ")"));
 
@@ -177,6 +179,35 @@ TEST_F(RemovalPages, ExitStopsTheWorkerWithItsMarkerAndARerunFinishes)
     EXPECT_FALSE(ValueExists(kComponents, "Additional Languages\\zh_tw"));
     EXPECT_FALSE(ValueExists(kComponents, "Additional Languages\\zh_cn"));
     EXPECT_FALSE(FileThere(P + "\\doc\\htmzh_tw\\f0.x"));
+}
+
+// Holds the worker between its end notice and its end until the end of the
+// run asks it to stop (at most 20 s).
+void HoldUntilStopRequested()
+{
+    for (int i = 0; i < 2000 && !RemovalStopRequested(); i++) Sleep(10);
+}
+
+// The run may end between the worker's end notice and its end (a silent
+// completion page ends 100 ms after it opens): the removal is complete all
+// the same. Held in that gap, the stop request comes for certain.
+TEST_F(RemovalPages, ARunEndedAfterTheEndNoticeIsNotInterrupted)
+{
+    Open(true);
+    d.Components = {{"Additional Languages\fr_fr", ""}};
+    Install();
+    Select({COMP_LANG_FR_FR});
+    SetAfterEndNoticeHook(HoldUntilStopRequested);
+    ASSERT_TRUE(h.Create(IDD_DELETING_COMPONENT));
+    ASSERT_TRUE(h.WaitForEnd(30000)) << LogText();
+    EXPECT_EQ(h.Ends[0].How, 1);
+    h.Destroy();
+    EXPECT_TRUE(RemovalWorkerActive());
+    ASSERT_TRUE(StopRemovalWorker(90000));
+    EXPECT_TRUE(RemovalStopRequested());
+    EXPECT_FALSE(RemovalInterrupted());
+    EXPECT_FALSE(Contains(h.Log(), "Removal stopped: the uninstallation was ended")) << LogText();
+    EXPECT_FALSE(ValueExists(kComponents, "Additional Languages\\fr_fr"));
 }
 
 TEST_F(RemovalPages, ComponentCompletionWithErrorsLogsTheSummaryAndMessage253)

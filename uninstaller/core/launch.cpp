@@ -130,6 +130,23 @@ BOOL PollLaunchedProcess(DWORD *exitCode)
     return FALSE;
 }
 
+BOOL WaitLaunchedProcess(DWORD pollMs, BOOL (*stop)(), void (*onPoll)(void *), void *context, DWORD *exitCode)
+{
+    for (DWORD waited = 0; PollLaunchedProcess(exitCode); waited += pollMs) {
+        if (stop && stop()) {
+            LogLine("Stopped waiting: the uninstallation was ended");
+            return FALSE;
+        }
+        if (waited >= VL_PROCESS_WAIT_MS) {
+            LogLine("Process timed out.");
+            return FALSE;
+        }
+        SleepMs(pollMs);
+        if (onPoll) onPoll(context);
+    }
+    return TRUE;
+}
+
 static unsigned __stdcall RunDllEntry(void *)
 {
     const DWORD *a = sDllThread.Arguments;

@@ -15,6 +15,12 @@ DWORD RunProcessAndWait(HWND owner, int show, const char *program, const char *f
 // TRUE while the tracked process runs; FALSE once it has ended (exit code 99
 // counts as 0) or when none is tracked.
 BOOL PollLaunchedProcess(DWORD *exitCode);
+// Waits for the tracked process, polling every pollMs, at most 60 s and no
+// longer once stop (may be NULL) says the run is ending; onPoll (may be NULL)
+// is called after each poll while it runs. TRUE with its exit code once it
+// has ended; FALSE after "Process timed out." or "Stopped waiting: the
+// uninstallation was ended" (the process is left running).
+BOOL WaitLaunchedProcess(DWORD pollMs, BOOL (*stop)(), void (*onPoll)(void *), void *context, DWORD *exitCode);
 
 // The library entry: a __stdcall function of fourteen 32-bit arguments
 // returning a 32-bit result.

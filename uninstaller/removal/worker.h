@@ -27,6 +27,13 @@ void __cdecl RemovalWorker(void *windows);
 // TRUE once the end of the run has asked the worker to stop; the component
 // procedures check it before each step and do nothing more once it is set.
 BOOL RemovalStopRequested();
+// TRUE when a worker was started and has not posted its end notice: the
+// removal was cut short (a worker that posted it and had not yet finished
+// when the run ended did its whole work).
+BOOL RemovalInterrupted();
+// A function the worker calls after posting its end notice and before it
+// finishes; NULL for none. Lets a test hold the worker in that gap.
+void SetAfterEndNoticeHook(void (*hook)());
 // TRUE while a worker has been started and has not yet finished.
 BOOL RemovalWorkerActive();
 // Asks a running worker to stop at its next step boundary and waits for it,
