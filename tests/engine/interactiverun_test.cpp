@@ -212,8 +212,9 @@ TEST_F(ClickedRemoval, ExitDuringRemoveDataWithItsOwnLogDeletesTheDefaultLog)
     Choose(kMainCaption, IDC_OPTION_REMOVE_DATA);
     ClickAway(kMainCaption, IDC_NEXT);
     ClickAway(kConfirmDataCaption, IDC_NEXT);
-    HWND deleting = Page(kDeletingAllCaption);
-    ASSERT_TRUE(deleting);
+    // The clicked locked-file check reads the toolkit's long list first.
+    HWND deleting = Page(kDeletingAllCaption, 180000);
+    ASSERT_TRUE(deleting) << ReadTextFile(logPath);
     ASSERT_TRUE(WaitFor([&] { return Contains(Log(), "Uninstalling Development Toolkit (Development Toolkit)"); }, 60000))
         << ReadTextFile(logPath);
     Click(deleting, IDC_CANCEL_PAGE);

@@ -44,11 +44,11 @@ struct SilentRemoval : ::testing::Test {
         DeleteFolderTree(logFolder);
     }
     // Runs the uninstaller silently with the answers; returns the log.
-    std::vector<std::string> Run(const std::string &answers, const std::string &more = "")
+    std::vector<std::string> Run(const std::string &answers, const std::string &more = "", unsigned limitMs = 300000)
     {
         std::string rsp = logFolder + "\\answers.rsp";
         WriteTextFile(rsp, answers);
-        EXPECT_EQ(RunUninstallerWith("-S -F1\"" + rsp + "\" -G\"" + logPath + "\" " + more, 300000), 0);
+        EXPECT_EQ(RunUninstallerWith("-S -F1\"" + rsp + "\" -G\"" + logPath + "\" " + more, limitMs), 0);
         return LogEntries(logPath);
     }
     std::string LogText() { return ReadTextFile(logPath); }
@@ -145,6 +145,56 @@ TEST_F(SilentRemoval, RemoveDataTakesTheDataTreeAndHandsOver)
     EXPECT_TRUE(FileThere(P + "\\bin\\avlmqm.dll"));
     // The MIF name goes to the installer's uninstall program.
     EXPECT_NE(Record().find("-mvlengdata|"), std::string::npos) << Record();
+}
+
+// A top-level window whose thread has stopped taking messages, as a hung
+// program's window does.
+struct HungWindow {
+    HANDLE Thread = NULL, Created = NULL, Release = NULL;
+    static DWORD WINAPI Main(LPVOID self)
+    {
+        HungWindow *hung = (HungWindow *)self;
+        HWND window = CreateWindowA("STATIC", "hung", WS_OVERLAPPED, 0, 0, 50, 50, NULL, NULL, NULL, NULL);
+        SetEvent(hung->Created);
+        WaitForSingleObject(hung->Release, 300000);
+        if (window) DestroyWindow(window);
+        return 0;
+    }
+    bool Start()
+    {
+        Created = CreateEventA(NULL, TRUE, FALSE, NULL);
+        Release = CreateEventA(NULL, TRUE, FALSE, NULL);
+        Thread = CreateThread(NULL, 0, Main, this, 0, NULL);
+        return Thread && WaitForSingleObject(Created, 10000) == WAIT_OBJECT_0;
+    }
+    ~HungWindow()
+    {
+        if (Release) SetEvent(Release);
+        if (Thread) WaitForSingleObject(Thread, 10000);
+        for (HANDLE h : {Thread, Created, Release})
+            if (h) CloseHandle(h);
+    }
+};
+
+// The environment broadcast gives up on a window that does not answer: the
+// silent run ends by itself and its log says which broadcast gave up.
+TEST_F(SilentRemoval, AHungWindowDoesNotHoldTheEnvironmentBroadcast)
+{
+    d.Components = {{"Server", ""}, {"Development Toolkit", ""}};
+    d.ListLines = {{"toolkit", "\\tools\\c\\include\\vl.h"}};
+    ASSERT_TRUE(FixtureInstall(d));
+    HungWindow hung;
+    ASSERT_TRUE(hung.Start());
+    auto log = Run("[Varolink]\nVarolink=REMOVECOMPONENTS\n[Components]\nDevelopment Toolkit=REMOVE\n"
+                   "Local Clients\\Windows NT Client=KEEP\nLocal Clients\\Java Client=KEEP\n"
+                   "Internet Gateway=KEEP\nDocumentation\\Internet Gateway=KEEP\n",
+                   "", 120000);
+    EXPECT_TRUE(InOrder(log, {"Finished uninstalling Development Toolkit (" + LoadName(2) + ")", " ",
+                              "Broadcasting environment changes", "Environment change broadcast timed out", " ",
+                              "Refreshing Start menu", "->Component-deletion-complete dialog", "",
+                              "Uninstallation ended."}))
+        << LogText();
+    EXPECT_FALSE(ValueExists(kComponents, "Development Toolkit"));
 }
 
 }  // namespace

@@ -62,6 +62,39 @@ TEST(Launch, TrackedProcessIsPolledAndNinetyNineCountsAsZero)
     RemoveFolderTree(dir);
 }
 
+static volatile LONG sStopAfterPolls;
+static BOOL StopAfterThreePolls() { return InterlockedIncrement(&sStopAfterPolls) > 3; }
+static void CountPoll(void *polls) { (*(int *)polls)++; }
+
+// The removal's waits for a program: the exit code once it ends, and no
+// longer than the run lasts: ended, the wait gives up at once with its own
+// line (not a time-out) and leaves the program running.
+TEST(Launch, WaitForTheTrackedProcessEndsWithTheRun)
+{
+    std::string dir = MakeTempFolder("waitstop");
+    std::string log = StartTestLog(dir);
+    std::string copy = dir + "\waitcmd.exe";
+    ASSERT_TRUE(CopyFileA(kExitAfter.c_str(), copy.c_str(), FALSE));
+    DWORD code = 1234;
+    int polls = 0;
+    ASSERT_TRUE(LaunchProcess(NULL, copy.c_str(), dir.c_str(), "5 300"));
+    EXPECT_TRUE(WaitLaunchedProcess(50, NULL, CountPoll, &polls, &code));
+    EXPECT_EQ(5u, code);
+    EXPECT_GT(polls, 0);
+
+    sStopAfterPolls = 0;
+    ASSERT_TRUE(LaunchProcess(NULL, copy.c_str(), dir.c_str(), "0 4000"));
+    DWORD start = GetTickCount();
+    EXPECT_FALSE(WaitLaunchedProcess(50, StopAfterThreePolls, NULL, NULL, &code));
+    EXPECT_LT(GetTickCount() - start, 3000u);
+    EXPECT_TRUE(PollLaunchedProcess(&code)) << "the program keeps running";
+    std::string text = ReadText(log);
+    EXPECT_EQ(1, CountOf(text, "Stopped waiting: the uninstallation was ended"));
+    EXPECT_EQ(0, CountOf(text, "Process timed out."));
+    for (int i = 0; i < 200 && PollLaunchedProcess(&code); i++) SleepMs(50);
+    RemoveFolderTree(dir);
+}
+
 static DWORD FindProcess(const char *exeName)
 {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
