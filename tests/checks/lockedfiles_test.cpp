@@ -86,9 +86,10 @@ TEST_F(LockedRun, PerformanceMonitorFilesAloneDoNotStopTheRemoval)
     ASSERT_TRUE(run.ClickAway(kMainCaption, IDC_NEXT));
     ASSERT_TRUE(run.ClickAway(kConfirmDataCaption, IDC_NEXT));
     ASSERT_TRUE(run.ClickAway(kPerfCaption, IDC_NEXT));
-    ASSERT_TRUE(WaitForLogLine("2 locked files:"));
-    ASSERT_TRUE(WaitForLogLine("  '" + Bin() + "\\avlmperf.dll'"));
-    Sleep(500);
+    // The page after the check is the removal's, not Locked-files-found.
+    ASSERT_TRUE(WaitForLogLine("->Deleting-all dialog", 60000)) << LogText();
+    EXPECT_TRUE(InOrder(Log(), {"2 locked files:", "  '" + Bin() + "\\avlmperf.dll'", "->Deleting-all dialog"}))
+        << LogText();
     EXPECT_FALSE(Contains(Log(), "->Locked-files-found dialog")) << LogText();
 }
 
@@ -177,8 +178,10 @@ TEST_F(LockedRun, FiveZeroServerRemovalShowsAHeldClientLibrary)
 TEST_F(LockedRun, LongListKeepsThePageAnsweringAndCancelStopsIt)
 {
     Install();
+    // Long enough that Cancel comes while the check still runs.
+    const int kLines = 40000;
     std::string lines;
-    for (int i = 0; i < 9999; i++) lines += "\\bin\\file" + std::to_string(i) + ".dll\n";
+    for (int i = 0; i < kLines - 1; i++) lines += "\\bin\\file" + std::to_string(i) + ".dll\n";
     WriteList("toolkit", lines + "\\bin\\held.dll\n");
     ASSERT_TRUE(StartClicked());
     ASSERT_TRUE(run.Choose(kMainCaption, IDC_OPTION_REMOVE_DATA));
@@ -187,20 +190,20 @@ TEST_F(LockedRun, LongListKeepsThePageAnsweringAndCancelStopsIt)
     HWND page = CheckingPage();
     ASSERT_TRUE(page);
     HWND bar = GetDlgItem(page, IDC_PROGRESS);
-    EXPECT_EQ(SendMessageA(bar, PBM_GETRANGE, FALSE, 0), 10000);
-    // The page answers while the bar moves on.
-    int last = 0, answered = 0;
-    for (int i = 0; i < 10; i++) {
+    EXPECT_EQ(SendMessageA(bar, PBM_GETRANGE, FALSE, 0), kLines);
+    // The page answers while the bar moves on, until a twentieth is done.
+    int last = 0, answered = 0, samples = 0;
+    ASSERT_TRUE(WaitFor([&] {
         DWORD_PTR result;
+        samples++;
         if (SendMessageTimeoutA(page, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 500, &result)) answered++;
         int position = (int)SendMessageA(bar, PBM_GETPOS, 0, 0);
         EXPECT_GE(position, last);
         last = position;
-        Sleep(50);
-    }
-    EXPECT_EQ(answered, 10);
-    ASSERT_GT(last, 0);
-    ASSERT_LT(last, 10000) << "the check ended before Cancel";
+        return samples >= 5 && last >= kLines / 20;
+    }, 60000));
+    EXPECT_EQ(answered, samples);
+    ASSERT_LT(last, kLines) << "the check ended before Cancel";
     PostMessageA(page, RegisterWindowMessageA("VarolinkUninstallCancel"), 0, 0);
     HWND exitDialog = run.Window(kExitCaption);
     ASSERT_TRUE(exitDialog);

@@ -146,9 +146,18 @@ TEST_F(StopRun, ClickedStopIgnoresASecondNextAndKeepsHelpDisabled)
     // Another Next while the dialog runs (the button is disabled; the
     // message still reaches the page) starts nothing.
     PostMessageA(page, RegisterWindowMessageA("VarolinkUninstallNext"), 0, 0);
-    // The run goes on by itself to the locked-file check.
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(stop); }, 30000));
-    EXPECT_FALSE(IsWindowEnabled(helpButton));
+    // The run goes on by itself to the locked-file check; the page's buttons
+    // stay disabled until it has gone.
+    std::vector<int> enabled;
+    ASSERT_TRUE(WaitFor([&] {
+        for (int id : {IDC_NEXT, IDC_BACK, IDC_CANCEL_PAGE, IDC_HELP_BUTTON}) {
+            HWND button = GetDlgItem(page, id);
+            if (button && IsWindowVisible(page) && IsWindowEnabled(button)) enabled.push_back(id);
+        }
+        return !IsWindow(page) || !IsWindowVisible(page);
+    }, 30000));
+    EXPECT_TRUE(enabled.empty()) << "enabled again before the page went: " << enabled[0];
+    EXPECT_FALSE(IsWindow(stop));
     ASSERT_TRUE(WaitForLogLine("0 locked files:"));
     auto log = Log();
     auto during = Between(log, "->Stop-VL dialog", "->Checking-locked-files dialog");

@@ -8,15 +8,16 @@
 
 namespace {
 
+// An NLS string of the build's library.
 std::string LoadName(int id)
 {
-    static char names[20][600];
+    char name[600] = "";
     HMODULE library = LoadLibraryExA(VL_BIN_DIR "\\_isuser.dll", NULL, LOAD_LIBRARY_AS_DATAFILE);
     if (library) {
-        LoadStringA(library, id, names[id], sizeof names[id]);
+        LoadStringA(library, id, name, sizeof name);
         FreeLibrary(library);
     }
-    return names[id];
+    return name;
 }
 
 const std::string kProduct = "Software\\Norvik\\Varolink\\CurrentVersion";
@@ -36,8 +37,21 @@ struct SilentRemoval : ::testing::Test {
         record = logFolder + "\\isuninst.txt";
         SetEnvironmentVariableA("VL_ISUNINST_RECORD", record.c_str());
     }
+    std::string savedPath;
+    // Puts the status-MIF library's stand-in on the program's search path;
+    // it writes into the log folder.
+    void UseMifLibrary()
+    {
+        char path[32768] = "";
+        GetEnvironmentVariableA("PATH", path, sizeof path);
+        savedPath = path;
+        SetEnvironmentVariableA("PATH", (std::string(VL_BIN_DIR "\\mif;") + savedPath).c_str());
+        SetEnvironmentVariableA("VL_ISMIF_FOLDER", logFolder.c_str());
+    }
     void TearDown() override
     {
+        if (!savedPath.empty()) SetEnvironmentVariableA("PATH", savedPath.c_str());
+        SetEnvironmentVariableA("VL_ISMIF_FOLDER", NULL);
         SetEnvironmentVariableA("VL_ISUNINST_RECORD", NULL);
         FixtureRemove(d);
         DeleteFolderTree(ProgramsFolder());
@@ -96,6 +110,7 @@ TEST_F(SilentRemoval, RemoveComponentsRemovesTheChosenOnesAndWritesTheMif)
     d.ListLines = {{"toolkit", "\\tools\\c\\include\\vl.h"}, {"clijava", "\\java\\lib\\client.jar"},
                    {"inetgway", "\\gateway\\gw.dll"}, {"server", "\\bin\\avlmqm.dll"}};
     ASSERT_TRUE(FixtureInstall(d));
+    UseMifLibrary();
     auto log = Run("[Varolink]\nVarolink=REMOVECOMPONENTS\n[Components]\nDevelopment Toolkit=REMOVE\n"
                    "Local Clients\\Windows NT Client=KEEP\nLocal Clients\\Java Client=REMOVE\n"
                    "Internet Gateway=KEEP\nDocumentation\\Internet Gateway=KEEP\n",
@@ -114,6 +129,14 @@ TEST_F(SilentRemoval, RemoveComponentsRemovesTheChosenOnesAndWritesTheMif)
     EXPECT_TRUE(FileThere(P + "\\gateway\\gw.dll"));
     EXPECT_TRUE(FileThere(P + "\\bin\\avlmqm.dll"));
     EXPECT_TRUE(ReadTextFile(record).empty());  // no installer hand-over for components
+    // This run cannot secure the product key (no "vlm" account here): the
+    // MIF reports the failure with message 283.
+    EXPECT_TRUE(InOrder(log, {"->Component-deletion-complete dialog", "  User: Finish", "", "Writing MIF file",
+                              "MIF file written"}))
+        << LogText();
+    std::string mif = ReadTextFile(logFolder + "\\vlengrun.mif");
+    EXPECT_NE(mif.find("VALUE = \"Failed\""), std::string::npos) << mif;
+    EXPECT_NE(mif.find("VALUE = \"" + LoadName(283) + "\""), std::string::npos) << mif;
 }
 
 TEST_F(SilentRemoval, RemoveDataTakesTheDataTreeAndHandsOver)
