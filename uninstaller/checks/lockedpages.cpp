@@ -115,10 +115,11 @@ static BOOL CheckStep(int *steps)
 // (at least one line). Posting the next message, moving the bar and drawing
 // the current file cost more than testing a file, so they are done once per
 // slice: the bar moves once for all lines the slice tested and the status
-// line shows the last of them. Interactive slices are short, so the page
-// still paints and answers Cancel many times a second; the hidden page of a
-// silent run takes longer ones.
-enum { CHECK_SLICE_MS = 20, SHOWN_CHECK_SLICE_MS = 10 };
+// line shows the last of them. A shown page redraws both at the end of each
+// slice, which costs it more than a hidden one: its slices are longer, and
+// between two of them it still paints and takes Cancel within a twentieth
+// of a second.
+enum { CHECK_SLICE_MS = 20, SHOWN_CHECK_SLICE_MS = 50 };
 
 static BOOL CheckSlice()
 {
