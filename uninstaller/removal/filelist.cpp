@@ -2,7 +2,7 @@
 #include "removal/files.h"
 #include "removal/listline.h"
 #include "removal/registry.h"
-#include "removal/worker.h"
+#include "engine/worker.h"
 #include "core/launch.h"
 #include "core/log.h"
 #include "core/pathguard.h"

@@ -1,6 +1,6 @@
 // The removal worker thread (see worker.h for which thread owns what).
-#include "removal/worker.h"
-#include "removal/components.h"
+#include "engine/worker.h"
+#include "engine/components.h"
 #include "removal/directories.h"
 #include "removal/environment.h"
 #include "removal/files.h"
