@@ -253,6 +253,7 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
 {
     // 1-3: run state, system folders, program name and parameters.
     RunStateReset();
+    SetKeyRepair(OpenKeyWithRepair);
     InitCommonControls();
     if (!GetWindowsDirectoryA(gRun.WindowsDir, VL_PATH_SIZE)) gRun.WindowsDir[0] = 0;
     if (!GetSystemDirectoryA(gRun.SystemDir, VL_PATH_SIZE)) gRun.SystemDir[0] = 0;
