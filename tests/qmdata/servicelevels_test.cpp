@@ -2,7 +2,7 @@
 // program-folder shortcuts of a fixture, with a real progress bar.
 #include "qmdatautil.h"
 #include "fixturelists.h"
-#include "removal/servicelevels.h"
+#include "engine/servicelevels.h"
 #include "core/log.h"
 #include <gtest/gtest.h>
 #include <commctrl.h>

@@ -1,13 +1,13 @@
 // Files that earlier service levels and releases left in the program and
 // data trees, the service levels themselves, and the two variables of the
 // old gateway.
-#include "removal/components.h"
+#include "engine/components.h"
 #include "removal/environment.h"
 #include "removal/filelist.h"
 #include "removal/files.h"
 #include "removal/registry.h"
-#include "removal/servicelevels.h"
-#include "removal/worker.h"
+#include "engine/servicelevels.h"
+#include "engine/worker.h"
 #include "core/log.h"
 #include "core/runstate.h"
 #include "core/text.h"

@@ -1,4 +1,4 @@
-#include "removal/servicelevels.h"
+#include "engine/servicelevels.h"
 #include "removal/filelist.h"
 #include "removal/files.h"
 #include "removal/datafolders.h"
