@@ -1,6 +1,6 @@
 // The removal worker thread (see worker.h for which thread owns what).
-#include "removal/worker.h"
-#include "removal/components.h"
+#include "engine/worker.h"
+#include "engine/components.h"
 #include "removal/directories.h"
 #include "removal/environment.h"
 #include "removal/files.h"
@@ -13,8 +13,6 @@
 #include <objbase.h>
 #include <process.h>
 
-// Set once by the GUI thread at the end of the run, read by the worker.
-static volatile LONG sStopRequested;
 // Manual-reset event: set by the worker as its very last action.
 static HANDLE sWorkerFinished;
 // Set by the GUI thread when it starts a worker; set by the worker once its
@@ -22,11 +20,6 @@ static HANDLE sWorkerFinished;
 static volatile LONG sWorkerStarted, sEndNoticePosted;
 // Called by the worker between its end notice and its last action (tests).
 static void (*sAfterEndNotice)();
-
-BOOL RemovalStopRequested()
-{
-    return InterlockedCompareExchange(&sStopRequested, 0, 0) != 0;
-}
 
 BOOL RemovalInterrupted()
 {
@@ -162,7 +155,7 @@ void __cdecl RemovalWorker(void *argument)
 
 int StartRemovalWorker(WorkerWindows *windows)
 {
-    InterlockedExchange(&sStopRequested, 0);
+    RequestRemovalStop(FALSE);
     InterlockedExchange(&sEndNoticePosted, 0);
     InterlockedExchange(&sWorkerStarted, 0);
     if (!sWorkerFinished) sWorkerFinished = CreateEventA(NULL, TRUE, FALSE, NULL);
@@ -185,7 +178,7 @@ int StartRemovalWorker(WorkerWindows *windows)
 BOOL StopRemovalWorker(DWORD timeoutMs)
 {
     if (!RemovalWorkerActive()) return TRUE;
-    InterlockedExchange(&sStopRequested, 1);
+    RequestRemovalStop(TRUE);
     DWORD start = GetTickCount();
     for (;;) {
         DWORD waited = GetTickCount() - start;
