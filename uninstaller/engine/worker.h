@@ -13,7 +13,8 @@
 // - the log is shared and serialised by the log module;
 // - the end of the run (GUI thread) asks the worker to stop with
 //   StopRemovalWorker and frees the shared state (queue-manager list, log
-//   block, NLS library) only once the worker has stopped at a step boundary.
+//   block, NLS library) only once the worker has stopped at a step boundary;
+//   a worker that does not stop in time ends with the process.
 #pragma once
 #include <windows.h>
 #include "core/runstate.h"
