@@ -178,6 +178,26 @@ TEST_F(Procedures, ServerWithQueueManagersAndDataKeptSavesTheConfigurationFirst)
     EXPECT_FALSE(ValueExists(kComponents, "Server"));
 }
 
+// The log folders of queue managers may lie in a log default path outside
+// the data folder: removing the data takes them, and the run stays clean.
+TEST_F(Procedures, ServerWithDataRemovedTakesLogFoldersFromTheLogDefaultPath)
+{
+    std::string logs = d.Root + "\\Logs";
+    d.Components = {{"Server", ""}};
+    d.LogDefaultPath = logs;
+    d.RegistryQueueManagers = {{"QM1", "VL.QM.ONE"}};
+    d.ConfigValues = {{"sz", "QueueManager\\QM1\\Log", "LogPath", logs + "\\QM1"}};
+    List("server", "\\bin\\avlmqm.dll");
+    Install();
+    WriteTextFile(logs + "\\QM1\\active\\S0000000.LOG", "log");
+    WriteTextFile(D + "\\qmgrs\\QM1\\queue.dat", "data");
+    BOOL deleteData = TRUE;
+    EXPECT_EQ(Remove("Server", &deleteData), 1) << Log();
+    EXPECT_FALSE(FileThere(logs + "\\QM1"));
+    EXPECT_FALSE(FileThere(D + "\\qmgrs"));
+    EXPECT_FALSE(KeyExists(kConfiguration + "\\QueueManager\\QM1"));
+}
+
 TEST_F(Procedures, FailedConfigurationExportKeepsTheWholeServer)
 {
     d.Components = {{"Server", ""}};

@@ -56,7 +56,7 @@ static BOOL QueueManagerData(ProcedureRun *run, BOOL deleteData, const char *log
         if (!Working(run)) return TRUE;
         Phase(run, 649);
         Step(run);
-        Counted(run, DeleteQueueManagers(run->WorkPath, run->Status3));
+        Counted(run, DeleteQueueManagers(run->WorkPath, run->Status3, logDefaultPath));
         Step(run);
         if (!Working(run)) return TRUE;
         BOOL whole = TRUE;
