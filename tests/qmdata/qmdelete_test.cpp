@@ -98,66 +98,6 @@ TEST_F(QmDelete, LockedFileKeepsItsFolderButTheLogAndKeysStillGo)
         << ReadTextFile(log);
 }
 
-TEST_F(QmDelete, QmgrsStaysWhileSystemHoldsFilesAndAnEmptyListDoesNothing)
-{
-    d.RegistryQueueManagers = {{"QM1", "VL.ONE"}};
-    Install();
-    WriteTextFile(qmgrs + "\\@SYSTEM\\qm.ini", "system");
-    EXPECT_EQ(1, DeleteQueueManagers(data.c_str(), NULL));
-    EXPECT_FALSE(PathExists(qmgrs + "\\QM1"));
-    EXPECT_TRUE(PathExists(qmgrs + "\\@SYSTEM\\qm.ini"));
-    for (const std::string &line : Lines()) EXPECT_EQ(std::string::npos, line.find("'" + qmgrs + "'")) << line;
-
-    QmListFree();
-    LogClose();
-    DeleteFileA(log.c_str());
-    log = OpenTestLog(d.Root);
-    EXPECT_EQ(1, DeleteQueueManagers(data.c_str(), NULL));
-    EXPECT_EQ((std::vector<std::string>{"Deleting all queue managers"}), Lines());
-}
-
-TEST_F(QmDelete, HostileFoldersDeleteNothingOutsideTheDataFolder)
-{
-    d.RegistryQueueManagers = {{"QM1", "VL.ONE"}, {"QM2", "VL.TWO"}};
-    Install();
-    std::string outside = d.Root + "\\Outside";
-    WriteTextFile(outside + "\\precious.txt", "keep");
-    WriteTextFile(data + "\\VLS.INI", "keep");
-    WriteTextFile(qmgrs + "\\QM2\\queue.dat", "QM2 data");
-    WriteTextFile(qmgrs + "\\@SYSTEM\\qm.ini", "system");
-
-    // Entries whose folders a damaged configuration could name.
-    AddQmListEntry("EMPTY", "", "", FALSE, FALSE);
-    AddQmListEntry("DOTS", "..", "..", FALSE, FALSE);
-    AddQmListEntry("DRIVE", "C:", "C:\\", FALSE, FALSE);
-    AddQmListEntry("CLIMB", (qmgrs + "\\..\\..\\Outside").c_str(), (data + "\\..\\Outside").c_str(), FALSE, FALSE);
-    AddQmListEntry("DATA", data.c_str(), data.c_str(), FALSE, FALSE);
-    AddQmListEntry("QMGRS", qmgrs.c_str(), qmgrs.c_str(), FALSE, FALSE);
-    AddQmListEntry("OUT", (outside + "\\qmgrs\\X").c_str(), outside.c_str(), FALSE, FALSE);
-    // QM1's log path names QM2's folder.
-    ASSERT_TRUE(AddQmListEntry("VL.ONE", (qmgrs + "\\QM1").c_str(), (qmgrs + "\\QM2").c_str(), FALSE, TRUE));
-    LogClose();
-    DeleteFileA(log.c_str());
-    log = OpenTestLog(d.Root);
-
-    EXPECT_EQ(0, DeleteQueueManagers(data.c_str(), NULL));
-    EXPECT_TRUE(PathExists(outside + "\\precious.txt"));
-    EXPECT_TRUE(PathExists(data + "\\VLS.INI"));
-    EXPECT_TRUE(PathExists(qmgrs + "\\@SYSTEM\\qm.ini"));
-    EXPECT_FALSE(PathExists(qmgrs + "\\QM1"));
-    EXPECT_FALSE(PathExists(qmgrs + "\\QM2"));   // by its own entry
-    std::vector<std::string> lines = Lines();
-    EXPECT_TRUE(Contains(lines, "***Log directory '" + qmgrs + "\\QM2' for 'VL.ONE' is not a log folder of its own in '" +
-                                    data + "'; not deleted"))
-        << ReadTextFile(log);
-    EXPECT_TRUE(Contains(lines, "***QM directory '" + data + "' for 'DATA' is not a queue-manager folder in '" + data +
-                                    "'; not deleted"));
-    EXPECT_TRUE(Contains(lines, "***Unsafe path refused: 'C:' (drive root)")) << ReadTextFile(log);
-    EXPECT_TRUE(Contains(lines, "***Unsafe path refused: '..' (not a full path)"));
-    // The damaged entries do not stop the real ones: QM2's own log folder goes.
-    EXPECT_FALSE(PathExists(data + "\\log\\QM2"));
-}
-
 // A queue manager whose folder or log folder is refused keeps its keys, with
 // one line saying so; a folder that only could not be emptied lets them go.
 TEST_F(QmDelete, RefusedFoldersKeepTheirKeysAndALockedFolderDoesNot)
@@ -258,4 +198,64 @@ TEST_F(QmDelete, ALogDefaultPathTheGuardRefusesWidensNothing)
                                       "' was not deleted"))
         << ReadTextFile(log);
     DeleteFolderTree(inWindows);
+}
+
+TEST_F(QmDelete, QmgrsStaysWhileSystemHoldsFilesAndAnEmptyListDoesNothing)
+{
+    d.RegistryQueueManagers = {{"QM1", "VL.ONE"}};
+    Install();
+    WriteTextFile(qmgrs + "\\@SYSTEM\\qm.ini", "system");
+    EXPECT_EQ(1, DeleteQueueManagers(data.c_str(), NULL));
+    EXPECT_FALSE(PathExists(qmgrs + "\\QM1"));
+    EXPECT_TRUE(PathExists(qmgrs + "\\@SYSTEM\\qm.ini"));
+    for (const std::string &line : Lines()) EXPECT_EQ(std::string::npos, line.find("'" + qmgrs + "'")) << line;
+
+    QmListFree();
+    LogClose();
+    DeleteFileA(log.c_str());
+    log = OpenTestLog(d.Root);
+    EXPECT_EQ(1, DeleteQueueManagers(data.c_str(), NULL));
+    EXPECT_EQ((std::vector<std::string>{"Deleting all queue managers"}), Lines());
+}
+
+TEST_F(QmDelete, HostileFoldersDeleteNothingOutsideTheDataFolder)
+{
+    d.RegistryQueueManagers = {{"QM1", "VL.ONE"}, {"QM2", "VL.TWO"}};
+    Install();
+    std::string outside = d.Root + "\\Outside";
+    WriteTextFile(outside + "\\precious.txt", "keep");
+    WriteTextFile(data + "\\VLS.INI", "keep");
+    WriteTextFile(qmgrs + "\\QM2\\queue.dat", "QM2 data");
+    WriteTextFile(qmgrs + "\\@SYSTEM\\qm.ini", "system");
+
+    // Entries whose folders a damaged configuration could name.
+    AddQmListEntry("EMPTY", "", "", FALSE, FALSE);
+    AddQmListEntry("DOTS", "..", "..", FALSE, FALSE);
+    AddQmListEntry("DRIVE", "C:", "C:\\", FALSE, FALSE);
+    AddQmListEntry("CLIMB", (qmgrs + "\\..\\..\\Outside").c_str(), (data + "\\..\\Outside").c_str(), FALSE, FALSE);
+    AddQmListEntry("DATA", data.c_str(), data.c_str(), FALSE, FALSE);
+    AddQmListEntry("QMGRS", qmgrs.c_str(), qmgrs.c_str(), FALSE, FALSE);
+    AddQmListEntry("OUT", (outside + "\\qmgrs\\X").c_str(), outside.c_str(), FALSE, FALSE);
+    // QM1's log path names QM2's folder.
+    ASSERT_TRUE(AddQmListEntry("VL.ONE", (qmgrs + "\\QM1").c_str(), (qmgrs + "\\QM2").c_str(), FALSE, TRUE));
+    LogClose();
+    DeleteFileA(log.c_str());
+    log = OpenTestLog(d.Root);
+
+    EXPECT_EQ(0, DeleteQueueManagers(data.c_str(), NULL));
+    EXPECT_TRUE(PathExists(outside + "\\precious.txt"));
+    EXPECT_TRUE(PathExists(data + "\\VLS.INI"));
+    EXPECT_TRUE(PathExists(qmgrs + "\\@SYSTEM\\qm.ini"));
+    EXPECT_FALSE(PathExists(qmgrs + "\\QM1"));
+    EXPECT_FALSE(PathExists(qmgrs + "\\QM2"));   // by its own entry
+    std::vector<std::string> lines = Lines();
+    EXPECT_TRUE(Contains(lines, "***Log directory '" + qmgrs + "\\QM2' for 'VL.ONE' is not a log folder of its own in '" +
+                                    data + "'; not deleted"))
+        << ReadTextFile(log);
+    EXPECT_TRUE(Contains(lines, "***QM directory '" + data + "' for 'DATA' is not a queue-manager folder in '" + data +
+                                    "'; not deleted"));
+    EXPECT_TRUE(Contains(lines, "***Unsafe path refused: 'C:' (drive root)")) << ReadTextFile(log);
+    EXPECT_TRUE(Contains(lines, "***Unsafe path refused: '..' (not a full path)"));
+    // The damaged entries do not stop the real ones: QM2's own log folder goes.
+    EXPECT_FALSE(PathExists(data + "\\log\\QM2"));
 }
