@@ -5,7 +5,6 @@
 #include "qmconfig/qmlist.h"
 #include "qmconfig/qmscan.h"
 #include "core/log.h"
-#include "core/pathrules.h"
 #include <gtest/gtest.h>
 #include <algorithm>
 
@@ -147,8 +146,9 @@ TEST_F(QmDelete, RefusedFoldersKeepTheirKeysAndALockedFolderDoesNot)
         EXPECT_EQ(1, std::count(lines.begin(), lines.end(), line)) << line << "\n" << ReadTextFile(log);
         EXPECT_FALSE(Contains(lines, "Deleted key '" + kQueueManagerKey + "\\" + k.Key + "'"));
     }
-    EXPECT_TRUE(Contains(lines, "***Unsafe path refused: '" + data + "\\..\\Data\\qmgrs\\QM3' (" +
-                                    PathVerdictText(PATH_CLIMBS) + ")"))
+    std::string refusal = "***Unsafe path refused: '" + data + "\\..\\Data\\qmgrs\\QM3' (";
+    EXPECT_EQ(1, std::count_if(lines.begin(), lines.end(),
+                               [&](const std::string &l) { return l.rfind(refusal, 0) == 0; }))
         << ReadTextFile(log);
     EXPECT_EQ(0, std::count_if(lines.begin(), lines.end(), [](const std::string &l) {
                   return l.find("***Registry keys of QM 'VL.ONE'") == 0;
