@@ -10,6 +10,7 @@
 #include "core/runstate.h"
 #include "engine/components.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 
 namespace {
 
@@ -196,6 +197,33 @@ TEST_F(Procedures, ServerWithDataRemovedTakesLogFoldersFromTheLogDefaultPath)
     EXPECT_FALSE(FileThere(logs + "\\QM1"));
     EXPECT_FALSE(FileThere(D + "\\qmgrs"));
     EXPECT_FALSE(KeyExists(kConfiguration + "\\QueueManager\\QM1"));
+}
+
+// A queue manager whose folder the removal refuses keeps its keys through the
+// removal of the configuration key; the rest of that key goes.
+TEST_F(Procedures, ServerWithDataRemovedKeepsTheKeysOfARefusedQueueManager)
+{
+    std::string outside = d.Root + "\\Outside";
+    d.Components = {{"Server", ""}};
+    d.RegistryQueueManagers = {{"QM1", "VL.QM.ONE"}, {"QM2", "VL.QM.TWO", "tcp"}};
+    d.ConfigValues = {{"sz", "QueueManager\\QM2", "Prefix", outside}, {"sz", "ClientExitPath", "ExitsDefaultPath", "C:\\x"}};
+    List("server", "\\bin\\avlmqm.dll");
+    Install();
+    WriteTextFile(outside + "\\qmgrs\\QM2\\queue.dat", "QM2 data");
+    BOOL deleteData = TRUE;
+    EXPECT_EQ(Remove("Server", &deleteData), 0) << Log();
+    EXPECT_TRUE(FileThere(outside + "\\qmgrs\\QM2\\queue.dat"));
+    EXPECT_TRUE(KeyExists(kConfiguration + "\\QueueManager\\QM2"));
+    EXPECT_TRUE(KeyExists(kConfiguration + "\\Services\\QM2\\Listener"));
+    EXPECT_FALSE(KeyExists(kConfiguration + "\\QueueManager\\QM1"));
+    EXPECT_FALSE(KeyExists(kConfiguration + "\\Services\\QM1"));
+    EXPECT_FALSE(KeyExists(kConfiguration + "\\ClientExitPath"));
+    EXPECT_FALSE(ValueExists(kComponents, "Server"));
+    std::vector<std::string> lines = LogEntries(log);
+    EXPECT_EQ(1, std::count_if(lines.begin(), lines.end(), [](const std::string &line) {
+                  return line.rfind("***Registry keys of QM 'VL.QM.TWO' kept", 0) == 0;
+              }))
+        << Log();
 }
 
 TEST_F(Procedures, FailedConfigurationExportKeepsTheWholeServer)

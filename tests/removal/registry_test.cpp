@@ -119,6 +119,38 @@ TEST(RegistryTrees, SparedSubkeyAndItsAncestorsStay)
     RemoveFolderTree(dir);
 }
 
+// Nested spared paths keep their keys and their ancestors; everything else
+// goes, a path naming no key spares nothing, and a parent emptied goes too.
+TEST(RegistryTrees, SparedPathsBelowTheKeyStay)
+{
+    std::string dir = MakeTempFolder("regspare");
+    std::string log = StartTestLog(dir);
+    std::string key = TestKeyPath("spare");
+    std::string config = key + "\\Configuration";
+    for (const char *sub : {"\\QueueManager\\QM1\\Log", "\\QueueManager\\QM2\\Log", "\\Services\\QM1\\Listener",
+                            "\\Services\\QM2\\Listener", "\\Other\\QM2", "\\WebAdministration", "\\LogDefaults"})
+        CreateKey(config + sub);
+    const char *spared[] = {"WebAdministration", "queuemanager\\qm2", "Services\\QM2", "Services\\QM9", "QM2"};
+
+    EXPECT_EQ(1, DeleteRegistryTreeSparing(config.c_str(), spared, 5));
+    for (const char *kept : {"\\QueueManager\\QM2\\Log", "\\Services\\QM2\\Listener", "\\WebAdministration"})
+        EXPECT_TRUE(KeyExists(config + kept)) << kept;
+    for (const char *gone : {"\\QueueManager\\QM1", "\\Services\\QM1", "\\Other", "\\LogDefaults"})
+        EXPECT_FALSE(KeyExists(config + gone)) << gone;
+    std::string text = ReadText(log);
+    EXPECT_EQ(2, CountOf(text, "Not deleting subkey 'QM2'")) << text;   // below QueueManager and Services
+    EXPECT_EQ(1, CountOf(text, "Not deleting key '" + config + "\\QueueManager'; it has subkeys"));
+    EXPECT_EQ(1, CountOf(text, "Not deleting key '" + config + "'; it has subkeys"));
+    EXPECT_EQ(0, FailureLines(text));
+
+    // Nothing spared is present any more: the tree goes whole.
+    const char *missing[] = {"QueueManager\\QM7"};
+    EXPECT_EQ(1, DeleteRegistryTreeSparing(key.c_str(), missing, 1));
+    EXPECT_FALSE(KeyExists(key));
+    DeleteKeyTree(key);
+    RemoveFolderTree(dir);
+}
+
 TEST(RegistryTrees, NotRecursiveKeepsAKeyWithSubkeysSilently)
 {
     std::string dir = MakeTempFolder("regflat");

@@ -171,8 +171,9 @@ int DeleteQueueManagers(const char *dataDir, HWND status, const char *logDefault
     GatherFolders(&folders, dataDir);
 
     char name[MAX_PATH], directory[MAX_PATH], logPath[MAX_PATH];
-    for (BOOL more = QmListFirst(name, directory, logPath, NULL); more;
-         more = QmListNext(name, directory, logPath, NULL)) {
+    DWORD flags;
+    for (BOOL more = QmListFirst(name, directory, logPath, &flags); more;
+         more = QmListNext(name, directory, logPath, &flags)) {
         SetStatusText(status, name, FALSE);
         Sleep(200);
         BOOL folderRefused, logRefused;
@@ -187,6 +188,7 @@ int DeleteQueueManagers(const char *dataDir, HWND status, const char *logDefault
             // keys go as usual.
             LogLineF("***Registry keys of QM '%s' kept: its folder '%s' was not deleted", name,
                      folderRefused ? directory : logPath);
+            QmListSetFlags(name, flags | QM_FLAG_KEYS_KEPT);   // spared by DeleteConfigurationTree
             continue;
         }
         char parent[VL_PATH_SIZE], keyName[VL_PATH_SIZE];
@@ -194,5 +196,54 @@ int DeleteQueueManagers(const char *dataDir, HWND status, const char *logDefault
         result = DeleteQmKeys(name, keyName) && result;
     }
     FreeFolders(&folders);
+    return result;
+}
+
+// The keys of the queue managers marked kept, as paths below the
+// configuration key, into paths (capacity entries); the count
+// written, or -1 when a path does not fit.
+static long KeptKeyPaths(char (*paths)[VL_TEXT_SIZE], size_t capacity)
+{
+    size_t count = 0;
+    char directory[MAX_PATH];
+    DWORD flags;
+    for (BOOL more = QmListFirst(NULL, directory, NULL, &flags); more;
+         more = QmListNext(NULL, directory, NULL, &flags)) {
+        if (!(flags & QM_FLAG_KEYS_KEPT)) continue;
+        char parent[VL_PATH_SIZE], keyName[VL_PATH_SIZE];
+        SplitPath(directory, parent, keyName);
+        if (!keyName[0]) continue;
+        if (count + 2 > capacity || !FormatText(paths[count], VL_TEXT_SIZE, "QueueManager\\%s", keyName) ||
+            !FormatText(paths[count + 1], VL_TEXT_SIZE, "Services\\%s", keyName))
+            return -1;
+        count += 2;
+    }
+    return (long)count;
+}
+
+int DeleteConfigurationTree()
+{
+    size_t kept = 0;
+    DWORD flags;
+    for (BOOL more = QmListFirst(NULL, NULL, NULL, &flags); more; more = QmListNext(NULL, NULL, NULL, &flags))
+        if (flags & QM_FLAG_KEYS_KEPT) kept++;
+    if (!kept) return DeleteRegistryTree(QM_CONFIG_KEY, "WebAdministration", TRUE);
+
+    size_t capacity = 1 + 2 * kept;
+    char (*paths)[VL_TEXT_SIZE] = (char (*)[VL_TEXT_SIZE])malloc(capacity * sizeof *paths);
+    const char **spared = (const char **)malloc(capacity * sizeof *spared);
+    long count = paths && spared ? KeptKeyPaths(paths + 1, capacity - 1) : -1;
+    int result = 0;
+    if (count < 0) {
+        // Which keys to keep is not known: the whole configuration stays
+        // rather than lose the keys of a queue manager whose folders stayed.
+        LogLineF("***Can't list the kept QM keys; key '%s' not deleted", QM_CONFIG_KEY);
+    } else {
+        CopyText(paths[0], VL_TEXT_SIZE, "WebAdministration");
+        for (long i = 0; i <= count; i++) spared[i] = paths[i];
+        result = DeleteRegistryTreeSparing(QM_CONFIG_KEY, spared, (size_t)count + 1);
+    }
+    free(paths);
+    free(spared);
     return result;
 }

@@ -15,3 +15,9 @@
 // emptied (a file in use) stays with its refusal logged, and its keys go.
 // 1 when every step succeeded, 0 otherwise.
 int DeleteQueueManagers(const char *dataDir, HWND status, const char *logDefaultPath = NULL);
+
+// Deletes the product's Configuration key with its subkeys, keeping the Web
+// Administration subkey and the keys of every queue manager whose keys
+// DeleteQueueManagers kept (their folders stayed on disk). Removal worker
+// thread; walks the queue-manager list without its cursor. 1 on success.
+int DeleteConfigurationTree();
