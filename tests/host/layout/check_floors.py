@@ -7,11 +7,16 @@ no two folders can include each other. A folder that is on no floor is an
 error too: it has to be given its place here first.
 
 Usage: check_floors.py UNINSTALLER_FOLDER
-Prints every include that breaks the rule and exits 1, or exits 0.
+       check_floors.py --self-test
+Prints every include that breaks the rule and exits 1, or exits 0. The self
+test runs the check on small made-up trees and fails when it misjudges one.
 """
+import contextlib
+import io
 import os
 import re
 import sys
+import tempfile
 
 # From the ground up.
 FLOORS = ["core", "security", "removal", "qmconfig", "checks", "engine", "wizard", "app"]
@@ -63,7 +68,40 @@ def main(root):
     return 1 if problems else 0
 
 
+def self_test():
+    cases = [
+        # (files and their includes, problems expected)
+        ({"core/a.cpp": ["core/a.h", "core/b.h"], "app/m.cpp": ["wizard/p.h", "core/a.h"], "wizard/p.h": []}, 0),
+        ({"core/a.cpp": ["wizard/p.h"], "wizard/p.h": []}, 1),                    # upward
+        ({"core/a.cpp": ["engine/w.h"], "engine/w.h": [], "engine/w.cpp": ["core/a.h"]}, 2),  # and a circle
+        ({"removal/f.cpp": ["qmconfig/q.h"], "qmconfig/q.h": []}, 1),
+        ({"core/a.cpp": ["attic/x.h"], "attic/x.h": []}, 2),                      # a folder on no floor
+        ({"resources/s.rc": ["wizard/nlsids.h"], "wizard/nlsids.h": []}, 0),
+        ({"core/a.cpp": ["<windows.h>", "text.h"]}, 0),                          # system and own-folder headers
+    ]
+    failed = 0
+    for files, expected in cases:
+        with tempfile.TemporaryDirectory() as root:
+            for name, includes in files.items():
+                path = os.path.join(root, *name.split("/"))
+                os.makedirs(os.path.dirname(path), exist_ok=True)
+                with open(path, "w") as out:
+                    for include in includes:
+                        out.write(f"#include {include}\n" if include.startswith("<") else f'#include "{include}"\n')
+            printed = io.StringIO()
+            with contextlib.redirect_stdout(printed):
+                main(root)
+            found = len(printed.getvalue().splitlines()) - 1
+            if found != expected:
+                failed += 1
+                print(f"misjudged {sorted(files)}: {found} problem(s), expected {expected}\n{printed.getvalue()}")
+    print(f"{len(cases) - failed} of {len(cases)} made-up trees judged right")
+    return 1 if failed else 0
+
+
 if __name__ == "__main__":
+    if sys.argv[1:] == ["--self-test"]:
+        sys.exit(self_test())
     if len(sys.argv) != 2:
         print(__doc__)
         sys.exit(2)
