@@ -18,7 +18,7 @@ static std::string ReadRaw(const std::string &key, const char *value, DWORD *typ
 TEST(RegistryValues, SetAndDeleteWithEveryOutcome)
 {
     std::string dir = MakeTempFolder("regval");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     std::string key = TestKeyPath("values");
     CreateKey(key);
     DWORD type = 0;
@@ -58,7 +58,7 @@ TEST(RegistryValues, SetAndDeleteWithEveryOutcome)
 TEST(RegistryKeys, DeleteKeyOutcomes)
 {
     std::string dir = MakeTempFolder("regkey");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     std::string key = TestKeyPath("keys");
     CreateKey(key + "\\leaf");
     CreateKey(key + "\\parent\\child");
@@ -82,7 +82,7 @@ TEST(RegistryKeys, DeleteKeyOutcomes)
 TEST(RegistryTrees, SparedSubkeyAndItsAncestorsStay)
 {
     std::string dir = MakeTempFolder("regtree");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     std::string key = TestKeyPath("tree");
     std::string config = key + "\\Configuration";
     CreateKey(config + "\\A\\deep\\deeper");
@@ -154,7 +154,7 @@ TEST(RegistryTrees, SparedPathsBelowTheKeyStay)
 TEST(RegistryTrees, NotRecursiveKeepsAKeyWithSubkeysSilently)
 {
     std::string dir = MakeTempFolder("regflat");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     std::string key = TestKeyPath("flat");
     CreateKey(key + "\\Source\\Sub");
     CreateKey(key + "\\Lone");
@@ -200,7 +200,7 @@ static bool KeyExistsBelow(const std::string &key, std::initializer_list<std::st
 TEST(RegistryTrees, NamesAtTheirMaximumLengthAndPathsBeyondTheBuffer)
 {
     std::string dir = MakeTempFolder("reglong");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     std::string key = TestKeyPath("long");
     std::string name(255, 'k');
     // Created step by step: Wine's ANSI registry calls take at most 259 characters of path.
