@@ -194,8 +194,8 @@ TEST_F(Procedures, ServerWithDataRemovedTakesLogFoldersFromTheLogDefaultPath)
     WriteTextFile(D + "\\qmgrs\\QM1\\queue.dat", "data");
     BOOL deleteData = TRUE;
     EXPECT_EQ(Remove("Server", &deleteData), 1) << Log();
-    EXPECT_FALSE(FileThere(logs + "\\QM1"));
-    EXPECT_FALSE(FileThere(D + "\\qmgrs"));
+    EXPECT_FALSE(PathExists(logs + "\\QM1"));
+    EXPECT_FALSE(PathExists(D + "\\qmgrs"));
     EXPECT_FALSE(KeyExists(kConfiguration + "\\QueueManager\\QM1"));
 }
 
@@ -212,7 +212,7 @@ TEST_F(Procedures, ServerWithDataRemovedKeepsTheKeysOfARefusedQueueManager)
     WriteTextFile(outside + "\\qmgrs\\QM2\\queue.dat", "QM2 data");
     BOOL deleteData = TRUE;
     EXPECT_EQ(Remove("Server", &deleteData), 0) << Log();
-    EXPECT_TRUE(FileThere(outside + "\\qmgrs\\QM2\\queue.dat"));
+    EXPECT_TRUE(PathExists(outside + "\\qmgrs\\QM2\\queue.dat"));
     EXPECT_TRUE(KeyExists(kConfiguration + "\\QueueManager\\QM2"));
     EXPECT_TRUE(KeyExists(kConfiguration + "\\Services\\QM2\\Listener"));
     EXPECT_FALSE(KeyExists(kConfiguration + "\\QueueManager\\QM1"));

@@ -124,7 +124,7 @@ TEST(RegistryTrees, SparedSubkeyAndItsAncestorsStay)
 TEST(RegistryTrees, SparedPathsBelowTheKeyStay)
 {
     std::string dir = MakeTempFolder("regspare");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     std::string key = TestKeyPath("spare");
     std::string config = key + "\\Configuration";
     for (const char *sub : {"\\QueueManager\\QM1\\Log", "\\QueueManager\\QM2\\Log", "\\Services\\QM1\\Listener",
