@@ -56,6 +56,11 @@ for f in avliunin.exe _isuser.dll vlfixture.exe vlbench_plain.exe vlbench_logged
     cp "$root/win/bin/$f" "$out/bin/"
 done
 B='T:\bin'
+# The display has no window manager: as in the tests, the program's windows
+# are unmanaged, so that Wine does not wait two seconds at each page change
+# for a window manager to withdraw the page it takes down.
+cp "$here/tests/wizard/unmanaged.reg" "$out/"
+run regedit /S 'T:\unmanaged.reg' >/dev/null 2>&1 || true
 
 describe() {   # size -> C:\bench\inst-SIZE.txt
     local size=$1 per=$(( $1 / folders ))
