@@ -4,14 +4,6 @@
 
 static int IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-// A name of dots and blanks only: Windows reads it as "." or "..".
-static int DotsOnly(const char *begin, const char *end)
-{
-    for (const char *c = begin; c < end; c++)
-        if (*c != '.' && *c != ' ') return 0;
-    return 1;
-}
-
 // Appends one component to out (with a separator unless out ends in one).
 static int AppendComponent(char *out, size_t size, size_t *length, const char *part, size_t n)
 {
@@ -38,30 +30,17 @@ PathVerdict CheckFolderPath(const char *folder, char *canonical, size_t size)
 
     const char *rest;
     size_t length = 0;
-    int share = 0;
     if (IsSeparator(folder[0]) && IsSeparator(folder[1])) {
+        // "\\?\UNC\server\share": the long form of a network path.
+        if (folder[2] == '?' && IsSeparator(folder[3]) && toupper((unsigned char)folder[4]) == 'U' &&
+            toupper((unsigned char)folder[5]) == 'N' && toupper((unsigned char)folder[6]) == 'C' &&
+            (IsSeparator(folder[7]) || !folder[7]))
+            return PATH_NETWORK;
         // "\\?\x", "\\.\x": device namespace, never a product folder.
         if ((folder[2] == '?' || folder[2] == '.') && (IsSeparator(folder[3]) || !folder[3])) return PATH_DEVICE;
-        // "\\server\share": both parts must be there and must be names.
-        const char *server = folder + 2, *end = server;
-        while (*end && !IsSeparator(*end)) end++;
-        if (end == server || !*end) return PATH_SHARE_ROOT;
-        const char *shareName = end + 1, *shareEnd = shareName;
-        while (*shareEnd && !IsSeparator(*shareEnd)) shareEnd++;
-        if (shareEnd == shareName) return PATH_SHARE_ROOT;
-        for (const char *c = server; c < shareEnd; c++) {
-            unsigned char u = (unsigned char)*c;
-            if (u < 32 || strchr(":*?\"<>|", u)) return PATH_BAD_NAME;
-        }
-        if (DotsOnly(server, end) || DotsOnly(shareName, shareEnd)) return PATH_CLIMBS;
-        if (size < 3) return PATH_TOO_LONG;
-        strcpy(canonical, "\\\\");
-        length = 2;
-        if (!AppendComponent(canonical, size, &length, server, end - server) ||
-            !AppendComponent(canonical, size, &length, shareName, shareEnd - shareName))
-            return PATH_TOO_LONG;
-        share = 1;
-        rest = shareEnd;
+        // "\\server\share\...": another name, perhaps of a local folder
+        // ("\\localhost\c$\windows"); the product's folders are local.
+        return PATH_NETWORK;
     } else if (IsSeparator(folder[0]) && folder[1] == '?' && folder[2] == '?' && IsSeparator(folder[3])) {
         return PATH_DEVICE;
     } else if (isalpha((unsigned char)folder[0]) && folder[1] == ':') {
@@ -96,10 +75,7 @@ PathVerdict CheckFolderPath(const char *folder, char *canonical, size_t size)
         components++;
         rest = end;
     }
-    if (components == 0) {
-        if (share) return PATH_SHARE_ROOT;
-        return PATH_DRIVE_ROOT;
-    }
+    if (components == 0) return PATH_DRIVE_ROOT;
     return PATH_SAFE;
 }
 
@@ -116,7 +92,6 @@ PathVerdict CheckFilePath(const char *path, char *folder, size_t size)
     char parent[PATH_RULE_SIZE];
     memcpy(parent, path, last - path);
     parent[last - path] = 0;
-    // "\\server\share\x": the share is the folder part, not its root.
     PathVerdict verdict = CheckFolderPath(parent, folder, size);
     if (verdict != PATH_SAFE) return verdict;
     const char *name = last + 1;
@@ -172,6 +147,21 @@ int FolderSpellsHolder(const char *outer, const char *inner, const char *innerSh
     return 1;
 }
 
+int NearestHolder(const char *path, const char *const *folders, size_t count)
+{
+    int nearest = -1;
+    size_t longest = 0;
+    for (size_t i = 0; i < count; i++) {
+        if (!folders[i] || !folders[i][0]) continue;
+        size_t n = strlen(folders[i]);
+        if (n > longest && FolderHolds(folders[i], path)) {
+            nearest = (int)i;
+            longest = n;
+        }
+    }
+    return nearest;
+}
+
 int RelativePathIsContained(const char *relative)
 {
     if (strchr(relative, ':') || strchr(relative, '/')) return 0;
@@ -202,7 +192,9 @@ const char *PathVerdictText(PathVerdict verdict)
     case PATH_SHARE_ROOT: return "share root";
     case PATH_CLIMBS: return "climbing or empty component";
     case PATH_BAD_NAME: return "invalid name";
-    case PATH_PROTECTED: return "system folder";
+    case PATH_PROTECTED: return "protected folder";
+    case PATH_NETWORK: return "network path";
+    case PATH_LINK: return "reparse point";
     }
     return "refused";
 }

@@ -3,6 +3,7 @@
 #include "core/cmdline.h"
 #include "core/discovery.h"
 #include "core/log.h"
+#include "core/pathguard.h"
 #include "core/messagebox.h"
 #include "core/nls.h"
 #include "core/pageflow.h"
@@ -18,6 +19,7 @@
 #include "security/security.h"
 #include "wizard/help.h"
 #include <commctrl.h>
+#include <shlobj.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -216,6 +218,28 @@ static void SetUpMessageBoxes()
     SetMessageBoxTexts(caption, NlsLanguageLetter());
 }
 
+// The folders the removal works in, named by the values they came from, for
+// the deletion guard: links are looked for from each of them down, and one
+// that is or holds a protected folder is refused as a whole.
+static void RegisterProductFolders()
+{
+    GuardClearRoots();
+    GuardAddRoot("FilePath", gRun.ProgramFilesPath);
+    GuardAddRoot("WorkPath", gRun.ProductWorkPath);
+    GuardAddRoot("Log default path", gRun.LogDefaultPath);
+    char name[MAX_PATH], directory[MAX_PATH], logPath[MAX_PATH], source[VL_TEXT_SIZE];
+    for (BOOL more = QmListFirst(name, directory, logPath, NULL); more;
+         more = QmListNext(name, directory, logPath, NULL)) {
+        if (FormatText(source, sizeof source, "Queue manager '%s' directory", name))
+            GuardAddRoot(source, directory);
+        if (FormatText(source, sizeof source, "Queue manager '%s' log path", name)) GuardAddRoot(source, logPath);
+    }
+    char programs[MAX_PATH + 1], folder[VL_PATH_SIZE];
+    if (gRun.ProgramFolderName[0] && SHGetFolderPathA(NULL, CSIDL_COMMON_PROGRAMS, NULL, 0, programs) == S_OK &&
+        FormatText(folder, sizeof folder, "%s\\%s", programs, gRun.ProgramFolderName))
+        GuardAddRoot("Start-menu folder", folder);
+}
+
 static void EndOfRun()
 {
     // A run ended during removal: the worker stops at its next step boundary
@@ -234,7 +258,8 @@ static void EndOfRun()
     if (workerStopped && !RemovalStopRequested() && gRun.RemoveAllWithData && (gRun.AllSucceeded || !gRun.DefaultLogUsed) &&
         gRun.ProductWorkPath[0]) {
         char defaultLog[VL_PATH_SIZE];
-        if (FormatText(defaultLog, sizeof defaultLog, "%s\\%s", gRun.ProductWorkPath, VL_LOG_FILE_NAME))
+        if (FormatText(defaultLog, sizeof defaultLog, "%s\\%s", gRun.ProductWorkPath, VL_LOG_FILE_NAME) &&
+            GuardFile(defaultLog))
             DeleteFileA(defaultLog);
     }
     // A worker that is still inside a step keeps the log block, the NLS
@@ -414,6 +439,8 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
             RegCloseKey(components);
         SetRegistryValue(HKEY_LOCAL_MACHINE, VL_COMPONENTS_KEY, "Server", REG_SZ, "Incomplete", -1);
     }
+
+    RegisterProductFolders();
 
     // 29: Web Administration user data.
     char webData[VL_PATH_SIZE];

@@ -82,9 +82,9 @@ int RemoveDirectoryPath(const char *path, BOOL reportAll, DWORD *error)
 
 int RemoveListedDirectory(const char *path)
 {
-    PathVerdict verdict = FolderVerdict(path);
-    if (verdict == PATH_PROTECTED) return 1;
-    if (!GuardVerdict(path, verdict)) return 0;
+    int verdict = GuardListedFolder(path);
+    if (verdict < 0) return 1;
+    if (!verdict) return 0;
     return RemoveGuardedDirectory(path, FALSE, NULL);
 }
 

@@ -48,6 +48,16 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
         for (const char *p : kProtected)
             if (FolderSpellsHolder(canonical, p, NULL) != FolderHolds(canonical, p)) abort();
     }
+    // Nothing beginning with two separators is ever a local folder.
+    if ((text[0] == '\\' || text[0] == '/') && (text[1] == '\\' || text[1] == '/') && verdict == PATH_SAFE) abort();
+    if (verdict == PATH_SAFE) {
+        // The nearest holder holds the path, and no longer holder was passed over.
+        const char *const folders[] = {"C:\\P", canonical, "C:\\P\\Data", "c:\\p\\data\\log", text};
+        int nearest = NearestHolder(canonical, folders, 5);
+        if (nearest < 0 || !FolderHolds(folders[nearest], canonical)) abort();
+        for (const char *f : folders)
+            if (f[0] && FolderHolds(f, canonical) && strlen(f) > strlen(folders[nearest])) abort();
+    }
     char folder[PATH_RULE_SIZE];
     if (CheckFilePath(text, folder, sizeof folder) == PATH_SAFE) {
         if (CheckFolderPath(folder, NULL, 0) != PATH_SAFE) abort();

@@ -21,12 +21,36 @@ TEST(PathRules, RootsAndEmptyFoldersAreRefused)
     EXPECT_EQ(PATH_DRIVE_ROOT, Folder("C:\\"));
     EXPECT_EQ(PATH_DRIVE_ROOT, Folder("c:/"));
     EXPECT_EQ(PATH_DRIVE_ROOT, Folder("C:\\\\\\"));
-    EXPECT_EQ(PATH_SHARE_ROOT, Folder("\\\\server\\share"));
-    EXPECT_EQ(PATH_SHARE_ROOT, Folder("\\\\server\\share\\"));
-    EXPECT_EQ(PATH_SHARE_ROOT, Folder("\\\\server"));
-    EXPECT_EQ(PATH_SHARE_ROOT, Folder("\\\\server\\"));
-    EXPECT_EQ(PATH_SHARE_ROOT, Folder("\\\\"));
-    EXPECT_EQ(PATH_SHARE_ROOT, Folder("//server/share/"));
+}
+
+// The product's folders are local: every UNC name is refused, whether it
+// names a share's root, a folder on it, or a local folder by another name.
+TEST(PathRules, NetworkPathsAreRefused)
+{
+    for (const char *path : {"\\\\server\\share", "\\\\server\\share\\", "\\\\server", "\\\\server\\", "\\\\",
+                             "//server/share/", "\\\\server\\share\\dir\\\\sub", "\\\\localhost\\c$\\windows",
+                             "\\\\127.0.0.1\\c$\\windows", "/\\localhost\\c$\\windows", "\\\\?\\UNC\\localhost\\c$\\windows",
+                             "\\\\?\\unc\\server\\share", "//?/UNC/server/share/x", "\\\\?\\UNC", "\\\\server\\share\\..",
+                             "\\\\ser:ver\\share\\x"})
+        EXPECT_EQ(PATH_NETWORK, Folder(path)) << path;
+    EXPECT_EQ(PATH_NETWORK, CheckFilePath("\\\\server\\share\\x", nullptr, 0));
+    EXPECT_EQ(PATH_NETWORK, CheckFilePath("\\\\localhost\\c$\\windows\\vlcanary*.txt", nullptr, 0));
+    // Not to be read as network forms.
+    EXPECT_EQ(PATH_DEVICE, Folder("\\\\?\\UNCX\\x"));
+    EXPECT_EQ(PATH_DEVICE, Folder("\\\\?\\C:\\x"));
+    EXPECT_STREQ("network path", PathVerdictText(PATH_NETWORK));
+}
+
+// A path belongs to the longest product folder holding it.
+TEST(PathRules, NearestHolderIsTheLongestFolderHoldingThePath)
+{
+    const char *const folders[] = {"C:\\P", NULL, "C:\\P\\Data", "", "C:\\P\\Data\\log", "C:\\Pr"};
+    EXPECT_EQ(2, NearestHolder("C:\\P\\Data\\qmgrs\\QM1", folders, 6));
+    EXPECT_EQ(4, NearestHolder("c:\\p\\data\\LOG", folders, 6));
+    EXPECT_EQ(0, NearestHolder("C:\\P", folders, 6));
+    EXPECT_EQ(0, NearestHolder("C:\\P\\Dat", folders, 6));
+    EXPECT_EQ(-1, NearestHolder("C:\\Program Files", folders, 6));
+    EXPECT_EQ(-1, NearestHolder("C:\\P", folders, 0));
 }
 
 TEST(PathRules, RelativeDeviceAndClimbingFormsAreRefused)
@@ -45,13 +69,9 @@ TEST(PathRules, RelativeDeviceAndClimbingFormsAreRefused)
     EXPECT_EQ(PATH_CLIMBS, Folder("C:\\P\\. .\\x"));
     EXPECT_EQ(PATH_CLIMBS, Folder("C:\\P\\..."));
     EXPECT_EQ(PATH_CLIMBS, Folder("C:\\ "));
-    EXPECT_EQ(PATH_CLIMBS, Folder("\\\\server\\share\\.."));
-    EXPECT_EQ(PATH_CLIMBS, Folder("\\\\server\\..\\x"));
-    EXPECT_EQ(PATH_CLIMBS, Folder("\\\\. \\share\\x"));
     EXPECT_EQ(PATH_BAD_NAME, Folder("C:\\P:stream"));
     EXPECT_EQ(PATH_BAD_NAME, Folder("C:\\P\\*"));
     EXPECT_EQ(PATH_BAD_NAME, Folder("C:\\P\\a?b"));
-    EXPECT_EQ(PATH_BAD_NAME, Folder("\\\\ser:ver\\share\\x"));
 }
 
 TEST(PathRules, FoldersAreReadAsWindowsResolvesThem)
@@ -61,8 +81,6 @@ TEST(PathRules, FoldersAreReadAsWindowsResolvesThem)
     EXPECT_EQ("C:\\Program Files\\Varolink", canonical);
     EXPECT_EQ(PATH_SAFE, Folder("C:\\WINDOWS.", &canonical));
     EXPECT_EQ("C:\\WINDOWS", canonical);
-    EXPECT_EQ(PATH_SAFE, Folder("\\\\server\\share\\dir\\\\sub", &canonical));
-    EXPECT_EQ("\\\\server\\share\\dir\\sub", canonical);
     EXPECT_EQ(PATH_SAFE, Folder("C:\\a..b", &canonical));
     EXPECT_EQ("C:\\a..b", canonical);
 
@@ -93,7 +111,6 @@ TEST(PathRules, FilesNeedAFolderThatIsNotARoot)
     EXPECT_EQ(PATH_DRIVE_ROOT, CheckFilePath("C:\\x", nullptr, 0));
     EXPECT_EQ(PATH_DRIVE_ROOT, CheckFilePath("C:\\*", nullptr, 0));
     EXPECT_EQ(PATH_DRIVE_ROOT, CheckFilePath("C:\\", nullptr, 0));
-    EXPECT_EQ(PATH_SHARE_ROOT, CheckFilePath("\\\\server\\share\\x", nullptr, 0));
     EXPECT_EQ(PATH_DEVICE, CheckFilePath("\\\\?\\C:\\x", nullptr, 0));
     EXPECT_EQ(PATH_CLIMBS, CheckFilePath("C:\\P\\..", nullptr, 0));
     EXPECT_EQ(PATH_CLIMBS, CheckFilePath("C:\\P\\..\\..\\windows\\win.ini", nullptr, 0));
