@@ -33,6 +33,7 @@ static int RefuseLink(const char *directory, const char *name)
 
 static int Dots(const char *name) { return !strcmp(name, ".") || !strcmp(name, ".."); }
 
+// Set by a test on its own thread before it starts a walk; read by the walker.
 static WalkHook sWalkHook;
 
 void SetWalkHook(WalkHook hook)
