@@ -1,15 +1,17 @@
 #include "core/pathrules.h"
+#include "core/mbchar.h"
 #include <ctype.h>
 #include <string.h>
 
 static int IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-// Appends one component to out (with a separator unless out ends in one).
-static int AppendComponent(char *out, size_t size, size_t *length, const char *part, size_t n)
+// Appends one component to out (with a separator unless it is the first,
+// after the root "X:\").
+static int AppendComponent(char *out, size_t size, size_t *length, const char *part, size_t n, int first)
 {
-    size_t need = *length + (*length && out[*length - 1] != '\\' ? 1 : 0) + n;
+    size_t need = *length + (first ? 0 : 1) + n;
     if (need + 1 > size) return 0;
-    if (*length && out[*length - 1] != '\\') out[(*length)++] = '\\';
+    if (!first) out[(*length)++] = '\\';
     memcpy(out + *length, part, n);
     *length += n;
     out[*length] = 0;
@@ -60,18 +62,22 @@ PathVerdict CheckFolderPath(const char *folder, char *canonical, size_t size)
     while (*rest) {
         while (IsSeparator(*rest)) rest++;
         if (!*rest) break;
+        // By character: the second byte of a double-byte character may be
+        // '\\' or '|' and is neither.
         const char *end = rest;
-        while (*end && !IsSeparator(*end)) end++;
-        size_t n = end - rest;
-        for (const char *c = rest; c < end; c++) {
-            unsigned char u = (unsigned char)*c;
-            if (u < 32 || strchr(":*?\"<>|", u)) return PATH_BAD_NAME;
+        for (; *end && !IsSeparator(*end); end = MbNext(end)) {
+            unsigned char u = (unsigned char)*end;
+            if (u < 32 || (!MbIsLead(u) && strchr(":*?\"<>|", u))) return PATH_BAD_NAME;
+            // A lead byte with no second byte is no character: joined to a
+            // separator it would read as another name.
+            if (MbIsLead(u) && MbNext(end) == end + 1) return PATH_BAD_NAME;
         }
+        size_t n = end - rest;
         // Windows ignores trailing dots and blanks: "x. " is x, ".." and "..."
-        // climb or stay put.
+        // climb or stay put. (Neither is ever a second byte.)
         while (n > 0 && (rest[n - 1] == '.' || rest[n - 1] == ' ')) n--;
         if (n == 0) return PATH_CLIMBS;
-        if (!AppendComponent(canonical, size, &length, rest, n)) return PATH_TOO_LONG;
+        if (!AppendComponent(canonical, size, &length, rest, n, components == 0)) return PATH_TOO_LONG;
         components++;
         rest = end;
     }
@@ -86,7 +92,7 @@ PathVerdict CheckFilePath(const char *path, char *folder, size_t size)
     size_t total = strnlen(path, PATH_RULE_SIZE);
     if (total >= PATH_RULE_SIZE) return PATH_TOO_LONG;
     const char *last = NULL;
-    for (const char *c = path; *c; c++)
+    for (const char *c = path; *c; c = MbNext(c))
         if (IsSeparator(*c)) last = c;
     if (!last) return PATH_NOT_FULL;
     char parent[PATH_RULE_SIZE];
@@ -96,9 +102,10 @@ PathVerdict CheckFilePath(const char *path, char *folder, size_t size)
     if (verdict != PATH_SAFE) return verdict;
     const char *name = last + 1;
     size_t n = strlen(name);
-    for (const char *c = name; *c; c++) {
+    for (const char *c = name; *c; c = MbNext(c)) {
         unsigned char u = (unsigned char)*c;
-        if (u < 32 || strchr(":\"<>|", u)) return PATH_BAD_NAME;
+        if (u < 32 || (!MbIsLead(u) && strchr(":\"<>|", u))) return PATH_BAD_NAME;
+        if (MbIsLead(u) && MbNext(c) == c + 1) return PATH_BAD_NAME;
     }
     while (n > 0 && (name[n - 1] == '.' || name[n - 1] == ' ')) n--;
     if (n == 0) return name[0] ? PATH_CLIMBS : PATH_BAD_NAME;
@@ -108,10 +115,8 @@ PathVerdict CheckFilePath(const char *path, char *folder, size_t size)
 int FolderHolds(const char *outer, const char *inner)
 {
     size_t n = strlen(outer);
-    if (n == 0) return 0;
-    for (size_t i = 0; i < n; i++)
-        if (tolower((unsigned char)outer[i]) != tolower((unsigned char)inner[i])) return 0;
-    return inner[n] == 0 || inner[n] == '\\' || outer[n - 1] == '\\';
+    if (n == 0 || strnlen(inner, n) < n || !MbEqualNoCaseN(outer, inner, n)) return 0;
+    return inner[n] == 0 || inner[n] == '\\' || *MbLastChar(outer, n) == '\\';
 }
 
 // One component of a canonical path, from *at: its length; *at moves past it
@@ -119,7 +124,7 @@ int FolderHolds(const char *outer, const char *inner)
 static size_t NextComponent(const char **at)
 {
     const char *start = *at;
-    const char *end = strchr(start, '\\');
+    const char *end = MbFindChar(start, '\\');
     size_t n = end ? (size_t)(end - start) : strlen(start);
     *at = end ? end + 1 : start + n;
     return n;
@@ -127,10 +132,7 @@ static size_t NextComponent(const char **at)
 
 static int SameComponent(const char *a, size_t na, const char *b, size_t nb)
 {
-    if (na != nb) return 0;
-    for (size_t i = 0; i < na; i++)
-        if (tolower((unsigned char)a[i]) != tolower((unsigned char)b[i])) return 0;
-    return 1;
+    return na == nb && MbEqualNoCaseN(a, b, na);
 }
 
 int FolderSpellsHolder(const char *outer, const char *inner, const char *innerShort)
@@ -170,7 +172,7 @@ int RelativePathIsContained(const char *relative)
     while (*part) {
         const char *end = part;
         int onlyDots = 1, length = 0;
-        for (; *end && *end != '\\'; end++, length++)
+        for (; *end && *end != '\\'; end = MbNext(end), length++)
             if (*end != '.' && *end != ' ') onlyDots = 0;
         // Windows drops trailing dots and blanks, so "..", ". ." and "..."
         // all climb to the parent (or stay put); none belongs in a list.

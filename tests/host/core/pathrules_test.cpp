@@ -1,6 +1,8 @@
 // The rules of the deletion guard: which folders and files may be touched,
 // and how a folder is read the way Windows resolves it.
 #include "core/pathrules.h"
+#include "core/text.h"
+#include "tests/host/shared/codepage932.h"
 #include <gtest/gtest.h>
 #include <string>
 
@@ -163,4 +165,66 @@ TEST(PathRules, ShortNamesOfAProtectedFolderAreRecognised)
     EXPECT_FALSE(FolderSpellsHolder("C:\\Microsoft", programs, programsShort));     // a name at another place
     // A short spelling with fewer components is used as far as it goes.
     EXPECT_TRUE(FolderSpellsHolder("C:\\PROGRA~2\\MICROS~1", programs, "C:\\PROGRA~2\\MICROS~1"));
+}
+
+// Under a double-byte code page the second byte of a character may be '\',
+// '|' or a letter: the rules step by character, so such a byte neither splits
+// a component, nor makes a name invalid, nor is folded.
+TEST(PathRules, DoubleByteCharactersAreNeverSplitOrFolded)
+{
+    CodePage932 cp;
+    std::string canonical;
+    EXPECT_EQ(PATH_SAFE, Folder("C:\\tools\\c\\include\\" SO, &canonical));
+    EXPECT_EQ("C:\\tools\\c\\include\\" SO, canonical);
+    EXPECT_EQ(PATH_SAFE, Folder("c:\\" SO "\\\\" HYOU "\\", &canonical));   // only real separators are dropped
+    EXPECT_EQ("C:\\" SO "\\" HYOU, canonical);
+    EXPECT_EQ(PATH_SAFE, Folder("C:\\\x83\x7C", &canonical));                  // second byte '|'
+    EXPECT_EQ(PATH_BAD_NAME, Folder("C:\\" SO "|"));
+    char folder[PATH_RULE_SIZE];
+    EXPECT_EQ(PATH_SAFE, CheckFilePath("C:\\tools\\c\\include\\" SO, folder, sizeof folder));
+    EXPECT_STREQ("C:\\tools\\c\\include", folder);
+    EXPECT_EQ(PATH_SAFE, CheckFilePath("C:\\tools\\" KA_A "\\" KA_A ".h", folder, sizeof folder));
+    EXPECT_STREQ("C:\\tools\\" KA_A, folder);
+    EXPECT_EQ(PATH_SAFE, CheckFilePath("C:\\x\\" SO ".", folder, sizeof folder));  // "ソ." is no dots-only name
+    EXPECT_EQ(PATH_CLIMBS, CheckFilePath("C:\\" SO "\\..", folder, sizeof folder));
+    // A lead byte with no second byte is no name: joined to a separator it
+    // would read as another ("\x83" "\\b" is "ソb").
+    EXPECT_EQ(PATH_BAD_NAME, Folder("C:\\x\\\x83"));
+    EXPECT_EQ(PATH_BAD_NAME, Folder("C:\\x\\\x83/b"));
+    EXPECT_EQ(PATH_BAD_NAME, CheckFilePath("C:\\x\\\x83", folder, sizeof folder));
+
+    // Only single-byte A-Z folds: "ア" (83 41) and "ヂ" (83 61) differ.
+    EXPECT_TRUE(FolderHolds("C:\\TOOLS\\" KA_A, "c:\\tools\\" KA_A "\\x"));
+    EXPECT_FALSE(FolderHolds("C:\\tools\\" KA_A, "C:\\tools\\\x83\x61"));
+    EXPECT_FALSE(FolderHolds("C:\\x\\\x83", "C:\\x\\" SO));   // the cut lead byte is not ソ's first half
+    EXPECT_TRUE(FolderHolds("C:\\" SO, "C:\\" SO "\\x"));
+    EXPECT_FALSE(FolderHolds("C:\\" SO, "C:\\" SO "x"));
+    EXPECT_TRUE(FolderSpellsHolder("C:\\" SO "\\" HYOU, "c:\\" SO "\\" HYOU "\\x", nullptr));
+    EXPECT_FALSE(FolderSpellsHolder("C:\\\x83\x61", "C:\\" KA_A, nullptr));
+    const char *const folders[] = {"C:\\" SO, "C:\\" SO "\\" HYOU};
+    EXPECT_EQ(1, NearestHolder("C:\\" SO "\\" HYOU "\\a", folders, 2));
+
+    EXPECT_TRUE(RelativePathIsContained("\\" SO ".\\x"));
+    EXPECT_FALSE(RelativePathIsContained("\\" SO "\\..\\..\\x"));
+}
+
+// The same bytes read in a single-byte code page: 0x5C is a separator there.
+TEST(PathRules, SingleByteCodePageReadsEveryBackslashAsSeparator)
+{
+    char folder[PATH_RULE_SIZE];
+    EXPECT_EQ(PATH_SAFE, CheckFilePath("C:\\include\\\x83\x5C" "a", folder, sizeof folder));
+    EXPECT_STREQ("C:\\include\\\x83", folder);
+    EXPECT_FALSE(RelativePathIsContained("\\\x83\x5C.\\x"));
+}
+
+TEST(PathRules, TextCaseRulesFoldOnlySingleByteLetters)
+{
+    CodePage932 cp;
+    char text[] = "C:\\" KA_A "B\\" SO "Z";
+    LowerText(text);
+    EXPECT_STREQ("c:\\" KA_A "b\\" SO "z", text);
+    EXPECT_TRUE(TextEqualNoCase("C:\\" KA_A "B", "c:\\" KA_A "b"));
+    EXPECT_FALSE(TextEqualNoCase(KA_A, "\x83\x61"));
+    EXPECT_TRUE(TextStartsNoCase("C:\\" SO "\\X", "c:\\" SO));
+    EXPECT_FALSE(TextStartsNoCase("C:\\\x83", "C:\\" SO));
 }

@@ -2,7 +2,9 @@
 // environment value editor.
 #include "removal/envtext.h"
 #include "removal/listline.h"
+#include "tests/host/shared/codepage932.h"
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <string.h>
 #include <string>
 
@@ -101,4 +103,15 @@ TEST(EnvText, EntryRemovedWithEmptyEntriesAndTrailingSeparator)
     ASSERT_TRUE(RemoveEnvListEntry("C:\\P\\binx;y", "C:\\P\\bin", out, sizeof out, &found));
     EXPECT_FALSE(found);
     EXPECT_STREQ("C:\\P\\binx;y", out);
+}
+
+TEST(ListLine, DoubleByteNamesInListsAndServiceLevelLines)
+{
+    CodePage932 cp;
+    EXPECT_EQ("\\c\\include\\" SO, Listed(SO "x\\c\\include\\" SO "\r\n"));
+    EXPECT_EQ("\\" KA_A "\\" KA_A ".h", Listed("tools\\" KA_A "\\" KA_A ".h"));
+    EXPECT_TRUE(RelativePathIsContained("\\c\\include\\" SO));
+    std::string path;
+    EXPECT_EQ(CSD_LINE_DELETE, Csd("added,file,C:\\src\\" SO ",%filepath%\\" HYOU, path));
+    EXPECT_EQ("C:\\P\\" HYOU "\\" SO, path);
 }
