@@ -1,4 +1,6 @@
 #include "app/startup.h"
+#include "core/codepage.h"
+#include "core/mbchar.h"
 #include "checks/checks.h"
 #include "app/cmdline.h"
 #include "app/discovery.h"
@@ -60,17 +62,16 @@ BOOL SingleInstanceTest()
 
 static void DropTrailingBackslash(char *path)
 {
-    size_t n = strlen(path);
-    if (n > 0 && path[n - 1] == '\\') path[n - 1] = 0;
+    MbTrimLast(path, '\\');
 }
 
 // Creates every folder on the log path below the drive root (failures ignored).
 static void CreateLogFolders(const char *logPath)
 {
     char folder[VL_PATH_SIZE];
-    const char *first = strchr(logPath, '\\');
+    const char *first = MbFindChar(logPath, '\\');
     if (!first) return;
-    for (const char *slash = strchr(first + 1, '\\'); slash; slash = strchr(slash + 1, '\\')) {
+    for (const char *slash = MbFindChar(first + 1, '\\'); slash; slash = MbFindChar(slash + 1, '\\')) {
         size_t n = (size_t)(slash - logPath);
         if (n >= sizeof folder) return;
         memcpy(folder, logPath, n);
@@ -104,7 +105,7 @@ static void ChooseLogPath(const char *parameters, BOOL *logPathRefused)
         return;
     }
     CreateLogFolders(gRun.LogPath);
-    char *slash = strrchr(gRun.LogPath, '\\');
+    char *slash = MbFindLastChar(gRun.LogPath, '\\');
     if (!slash) {
         gRun.LogActive = TRUE;
         return;
@@ -129,7 +130,7 @@ static BOOL CheckMifName()
     if (n > 4 && TextEqualNoCase(copy + n - 4, ".mif")) copy[n - 4] = 0;
     char full[VL_PATH_SIZE];
     BOOL fits = FormatText(full, sizeof full, "%s\\%s.mif", gRun.WindowsDir, copy);
-    if (fits && ValidMifPath(full) && !strchr(copy, '\\')) {
+    if (fits && ValidMifPath(full) && !MbFindChar(copy, '\\')) {
         LogLineF("MIF file is '%s'", full);
         return TRUE;
     }
@@ -143,7 +144,7 @@ static void FindLaunchFolder(const char *programName)
 {
     char name[VL_PATH_SIZE];
     CopyText(name, sizeof name, programName);
-    if (strchr(name, '\\')) {
+    if (MbFindChar(name, '\\')) {
         SplitPath(name, gRun.LaunchFolder, NULL);
     } else {
         if (!strchr(name, '.') && !AppendText(name, sizeof name, ".exe")) name[0] = 0;
@@ -163,11 +164,11 @@ static void FindLaunchFolder(const char *programName)
 static void FindResponseFile(BOOL given, const char *value)
 {
     if (!gRun.LaunchFolder[0]) {
-        if (given && strchr(value, '\\')) CopyText(gRun.ResponseFilePath, VL_PATH_SIZE, value);
+        if (given && MbFindChar(value, '\\')) CopyText(gRun.ResponseFilePath, VL_PATH_SIZE, value);
         return;
     }
     if (!given) FormatText(gRun.ResponseFilePath, VL_PATH_SIZE, "%s\\%s", gRun.LaunchFolder, "avliunin.rsp");
-    else if (strchr(value, '\\')) CopyText(gRun.ResponseFilePath, VL_PATH_SIZE, value);
+    else if (MbFindChar(value, '\\')) CopyText(gRun.ResponseFilePath, VL_PATH_SIZE, value);
     else if (!FormatText(gRun.ResponseFilePath, VL_PATH_SIZE, "%s\\%s", gRun.LaunchFolder, value))
         gRun.ResponseFilePath[0] = 0;
 }
@@ -276,7 +277,9 @@ static int StopWithEnd()
 
 int RunUninstaller(HINSTANCE instance, const char *commandLine)
 {
-    // 1-3: run state, system folders, program name and parameters.
+    // 1-3: run state, system folders, program name and parameters. Paths are
+    // read by character of the system's code page from here on.
+    UseSystemCodePage();
     RunStateReset();
     SetKeyRepair(OpenKeyWithRepair);
     InitCommonControls();

@@ -33,6 +33,14 @@ char *MbLastChar(const char *text, size_t n)
     return (char *)last;
 }
 
+char *MbFindText(const char *text, const char *needle)
+{
+    size_t n = strlen(needle);
+    for (const char *p = text; *p; p = MbNext(p))
+        if (strncmp(p, needle, n) == 0) return (char *)p;
+    return n ? NULL : (char *)text;
+}
+
 int MbIsBoundary(const char *text, size_t at)
 {
     const char *p = text;

@@ -31,6 +31,8 @@ char *MbFindChar(const char *text, char c);
 char *MbFindLastChar(const char *text, char c);
 // The last character of text (of n bytes), or NULL for "".
 char *MbLastChar(const char *text, size_t n);
+// strstr by character: needle found only where it starts a character.
+char *MbFindText(const char *text, const char *needle);
 // True when text + at starts a character (at <= strlen(text)).
 int MbIsBoundary(const char *text, size_t at);
 // True when the last character of text is c.

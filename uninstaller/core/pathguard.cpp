@@ -1,4 +1,5 @@
 #include "core/pathguard.h"
+#include "core/mbchar.h"
 #include "core/log.h"
 #include "core/runstate.h"
 #include "core/text.h"
@@ -22,7 +23,7 @@ static void LongName(char *canonical)
 static size_t ComponentCount(const char *path)
 {
     size_t n = 1;
-    for (; *path; path++) n += *path == '\\';
+    for (; *path; path = MbNext(path)) n += *path == '\\';
     return n;
 }
 
@@ -117,7 +118,7 @@ static void AddProtected(const char *raw)
     strcpy(folder, name.Long);
     for (;;) {
         AddIdentity(folder);
-        char *slash = strrchr(folder, '\\');
+        char *slash = MbFindLastChar(folder, '\\');
         if (!slash || slash - folder <= 2) break;
         *slash = 0;
         if (strlen(folder) == 2) strcpy(folder + 2, "\\");
@@ -321,7 +322,7 @@ static BOOL LinkOnTheWay(const char *canonical, size_t start, char *where)
 {
     size_t n = strlen(canonical);
     char prefix[VL_PATH_SIZE];
-    for (size_t i = start; i <= n; i++) {
+    for (size_t i = start; i <= n; i = i < n ? (size_t)(MbNext(canonical + i) - canonical) : n + 1) {
         if (i < n && canonical[i] != '\\') continue;
         memcpy(prefix, canonical, i);
         prefix[i] = 0;

@@ -1,4 +1,5 @@
 #include "qmconfig/qmdelete.h"
+#include "core/mbchar.h"
 #include "qmconfig/qmlist.h"
 #include "qmconfig/qmscan.h"
 #include "core/fileprobes.h"
@@ -155,7 +156,7 @@ int DeleteQueueManagers(const char *dataDir, HWND status)
         Sleep(200);
         result = DeleteQmFolder(name, directory, dataDir) && result;
         result = DeleteQmLog(name, logPath, directory, dataDir, &folders) && result;
-        const char *slash = strrchr(directory, '\\');
+        const char *slash = MbFindLastChar(directory, '\\');
         if (slash) {
             char parent[VL_PATH_SIZE], keyName[VL_PATH_SIZE];
             SplitPath(directory, parent, keyName);

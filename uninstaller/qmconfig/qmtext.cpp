@@ -88,7 +88,7 @@ int ParseRegSectionPath(const char *line, char *path, size_t size)
     LowerText(lower);
     static const char marker[] = "\\configuration\\";
     if (!strstr(lower, "[hkey")) return 0;
-    const char *found = strstr(lower, marker);
+    const char *found = MbFindText(lower, marker);
     if (!found) return 0;
     const char *start = line + (found - lower) + (sizeof marker - 1);
     const char *close = MbFindChar(start, ']');

@@ -1,5 +1,6 @@
 // Deleting one file and removing one directory, with the fixed outcome lines.
 #include "removal/files.h"
+#include "core/mbchar.h"
 #include "core/log.h"
 #include "core/pathguard.h"
 #include "core/runstate.h"
@@ -39,7 +40,7 @@ static int DeleteFileAs(const char *path, const char *diskPath, BOOL reportAll, 
     if (!GuardFile(path, error)) return 0;
     ReleaseLogIfTarget(path);
 
-    const char *slash = strrchr(path, '\\');
+    const char *slash = MbFindLastChar(path, '\\');
     if (strchr(slash ? slash + 1 : path, '*'))
         return DeleteTree(path, TRUE, FALSE, FALSE, NULL, NULL);
 

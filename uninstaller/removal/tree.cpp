@@ -1,6 +1,7 @@
 // The directory-tree walker: matching files first, then each subdirectory
 // completely, then the directory itself once it is empty.
 #include "removal/files.h"
+#include "core/mbchar.h"
 #include "core/log.h"
 #include "core/pathguard.h"
 #include "core/pathlist.h"
@@ -50,7 +51,7 @@ static int Walk(const char *path, BOOL files, BOOL directories, BOOL recurse, HW
     char *directory;
     const char *pattern = NULL;
     if (files) {
-        const char *slash = strrchr(path, '\\');
+        const char *slash = MbFindLastChar(path, '\\');
         if (!slash) {
             LogLineF("***Invalid file pattern; path '%s', pattern '%s', dirs %d, FilePaths %d",
                      path, "", (int)directories, (int)files);
