@@ -9,7 +9,7 @@
 #include "removal/directories.h"
 #include "removal/filelist.h"
 #include "removal/files.h"
-#include "removal/procedure.h"
+#include "engine/procedure.h"
 #include <functional>
 #include <vector>
 #include <gtest/gtest.h>
