@@ -17,3 +17,15 @@ if [ ${#need[@]} -gt 0 ]; then
     $SUDO apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
+# The tests that run under code page 932 start Wine with LANG=ja_JP.UTF-8:
+# Wine takes its ANSI code page from the locale, and maps non-ASCII file
+# names to the disk only when the host has that locale generated.
+if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf-\?8'; then
+    SUDO=; [ "$(id -u)" -ne 0 ] && SUDO=sudo
+    have locales || { $SUDO apt-get update -qq; DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends locales >/dev/null; }
+    echo "setup: generating the ja_JP.UTF-8 locale"
+    if ! grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+        echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+    fi
+    $SUDO locale-gen >/dev/null
+fi

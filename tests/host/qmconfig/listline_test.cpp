@@ -114,4 +114,11 @@ TEST(ListLine, DoubleByteNamesInListsAndServiceLevelLines)
     std::string path;
     EXPECT_EQ(CSD_LINE_DELETE, Csd("added,file,C:\\src\\" SO ",%filepath%\\" HYOU, path));
     EXPECT_EQ("C:\\P\\" HYOU "\\" SO, path);
+    // An environment entry is matched without folding second bytes: ア
+    // (83 41) is not ヂ (83 61).
+    char out[64];
+    int found;
+    ASSERT_TRUE(RemoveEnvListEntry("C:\\\x83\x61;C:\\" KA_A "\\BIN", "c:\\" KA_A "\\bin", out, sizeof out, &found));
+    EXPECT_TRUE(found);
+    EXPECT_STREQ("C:\\\x83\x61", out);
 }
