@@ -48,6 +48,12 @@ int MbIsBoundary(const char *text, size_t at)
     return p == text + at;
 }
 
+void MbDropCutLead(char *text)
+{
+    char *last = MbLastChar(text, strlen(text));
+    if (last && MbIsLead((unsigned char)*last) && !last[1]) *last = 0;
+}
+
 int MbEndsWith(const char *text, char c)
 {
     const char *last = MbLastChar(text, strlen(text));

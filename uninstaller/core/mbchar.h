@@ -35,6 +35,8 @@ char *MbLastChar(const char *text, size_t n);
 char *MbFindText(const char *text, const char *needle);
 // True when text + at starts a character (at <= strlen(text)).
 int MbIsBoundary(const char *text, size_t at);
+// Drops a lead byte left standing alone at the end of a text cut to fit.
+void MbDropCutLead(char *text);
 // True when the last character of text is c.
 int MbEndsWith(const char *text, char c);
 // Drops one trailing character c (a trailing separator); 1 when it did.

@@ -74,7 +74,7 @@ int SetStatusText(HWND control, const char *text, BOOL isPath)
 {
     if (LogSilent()) return 1;
     char copy[VL_TEXT_SIZE];
-    CopyText(copy, sizeof copy, text);
+    if (!CopyText(copy, sizeof copy, text)) MbDropCutLead(copy);   // never half a character
     if (isPath && MbFindChar(copy, '\\')) {
         LowerText(copy);
         RECT area;

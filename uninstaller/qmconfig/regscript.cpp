@@ -110,20 +110,33 @@ int ValueIsVerbatim(const VerbatimPair *list, const char *header, const char *na
     return 0;
 }
 
+// True when the character before at (previous, or NULL) is a lead byte
+// standing alone: a backslash put after it would be read as its second byte.
+static int LoneLead(const char *previous, const char *at)
+{
+    return previous && previous + 1 == at && MbIsLead((unsigned char)*previous);
+}
+
 int EscapeRegText(const char *text, char *out, size_t size)
 {
     if (size == 0) return 0;
     size_t used = 0;
     // By character: the second byte of a double-byte character is never
     // escaped, whatever its value.
+    const char *previous = NULL;
     for (const char *in = text; *in;) {
         const char *next = MbNext(in);
         int escape = *in == '"' || *in == '\'' || *in == '\\';
+        if (escape && LoneLead(previous, in)) {
+            out[0] = 0;
+            return 0;
+        }
         if (used + (size_t)escape + (size_t)(next - in) >= size) {
             out[0] = 0;
             return 0;
         }
         if (escape) out[used++] = '\\';
+        previous = in;
         while (in < next) out[used++] = *in++;
     }
     out[used] = 0;
@@ -198,12 +211,15 @@ static int FormatValueName(const char *name, char *out, size_t size)
     if (size <= kRoom + 2) return 0;
     size_t limit = size - kRoom, used = 0;
     out[used++] = '"';
+    const char *previous = NULL;
     for (const char *in = name; *in;) {
         if (*in == '\r' || *in == '\n') return 0;
         const char *next = MbNext(in);
         int escape = *in == '"' || *in == '\\';
+        if (escape && LoneLead(previous, in)) return 0;
         if (used + (size_t)escape + (size_t)(next - in) + 1 >= limit) return 0;
         if (escape) out[used++] = '\\';
+        previous = in;
         while (in < next) out[used++] = *in++;
     }
     out[used++] = '"';

@@ -228,3 +228,15 @@ TEST(PathRules, TextCaseRulesFoldOnlySingleByteLetters)
     EXPECT_TRUE(TextStartsNoCase("C:\\" SO "\\X", "c:\\" SO));
     EXPECT_FALSE(TextStartsNoCase("C:\\\x83", "C:\\" SO));
 }
+
+TEST(PathRules, TextCutToFitLosesNoHalfCharacter)
+{
+    CodePage932 cp;
+    char text[8];
+    CopyText(text, sizeof text, "C:\\abc" SO "x");   // 7 bytes fit: "C:\abc" and ソ's lead byte
+    MbDropCutLead(text);
+    EXPECT_STREQ("C:\\abc", text);
+    CopyText(text, sizeof text, "C:\\ab" SO "x");
+    MbDropCutLead(text);
+    EXPECT_STREQ("C:\\ab" SO, text);
+}

@@ -236,6 +236,13 @@ TEST(RegScript, DoubleByteTextIsEscapedByCharacterAndReadsBack)
         ASSERT_TRUE(DecodeRegString(quoted.c_str(), back, sizeof back));
         EXPECT_STREQ(value, back);
     }
+    // A lead byte standing alone before a quote: escaping the quote would
+    // make the backslash its second byte, so the text takes the hex form and
+    // such a name is refused.
+    EXPECT_EQ("\"T\"=hex(1):83,22,00", Line("T", SCRIPT_REG_SZ, Sz("\x83\"")));
+    int result = 0;
+    EXPECT_TRUE(Lines("\x83\"", SCRIPT_REG_SZ, Sz("v"), nullptr, &result).empty());
+    EXPECT_EQ(REG_VALUE_BAD_NAME, result);
     // The program folder is looked for at character starts only: here "C:\P"
     // would begin at the second byte of "\x83C".
     size_t size = 0;
