@@ -54,12 +54,6 @@ void MbDropCutLead(char *text)
     if (last && MbIsLead((unsigned char)*last) && !last[1]) *last = 0;
 }
 
-int MbEndsWith(const char *text, char c)
-{
-    const char *last = MbLastChar(text, strlen(text));
-    return last && *last == c && !MbIsLead((unsigned char)c);
-}
-
 int MbTrimLast(char *text, char c)
 {
     char *last = MbLastChar(text, strlen(text));

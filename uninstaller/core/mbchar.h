@@ -37,8 +37,6 @@ char *MbFindText(const char *text, const char *needle);
 int MbIsBoundary(const char *text, size_t at);
 // Drops a lead byte left standing alone at the end of a text cut to fit.
 void MbDropCutLead(char *text);
-// True when the last character of text is c.
-int MbEndsWith(const char *text, char c);
 // Drops one trailing character c (a trailing separator); 1 when it did.
 int MbTrimLast(char *text, char c);
 // ASCII A-Z folded to a-z in single-byte characters only.
