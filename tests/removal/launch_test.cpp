@@ -110,7 +110,9 @@ TEST(Launch, DllThreadRunsTheEntryWithFourteenArguments)
     // 4 GB (the image base), so an argument cut to 32 bits shows here.
     static const char kName[] = "NorvikVarolink";
     args[0] = (DWORD_PTR)kName;
-    if (sizeof(void *) == 8) EXPECT_GT((unsigned long long)args[0], 0xFFFFFFFFull) << "not a test of the upper half";
+    if (sizeof(void *) == 8) {
+        EXPECT_GT((unsigned long long)args[0], 0xFFFFFFFFull) << "not a test of the upper half";
+    }
     for (int i = 1; i < 12; i++) args[i] = 0x11111111u * (i % 15 + 1);
     args[12] = 400;          // the entry sleeps this long
     args[13] = 0xCAFE0001;   // and returns this
