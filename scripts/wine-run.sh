@@ -90,6 +90,14 @@ sandbox() {
         rm -f "$prefix.boot.log"
         echo "${arch:-i686}" > "$prefix/.ready"
     fi
+    # Wine's symbol font, from Debian's fonts-wine: this Wine looks for its
+    # own fonts beside its data folder, not in it, and without Marlett every
+    # caption's close box shows the letter "r". Only this font is added: the
+    # text fonts would change the size of every dialog under test.
+    fonts=$prefix/drive_c/windows/Fonts
+    if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ]; then
+        cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+    fi
     if [ -z "$DISPLAY" ]; then
         d=$(cat "$prefix.display" 2>/dev/null || true)
         if [ -z "$d" ] || ! kill -0 "$(cat "$prefix.xvfb.pid" 2>/dev/null)" 2>/dev/null; then
