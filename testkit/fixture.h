@@ -11,9 +11,10 @@ struct FixtureComponent {
     std::string Value;       // "" (installed), "Incomplete", or for 2.0 "1"
 };
 
-// A registry value of the description: TYPE is sz, expand, dword or binary
-// (dword data in C notation, binary data as hex digits); an empty name is the
-// key's default value. %PROGRAM% and %DATA% in the data stand for the folders.
+// A registry value of the description: TYPE is sz, expand, multi, dword,
+// binary or hex(N) (dword data in C notation, multi strings separated by '|',
+// binary and hex(N) data as hex digits, N the type in hexadecimal); an empty
+// name is the key's default value. %PROGRAM% and %DATA% in the data stand for the folders.
 struct FixtureValue {
     std::string Type, Key, Name, Data;
 };

@@ -35,10 +35,19 @@ static int SetValue(const std::string &keyPath, const FixtureValue &value, const
     if (value.Type == "dword") {
         DWORD number = strtoul(data.c_str(), NULL, 0);
         rc = RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE *)&number, sizeof number);
-    } else if (value.Type == "binary") {
+    } else if (value.Type == "binary" || value.Type.rfind("hex(", 0) == 0) {
+        // "binary" or "hex(N)" (type N in hexadecimal): the data in hex digits.
+        DWORD type = value.Type == "binary" ? REG_BINARY : strtoul(value.Type.c_str() + 4, NULL, 16);
         std::string bytes;
         for (size_t i = 0; i + 1 < data.size(); i += 2) bytes += (char)strtoul(data.substr(i, 2).c_str(), NULL, 16);
-        rc = RegSetValueExA(key, name, 0, REG_BINARY, (const BYTE *)bytes.data(), (DWORD)bytes.size());
+        rc = RegSetValueExA(key, name, 0, type, (const BYTE *)bytes.data(), (DWORD)bytes.size());
+    } else if (value.Type == "multi") {
+        // Strings separated by '|'.
+        std::string bytes = data;
+        for (char &c : bytes)
+            if (c == '|') c = 0;
+        bytes += std::string(2, '\0');
+        rc = RegSetValueExA(key, name, 0, REG_MULTI_SZ, (const BYTE *)bytes.data(), (DWORD)bytes.size());
     } else {
         DWORD type = value.Type == "expand" ? REG_EXPAND_SZ : REG_SZ;
         rc = RegSetValueExA(key, name, 0, type, (const BYTE *)data.c_str(), (DWORD)data.size() + 1);

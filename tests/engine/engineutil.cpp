@@ -1,6 +1,6 @@
 #include "engineutil.h"
 #include "fixturelists.h"
-#include "core/discovery.h"
+#include "app/discovery.h"
 #include "core/log.h"
 #include "core/nls.h"
 #include "core/runstate.h"

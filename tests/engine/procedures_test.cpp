@@ -8,7 +8,7 @@
 #include "core/log.h"
 #include "core/nls.h"
 #include "core/runstate.h"
-#include "removal/components.h"
+#include "engine/components.h"
 #include <gtest/gtest.h>
 
 namespace {

@@ -9,7 +9,7 @@
 #include "core/log.h"
 #include "core/nls.h"
 #include "core/runstate.h"
-#include "removal/worker.h"
+#include "engine/worker.h"
 #include "wizard/handover.h"
 #include "wizard/nlsids.h"
 #include <commctrl.h>

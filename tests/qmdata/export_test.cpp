@@ -82,8 +82,11 @@ TEST_F(Export, RichConfigurationKeepsListedValuesLiteralAndMarksTheProgramFolder
                        {"dword", "", "RepositoryType", "3"}, {"sz", "", "ClusterName", "CL"},
                        {"sz", "", "VLQMName", "%PROGRAM%\\qm"}};
     Install();
+    WriteTextFile(script, "an earlier script\r\n");
 
     EXPECT_TRUE(SaveQmConfiguration());
+    // The new script replaced the earlier one; nothing is left beside it.
+    EXPECT_FALSE(PathExists(script + ".new"));
     std::vector<std::string> lines = FileLines(script);
     ASSERT_GE(lines.size(), 6u) << ReadTextFile(script);
     EXPECT_EQ((std::vector<std::string>{"REGEDIT4", ";", ";Varolink", ";", kHeader + "]"}),
@@ -109,7 +112,9 @@ TEST_F(Export, RichConfigurationKeepsListedValuesLiteralAndMarksTheProgramFolder
               Section(lines, kHeader + "\\QueueManager\\QM1\\Log]"));
     EXPECT_EQ((std::vector<std::string>{"\"Near\"=\"" + escaped + "2\"", "\"Prefix\"=\"" + escaped + "\\\\qm2\""}),
               Section(lines, kHeader + "\\QueueManager\\QM2]"));
-    EXPECT_EQ((std::vector<std::string>{"@=\"default text\"", "\"Expand\"=\"%SystemRoot%\\\\x\"",
+    // REG_EXPAND_SZ keeps its type: hex(2), the text's bytes with its zero.
+    EXPECT_EQ((std::vector<std::string>{"@=\"default text\"",
+                                        "\"Expand\"=hex(2):25,53,79,73,74,65,6d,52,6f,6f,74,25,5c,78,00",
                                         "\"Text\"=\"a\\\"\\'\\\\\""}),
               Section(lines, kHeader + "\\Misc]"));
     EXPECT_EQ((std::vector<std::string>{"\"Protocol\"=dword:00000002"}),
@@ -127,27 +132,52 @@ TEST_F(Export, RichConfigurationKeepsListedValuesLiteralAndMarksTheProgramFolder
         << ReadTextFile(log);
 }
 
-TEST_F(Export, BinaryValueStopsTheExportAndLeavesTheScriptTruncated)
+TEST_F(Export, BinaryAndOverlongValuesAreExportedInHexForm)
 {
     d.VerbatimLines = {kQmPattern, "\"Prefix\""};
     AddConfig("sz", "QueueManager\\QM1", "Alpha", "QM1");
     AddConfig("binary", "QueueManager\\QM1", "Blob", "0102ff");
-    AddConfig("sz", "QueueManager\\QM1", "Zulu", "never written");
+    AddConfig("sz", "QueueManager\\QM1", "Long", std::string(300, '\\'));
+    AddConfig("sz", "QueueManager\\QM1", "Zulu", "written");
     AddConfig("sz", "QueueManager\\QM2", "Name", "QM2");
     Install();
 
+    EXPECT_TRUE(SaveQmConfiguration()) << ReadTextFile(log);
+    std::vector<std::string> lines = Section(FileLines(script), kHeader + "\\QueueManager\\QM1]");
+    ASSERT_GE(lines.size(), 5u) << ReadTextFile(script);
+    EXPECT_EQ("\"Alpha\"=\"QM1\"", lines[0]);
+    EXPECT_EQ("\"Blob\"=hex:01,02,ff", lines[1]);
+    // 301 bytes over regedit's continued lines of at most 80 characters.
+    EXPECT_EQ(0u, lines[2].rfind("\"Long\"=hex(1):5c,5c,", 0)) << lines[2];
+    ASSERT_EQ(0u, lines[2].rfind("\"Long\"=hex(1):", 0)) << ReadTextFile(script);
+    size_t last = 2;
+    while (last + 1 < lines.size() && lines[last].back() == '\\') last++;
+    EXPECT_EQ(lines.size() - 2, last);
+    for (size_t i = 2; i <= last; i++) EXPECT_LE(lines[i].size(), 80u) << lines[i];
+    EXPECT_EQ("  5c,5c,5c,5c,00", lines[last]);   // 21 bytes on the first line, 25 on each other
+    EXPECT_EQ("\"Zulu\"=\"written\"", lines.back());
+    EXPECT_EQ((std::vector<std::string>{"\"Name\"=\"QM2\""}), Section(FileLines(script), kHeader + "\\QueueManager\\QM2]"));
+    EXPECT_TRUE(InOrder(LogEntries(log), {"    \"Blob\"=hex:01,02,ff", "    \"Zulu\"=\"written\"",
+                                          "QM configuration saved"}))
+        << ReadTextFile(log);
+}
+
+TEST_F(Export, FailedExportLeavesThePreviousScriptByteForByte)
+{
+    d.VerbatimLines = {"; none"};
+    AddConfig("sz", "QueueManager\\QM1", "Name", "QM1");
+    // A value name regedit could not read back stops the export.
+    AddConfig("sz", "QueueManager\\QM2", "two\r\nlines", "x");
+    Install();
+    std::string previous = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\" VL_CONFIG_KEY "\\QueueManager\\OLD]\n"
+                           "\"Name\"=\"OLD\"\r\n\r\n\x1a";
+    ASSERT_TRUE(WriteTextFile(script, previous));
+
     EXPECT_FALSE(SaveQmConfiguration());
-    std::vector<std::string> lines = FileLines(script);
-    ASSERT_FALSE(lines.empty());
-    std::string text = ReadTextFile(script);
-    // The last line written, then only the final line end.
-    EXPECT_EQ("\"Alpha\"=\"QM1\"\r\n\r\n", text.substr(text.size() - 17)) << text;
-    EXPECT_EQ(std::string::npos, text.find("Zulu"));
-    EXPECT_EQ(std::string::npos, text.find("QM2"));
-    EXPECT_EQ(std::string::npos, text.find("CurrentVersion]"));
-    std::vector<std::string> logged = LogEntries(log);
-    EXPECT_TRUE(InOrder(logged, {"    \"Alpha\"=\"QM1\"", "***Unsupported value type \"Blob\" 0x3",
-                                 "Error saving QM configuration"}))
+    EXPECT_EQ(previous, ReadTextFile(script));
+    EXPECT_FALSE(PathExists(script + ".new"));
+    EXPECT_TRUE(InOrder(LogEntries(log), {"    \"Name\"=\"QM1\"", "***Value name not valid for .reg file \"two  lines\"",
+                                          "Deleted file: '" + script + ".new'", "Error saving QM configuration"}))
         << ReadTextFile(log);
 }
 
@@ -174,20 +204,7 @@ TEST_F(Export, MissingListFailsAndMissingConfigurationSucceedsWithoutAScript)
     Install(false);
     EXPECT_FALSE(SaveQmConfiguration());
     EXPECT_FALSE(PathExists(script));
-    EXPECT_TRUE(InOrder(LogEntries(log), {"***Unable to open '" + script + "'", "Error saving QM configuration"}));
-}
-
-TEST_F(Export, ValueTooLongForALineIsRefusedNeverCut)
-{
-    d.VerbatimLines = {"; none"};
-    AddConfig("sz", "QueueManager\\QM1", "Alpha", "QM1");
-    AddConfig("sz", "QueueManager\\QM1", "Long", std::string(300, '\\'));
-    Install();
-    EXPECT_FALSE(SaveQmConfiguration());
-    std::string text = ReadTextFile(script);
-    EXPECT_NE(std::string::npos, text.find("\"Alpha\"=\"QM1\""));
-    EXPECT_EQ(std::string::npos, text.find("Long"));
-    EXPECT_TRUE(InOrder(LogEntries(log), {"***Value too long for .reg file \"Long\"", "Error saving QM configuration"}));
+    EXPECT_TRUE(InOrder(LogEntries(log), {"***Unable to open '" + script + ".new'", "Error saving QM configuration"}));
 }
 
 TEST_F(Export, KeysThatRefuseAccessAreRepairedAndExported)

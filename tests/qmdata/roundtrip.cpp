@@ -4,12 +4,17 @@
 //       the registry should hold after an import (before.txt) and what
 //       queue-manager discovery finds (before-qm.txt);
 //   qmdata_roundtrip check OUT    (a clean prefix, after regedit /s OUT\Config.reg)
-//       records the same from the imported registry and compares.
+//       records the same from the imported registry and compares every
+//       value, type and data; then, with the configuration key gone, reads
+//       the script itself as the next run would (queue managers, log
+//       default path) and compares again.
 // Exit 0 when equal (or exported), 1 otherwise.
 #include "fixture.h"
 #include "qmconfig/qmexport.h"
 #include "qmconfig/qmlist.h"
 #include "qmconfig/qmscan.h"
+#include "qmconfig/logdefault.h"
+#include "removal/registry.h"
 #include "core/log.h"
 #include <windows.h>
 #include <stdio.h>
@@ -20,12 +25,23 @@
 static const char kProduct[] = "Software\\Norvik\\Varolink\\CurrentVersion";
 static const std::string kConfig = std::string(kProduct) + "\\Configuration";
 
+// count bytes of every value, as hex digits.
+static std::string BigHex(int count)
+{
+    std::string hex;
+    char item[3];
+    for (int i = 0; i < count; i++) {
+        snprintf(item, sizeof item, "%02x", (i * 37 + 11) & 0xff);
+        hex += item;
+    }
+    return hex;
+}
+
 static FixtureDescription RichDescription()
 {
     FixtureDescription d;
     d.Root = "C:\\vlroundtrip";
     d.CopyNlsLibrary = false;
-    d.LogDefaultPath = "C:\\vlroundtrip\\Data\\log";
     d.RegistryQueueManagers = {{"QM1", "VL.ONE", "tcp"}, {"QM2", "VL.TWO"}};
     d.VerbatimLines = {"[HKEY_LOCAL_MACHINE\\Software\\Norvik\\Varolink\\CurrentVersion\\Configuration\\QueueManager\\%QM%]",
                        "\"Prefix\""};
@@ -43,6 +59,24 @@ static FixtureDescription RichDescription()
         {"sz", "Misc", "Program", "%PROGRAM%"},
         {"sz", "Misc", "Near", "%PROGRAM%2\\x"},
         {"dword", "Misc", "Count", "0x7fff0001"},
+        // Every form regedit must read back to the same type and data.
+        {"sz", "Misc", "say \"hi\" C:\\x\\", "a name with a quote and backslashes"},
+        {"sz", "Misc", "Lines", "one\r\ntwo\nthree %PROGRAM%\r\n"},
+        {"multi", "Misc", "Multi", "first|%PROGRAM%\\bin|last %PROGRAM%"},
+        {"binary", "Misc", "Blob", "0001fe7f80"},
+        {"binary", "Misc", "Big", BigHex(2000)},
+        {"sz", "Misc", "LongText", std::string(2000, 'x') + "\\%PROGRAM%"},
+        {"hex(b)", "Misc", "Qword", "0102030405060708"},
+        {"hex(0)", "Misc", "None", ""},
+        {"hex(4)", "Misc", "ShortDword", "0201"},
+        // A queue manager whose settings take the hex forms: the next run
+        // reads them back from the script alone.
+        {"expand", "LogDefaults", "LogDefaultPath", "C:\\vlroundtrip\\Data\\log"},
+        {"sz", "QueueManager\\QM4", "Name", "VL.FOUR"},
+        {"expand", "QueueManager\\QM4", "Prefix", "C:\\vlroundtrip\\Data\\qm4 home"},
+        {"sz", "QueueManager\\QM4", "Description", std::string(2000, 'd')},
+        {"sz", "QueueManager\\QM4", "Directory", "QM4"},
+        {"sz", "QueueManager\\QM4\\Log", "LogPath", "C:\\vlroundtrip\\Data\\log\\Bob's QM4"},
     };
     d.MachineValues = {{"sz", "", "MachineName", "HOST1"}, {"dword", "", "RepositoryValid", "1"},
                        {"sz", "", "VLQMName", "VL.ONE"}, {"sz", "", "ClusterName", "%PROGRAM%"}};
@@ -78,6 +112,36 @@ static std::string Placeholders(const std::string &text, const std::string &fold
     return out;
 }
 
+// The data of a value as a line shows it: text types as their strings
+// (zeros shown as \0, the placeholder applied with folder), dwords in hex,
+// everything else as hex bytes.
+static std::string Shown(DWORD type, const BYTE *data, DWORD size, const std::string &folder)
+{
+    char hex[16];
+    if (type == REG_DWORD && size == 4) {
+        snprintf(hex, sizeof hex, "%08lx", *(const DWORD *)data);
+        return hex;
+    }
+    std::string out;
+    if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) {
+        std::string text((const char *)data, size);
+        for (size_t at = 0; at <= text.size();) {
+            size_t zero = text.find('\0', at);
+            std::string piece = text.substr(at, zero == std::string::npos ? std::string::npos : zero - at);
+            out += folder.empty() ? piece : Placeholders(piece, folder);
+            if (zero == std::string::npos) break;
+            out += "\\0";
+            at = zero + 1;
+        }
+        return out;
+    }
+    for (DWORD i = 0; i < size; i++) {
+        snprintf(hex, sizeof hex, "%02x", data[i]);
+        out += hex;
+    }
+    return out;
+}
+
 // One line per key and per value: "key|name|type|data", sorted. With
 // folder, the values are shown as the script should give them back.
 static void DumpKey(HKEY root, const std::string &path, const std::string &folder, std::vector<std::string> *out)
@@ -88,24 +152,13 @@ static void DumpKey(HKEY root, const std::string &path, const std::string &folde
     if (!machine) out->push_back(path + "|");
     for (DWORD index = 0;; index++) {
         char name[512];
-        BYTE data[4096];
-        DWORD nameSize = sizeof name, dataSize = sizeof data - 1, type = 0;
+        BYTE data[8192];
+        DWORD nameSize = sizeof name, dataSize = sizeof data, type = 0;
         if (RegEnumValueA(key, index, name, &nameSize, NULL, &type, data, &dataSize) != ERROR_SUCCESS) break;
         if (machine && !IsMachineValue(name)) continue;
-        std::string line = path + "|" + (name[0] ? name : "@") + "|";
-        if (type == REG_DWORD) {
-            char hex[16];
-            snprintf(hex, sizeof hex, "%08lx", *(DWORD *)data);
-            line += std::string("dword|") + hex;
-        } else {
-            data[dataSize] = 0;
-            std::string text = (const char *)data;
-            bool literal = path.rfind(kConfig + "\\QueueManager\\", 0) == 0 && !_stricmp(name, "Prefix");
-            if (!folder.empty() && !literal) text = Placeholders(text, folder);
-            // REG_EXPAND_SZ comes back as REG_SZ.
-            line += std::string(type == REG_SZ || type == REG_EXPAND_SZ ? "sz|" : "type" + std::to_string(type) + "|") + text;
-        }
-        out->push_back(line);
+        bool literal = path.rfind(kConfig + "\\QueueManager\\", 0) == 0 && !_stricmp(name, "Prefix");
+        out->push_back(path + "|" + (name[0] ? name : "@") + "|type " + std::to_string(type) + "|" +
+                       Shown(type, data, dataSize, literal ? "" : folder));
     }
     for (DWORD index = 0; !machine; index++) {
         char sub[512];
@@ -188,11 +241,31 @@ int main(int argc, char **argv)
     LogOpen(1, 1, (out + "\\check.log").c_str());
     std::string registry = Joined(Registry(""));
     std::string qms = Joined(Discovery(data));
+
+    // The next run's own reading of the script: with the imported
+    // configuration gone, discovery and the log default path come from
+    // Config.reg alone.
+    DeleteRegistryTree(kConfig.c_str(), NULL, TRUE);
+    MakeFolders(data + "\\config");
+    std::string script = data + "\\config\\Config.reg";
+    WriteTextFile(script, ReadTextFile(out + "\\Config.reg"));
+    std::string fromScript = Joined(Discovery(data));
+    char logDefault[MAX_PATH] = "";
+    ReadLogDefaultPath(script.c_str(), logDefault);
     LogClose();
+    DeleteFileA(script.c_str());
+
     int result = Compare("registry", ReadTextFile(out + "\\before.txt"), registry);
     result |= Compare("queue managers", ReadTextFile(out + "\\before-qm.txt"), qms);
+    result |= Compare("queue managers from Config.reg", ReadTextFile(out + "\\before-qm.txt"), fromScript);
+    result |= Compare("log default path from Config.reg", "c:\\vlroundtrip\\data\\log\n", std::string(logDefault) + "\n");
     if (qms.find("VL.THREE|C:\\vlroundtrip\\Program\\qmgrs\\QM3|C:\\vlroundtrip\\Data\\log|tcp") == std::string::npos) {
         printf("queue manager VL.THREE lacks its program-folder directory, default log path or listener\n");
+        result = 1;
+    }
+    if (qms.find("VL.FOUR|C:\\vlroundtrip\\Data\\qm4 home\\qmgrs\\QM4|C:\\vlroundtrip\\Data\\log\\Bob's QM4|-") ==
+        std::string::npos) {
+        printf("queue manager VL.FOUR lacks its prefix or log path\n");
         result = 1;
     }
     return result;

@@ -2,11 +2,12 @@
 // program-folder shortcuts of a fixture, with a real progress bar.
 #include "qmdatautil.h"
 #include "fixturelists.h"
-#include "removal/servicelevels.h"
+#include "engine/servicelevels.h"
 #include "core/log.h"
 #include <gtest/gtest.h>
 #include <commctrl.h>
 #include <shlobj.h>
+#include <algorithm>
 
 namespace {
 
@@ -37,15 +38,17 @@ protected:
         FixtureRemove(d);
         DeleteFolderTree(shortcuts);
     }
-    // Counting, then the working pass on a bar whose range is the count.
+    // Counting, then the working pass on a bar whose range is the count; the
+    // other tree is the fixture's other folder, as the removal gives it.
     int Run(const std::string &tree, int *count, const char *folderName = kFolderName)
     {
         HWND status = NULL;
-        *count = RemoveServiceLevels(TRUE, tree.c_str(), folderName, &status, &bar);
+        const char *other = tree == program ? work.c_str() : program.c_str();
+        *count = RemoveServiceLevels(TRUE, tree.c_str(), other, folderName, &status, &bar);
         SendMessageA(bar, PBM_SETRANGE32, 0, *count);
         SendMessageA(bar, PBM_SETSTEP, 1, 0);
         SendMessageA(bar, PBM_SETPOS, 0, 0);
-        return RemoveServiceLevels(FALSE, tree.c_str(), folderName, &status, &bar);
+        return RemoveServiceLevels(FALSE, tree.c_str(), other, folderName, &status, &bar);
     }
     int Position() { return (int)SendMessageA(bar, PBM_GETPOS, 0, 0); }
     bool Link(const std::string &name) { return PathExists(shortcuts + "\\" + name + ".lnk"); }
@@ -145,8 +148,7 @@ TEST_F(ServiceLevels, OtherValuesStayAndEachTreeHandlesItsOwnLevels)
 
 TEST_F(ServiceLevels, DataNamingNoFolderOfTheTreeDeletesNothingOutsideIt)
 {
-    d.ServiceLevelValues = {{"CSD01", "X="}, {"CSD02", "X=C:\\"}, {"CSD06", "X=%PROGRAM%\\..\\Data"},
-                            {"CSD07", "X=csd07"}};
+    d.ServiceLevelValues = {{"CSD02", "X=C:\\"}, {"CSD06", "X=%PROGRAM%\\..\\Data"}, {"CSD07", "X=csd07"}};
     Install();
     WriteTextFile(work + "\\precious.txt", "keep");
     WriteTextFile(d.Root + "\\csdship.log", "added,file,C:\\src\\precious.txt,%filepath%\\..\\Data\r\n");
@@ -156,10 +158,46 @@ TEST_F(ServiceLevels, DataNamingNoFolderOfTheTreeDeletesNothingOutsideIt)
     EXPECT_TRUE(PathExists(work + "\\precious.txt"));
     EXPECT_TRUE(PathExists(d.Root + "\\csdship.log"));
     EXPECT_TRUE(PathExists(program + "\\uninst"));
-    EXPECT_EQ("X=", RegText(kApplied, "CSD01"));   // the records stay
+    EXPECT_EQ("X=C:\\", RegText(kApplied, "CSD02"));   // the records stay
     std::vector<std::string> lines = LogEntries(log);
-    EXPECT_TRUE(Contains(lines, "***CSD folder of 'CSD01' not valid: 'X='; not deleted")) << ReadTextFile(log);
-    EXPECT_TRUE(Contains(lines, "***CSD folder of 'CSD02' not valid: 'X=C:\\'; not deleted"));
+    EXPECT_TRUE(Contains(lines, "***CSD folder of 'CSD02' not valid: 'X=C:\\'; not deleted")) << ReadTextFile(log);
+    EXPECT_TRUE(Contains(lines, "***CSD folder of 'CSD07' not valid: 'X=csd07'; not deleted"));
+}
+
+TEST_F(ServiceLevels, ARecordNamingNoFolderGoesWithItsShortcut)
+{
+    d.ServiceLevelValues = {{"CSD01", "C:\\csdsrc\\CSD01="}};
+    d.Shortcuts = {"Remove CSD01", "Varolink Explorer"};
+    Install();
+    int count = 0;
+    EXPECT_EQ(1, Run(program, &count)) << ReadTextFile(log);
+    EXPECT_EQ(count, Position());
+    EXPECT_EQ("<none>", RegText(kApplied, "CSD01"));
+    EXPECT_FALSE(KeyExists(kApplied));
+    EXPECT_FALSE(Link("Remove CSD01"));
+    EXPECT_TRUE(Link("Varolink Explorer"));
+    EXPECT_TRUE(PathExists(program + "\\uninst"));
+    for (const std::string &line : LogBody(log)) EXPECT_NE(0u, line.rfind("***", 0)) << line;
+}
+
+TEST_F(ServiceLevels, AFolderInNeitherTreeStaysWithAFailureLine)
+{
+    std::string elsewhere = d.Root + "\\elsewhere\\csd09";
+    d.ServiceLevelValues = {{"CSD09", "X=" + elsewhere}};
+    Install();
+    WriteTextFile(elsewhere + "\\csdship.log", "added,file,C:\\src\\x.dll,%filepath%\\bin\r\n");
+    int count = 0;
+    // Neither the program tree's call nor the data tree's deletes it.
+    for (const std::string &tree : {program, work}) {
+        EXPECT_EQ(0, Run(tree, &count)) << tree;
+        EXPECT_EQ(count, Position());
+        EXPECT_TRUE(PathExists(elsewhere + "\\csdship.log"));
+        EXPECT_EQ("X=" + elsewhere, RegText(kApplied, "CSD09"));
+    }
+    std::vector<std::string> lines = LogEntries(log);
+    EXPECT_EQ(2, std::count(lines.begin(), lines.end(),
+                            "***CSD folder of 'CSD09' is in neither tree: 'X=" + elsewhere + "'; not deleted"))
+        << ReadTextFile(log);
 }
 
 TEST_F(ServiceLevels, AKeyThatRefusesAccessIsRepairedFirst)

@@ -121,6 +121,7 @@ TEST(SecurityNoVlm, SecuringFailsWithTheSpecifiedLinesAndChangesNothing)
 TEST(SecurityNoVlm, RefusingKeyTakesOwnershipButStaysClosed)
 {
     std::string dir = MakeTempFolder("secrefuse");
+    SetKeyRepair(OpenKeyWithRepair);   // as the run's start-up does
     std::string log = StartTestLog(dir);
     std::string key = ProductTestKeyPath("refusing");
     CreateKey(key);
@@ -147,6 +148,7 @@ TEST(SecurityNoVlm, RefusingKeyTakesOwnershipButStaysClosed)
 TEST(SecurityNoVlm, RefusingKeyOutsideTheProductIsReadAsItIs)
 {
     std::string dir = MakeTempFolder("secforeign");
+    SetKeyRepair(OpenKeyWithRepair);   // as the run's start-up does
     std::string log = StartTestLog(dir);
     std::string key = TestKeyPath("foreign");
     CreateKey(key);
@@ -229,6 +231,7 @@ static void ExpectProductEntries(const std::vector<Entry> &entries, const std::s
 TEST(SecurityWithVlm, RefusingKeyIsRepairedAndOpenedOnTheSecondTry)
 {
     std::string dir = MakeTempFolder("secrepair");
+    SetKeyRepair(OpenKeyWithRepair);   // as the run's start-up does
     std::string log = StartTestLog(dir);
     PSID vlm = CreateVlmSid();
     ASSERT_TRUE(vlm != NULL) << "run as a user named vlm (USER=vlm)";

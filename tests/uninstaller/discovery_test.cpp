@@ -1,5 +1,5 @@
 // Installation discovery against the real registry, in process.
-#include "core/discovery.h"
+#include "app/discovery.h"
 #include "core/log.h"
 #include "core/regread.h"
 #include "core/runstate.h"

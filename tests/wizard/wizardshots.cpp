@@ -8,7 +8,7 @@
 #include "pageharness.h"
 #include "core/log.h"
 #include "fixture.h"
-#include "removal/worker.h"
+#include "engine/worker.h"
 #include "core/runstate.h"
 #include "wizard/nlsids.h"
 #include "core/statusline.h"

@@ -1,7 +1,6 @@
 #include "core/regread.h"
 #include "core/runstate.h"
 #include "core/text.h"
-#include "security/security.h"
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -17,9 +16,13 @@ static BOOL IsProductKey(const char *subKey)
     return TextStartsNoCase(subKey, kRoot) && (subKey[n] == 0 || subKey[n] == '\\');
 }
 
-// Switched off at start-up by a second copy of the program, before any other thread runs.
+// Both set at start-up, before any other thread runs: the repair by the run
+// (it lives with the other security code, above this reader), the switch by
+// a second copy of the program.
+static KeyRepairOpen sRepair;
 static BOOL sRepairAllowed = TRUE;
 
+void SetKeyRepair(KeyRepairOpen repair) { sRepair = repair; }
 void AllowKeyRepair(BOOL allowed) { sRepairAllowed = allowed; }
 
 LONG OpenProductKey(HKEY root, const char *subKey, REGSAM access, HKEY *key)
@@ -28,8 +31,8 @@ LONG OpenProductKey(HKEY root, const char *subKey, REGSAM access, HKEY *key)
     // The product's own keys that refuse the administrator are repaired:
     // ownership, then the access list, then one more open. Any other key
     // (the system's, another product's) is read as it is and never changed.
-    if (sRepairAllowed && root == HKEY_LOCAL_MACHINE && IsProductKey(subKey))
-        return OpenKeyWithRepair(root, subKey, subKey, access, key);
+    if (sRepair && sRepairAllowed && root == HKEY_LOCAL_MACHINE && IsProductKey(subKey))
+        return sRepair(root, subKey, subKey, access, key);
     *key = NULL;
     return RegOpenKeyExA(root, subKey, 0, access, key);
 }

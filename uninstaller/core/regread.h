@@ -29,6 +29,11 @@ extern char gRegWorkPath[260];
 // access list, one more open. Returns the RegOpenKeyEx result.
 LONG OpenProductKey(HKEY root, const char *subKey, REGSAM access, HKEY *key);
 
+// How a product key that refuses access is opened after repairing it (the
+// security code's OpenKeyWithRepair). The run hands it down at start-up;
+// until then (and with NULL) every key is read as it is.
+typedef LONG (*KeyRepairOpen)(HKEY parent, const char *subKey, const char *fullPath, REGSAM access, HKEY *key);
+void SetKeyRepair(KeyRepairOpen repair);
 // Key repair on (the default) or off: a second copy of the program must not
 // change the keys the running copy works on.
 void AllowKeyRepair(BOOL allowed);

@@ -96,7 +96,7 @@ struct RunState {
     // Wizard.
     int DisplayColours;        // measured by the Main page, initially 16
 
-    // Removal worker (see removal/worker.h for which thread owns what).
+    // Removal worker (see engine/worker.h for which thread owns what).
     WorkerWindows Worker;
     HANDLE WorkerThread;       // as returned by _beginthread; 0 when none was started
 };

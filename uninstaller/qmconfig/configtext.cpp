@@ -52,11 +52,126 @@ int MatchLogDefaultPathLine(char *line, char *out, unsigned size)
     if (!key) return 0;
     char *equals = strchr(key + 14, '=');
     if (!equals) return 0;
-    char value[520];
-    CopyText(value, sizeof value, equals + 1);
-    CleanConfigValue(value);
     // A path cut to fit would name another folder: refuse it.
-    if (CopyText(out, size, value)) return 1;
-    if (size) out[0] = 0;
-    return 0;
+    return DecodeRegString(equals + 1, out, size);
+}
+
+int DecodeRegString(const char *text, char *out, size_t size)
+{
+    if (size == 0) return 0;
+    while (*text == ' ') text++;
+    if (*text != '"') {
+        char value[520];
+        if (!CopyText(value, sizeof value, text)) {
+            out[0] = 0;
+            return 0;
+        }
+        CleanConfigValue(value);
+        if (CopyText(out, size, value)) return 1;
+        out[0] = 0;
+        return 0;
+    }
+    size_t used = 0;
+    for (const char *in = text + 1; *in && *in != '"'; in++) {
+        if (*in == '\\' && (in[1] == '\\' || in[1] == '"' || in[1] == '\'')) in++;
+        if (used + 1 >= size) {
+            out[0] = 0;
+            return 0;
+        }
+        out[used++] = *in;
+    }
+    out[used] = 0;
+    return 1;
+}
+
+static int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The comma-separated bytes of one line, up to its end, a ';' comment or
+// the continuation backslash.
+static void ReadHexItems(const char *s, RegHexData *data)
+{
+    data->More = 0;
+    for (;;) {
+        while (*s == ' ' || *s == '\t') s++;
+        if (*s == '\\') {
+            data->More = 1;
+            return;
+        }
+        if (!*s || *s == ';') return;
+        unsigned value = 0;
+        int digits = 0;
+        for (; HexDigit(*s) >= 0; s++, digits++) {
+            value = value * 16 + (unsigned)HexDigit(*s);
+            if (value > 0xff) break;
+        }
+        if (!digits || value > 0xff) {
+            data->Bad = 1;
+            return;
+        }
+        if (data->Kept < sizeof data->Bytes) data->Bytes[data->Kept++] = (unsigned char)value;
+        data->Total++;
+        while (*s == ' ' || *s == '\t') s++;
+        if (*s == ',') s++;
+    }
+}
+
+int RegHexBegin(const char *text, RegHexData *data)
+{
+    data->Kept = data->Total = 0;
+    data->More = data->Bad = 0;
+    while (*text == ' ') text++;
+    if (!TextStartsNoCase(text, "hex")) return 0;
+    const char *s = text + 3;
+    if (*s == '(') {
+        const char *digits = ++s;
+        while (HexDigit(*s) >= 0) s++;
+        if (s == digits || *s != ')') return 0;
+        s++;
+    }
+    if (*s != ':') return 0;
+    ReadHexItems(s + 1, data);
+    return 1;
+}
+
+int RegHexContinue(const char *line, RegHexData *data)
+{
+    const char *s = line;
+    while (*s == ' ' || *s == '\t') s++;
+    if (!*s || *s == ';') return 1;
+    if (HexDigit(*s) < 0) {
+        data->More = 0;
+        return 0;
+    }
+    ReadHexItems(s, data);
+    return 1;
+}
+
+int RegHexText(const RegHexData *data, char *out, size_t size)
+{
+    if (size == 0) return 0;
+    out[0] = 0;
+    if (data->Bad) return 0;
+    size_t length = 0;
+    while (length < data->Kept && data->Bytes[length]) length++;
+    // No zero among the bytes kept, and more were read: the text is longer.
+    if (length == data->Kept && data->Total > data->Kept) return 0;
+    if (length >= size) return 0;
+    memcpy(out, data->Bytes, length);
+    out[length] = 0;
+    return 1;
+}
+
+int RegHexWord(const RegHexData *data, unsigned long *out)
+{
+    *out = 0;
+    if (data->Kept < 4) return 0;
+    *out = (unsigned long)data->Bytes[0] | (unsigned long)data->Bytes[1] << 8 | (unsigned long)data->Bytes[2] << 16 |
+           (unsigned long)data->Bytes[3] << 24;
+    return 1;
 }

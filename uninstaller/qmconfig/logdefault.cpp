@@ -1,7 +1,7 @@
 #include "qmconfig/logdefault.h"
 #include "core/log.h"
 #include "core/runstate.h"
-#include "qmconfig/configtext.h"
+#include "qmconfig/qmtext.h"
 #include "core/fileprobes.h"
 #include <stdio.h>
 
@@ -18,12 +18,7 @@ int ReadLogDefaultPath(const char *filePath, char *out)
         return 0;
     }
     LogLineF("Scanning '%s'", filePath);
-    char line[516];
-    while (!out[0] && fgets(line, sizeof line, file)) {
-        if (!PrepareConfigLine(line)) continue;
-        // A value too long for a path buffer is refused rather than cut.
-        if (!MatchLogDefaultPathLine(line, out, VL_PATH_SIZE)) out[0] = 0;
-    }
+    ReadLogDefaultPathText(file, out, VL_PATH_SIZE);
     fclose(file);
     if (out[0]) LogLineF("Log path is '%s'", out);
     else LogLine("No logpath found");

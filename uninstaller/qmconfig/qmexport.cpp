@@ -4,72 +4,67 @@
 #include "core/regread.h"
 #include "core/runstate.h"
 #include "core/text.h"
+#include "removal/files.h"
 #include "security/security.h"
 #include <errno.h>
 #include <stdlib.h>
 #include <string.h>
 
 // The script's running state: the header last written and the program folder
-// of this export. Owned by the removal worker thread while an export runs.
+// of this export ("" when unknown). Owned by the removal worker thread while
+// an export runs.
 static RegScriptState sScript;
-static ProgramFolderForms sFolder;
-static BOOL sFolderKnown;
+static char sFolder[VL_PATH_SIZE];
 
 // The eight machine-level values saved after the configuration tree.
 static const char *const kMachineValues[] = {"RepositoryMachineName", "RepositoryValid", "RepositoryType",
                                              "ClusterName", "MachineName", "MachineConnName", "VLQMName",
                                              "VLDAIQMName"};
 
-int WriteRegScriptLine(FILE *script, const char *format, const char *text, const VerbatimPair *list)
+int WriteRegScriptLine(FILE *script, const char *format, const char *text, const VerbatimPair *)
 {
-    char line[REG_LINE_SIZE];
-    int kind = PrepareRegScriptLine(&sScript, list, sFolderKnown ? &sFolder : NULL, text, line, sizeof line);
-    if (kind == 0) {
-        // The placeholder made the line longer than a script line: refuse it
-        // rather than write a shortened (different) value.
-        LogLineF("***Line too long for .reg file: '%s'", text);
-        return -1;
+    if (text[0] == '[') {
+        // A header becomes the current key header (for the verbatim list).
+        if (!CopyText(sScript.Header, sizeof sScript.Header, text)) return -1;
+        LogLineF("Key '%s'", text);
+    } else {
+        LogLineF("    %s", text);
     }
-    if (kind == 1) LogLineF("Key '%s'", line);
-    else LogLineF("    %s", line);
-    return fprintf(script, format, line);
+    return fprintf(script, format, text);
+}
+
+// The value writer's line sink: every line of a value goes to the script.
+static int WriteValueLine(void *script, const char *line)
+{
+    return WriteRegScriptLine((FILE *)script, "%s\n", line, NULL) >= 0;
 }
 
 BOOL ExportRegistryValue(const char *name, DWORD type, const BYTE *data, DWORD size, FILE *script,
                          const VerbatimPair *list)
 {
-    char line[REG_LINE_SIZE];
-    BOOL fits;
-    if (type == REG_SZ || type == REG_EXPAND_SZ) {
-        // Registry strings need not be terminated: take at most size bytes.
-        char *text = (char *)malloc(size + 1);
-        if (!text) {
-            LogLineF("***Unable to allocate value data buffer %d", (int)(size + 1));
-            return FALSE;
-        }
-        memcpy(text, data, size);
-        text[size] = 0;
-        fits = FormatRegStringLine(name, text, line, sizeof line);
-        free(text);
-    } else if (type == REG_DWORD) {
-        DWORD value = 0;
-        memcpy(&value, data, size < sizeof value ? size : sizeof value);
-        fits = FormatRegDwordLine(name, value, line, sizeof line);
-    } else {
-        LogLineF("***Unsupported value type \"%s\" 0x%x", name, (unsigned)type);
+    // Values the installer listed keep the program folder as it is.
+    const char *folder = ValueIsVerbatim(list, sScript.Header, name) ? NULL : sFolder;
+    switch (WriteRegValue(name, type, data, size, folder, WriteValueLine, script)) {
+    case REG_VALUE_WRITTEN:
+        return TRUE;
+    case REG_VALUE_BAD_NAME: {
+        // A name regedit cannot read back is never written in another form:
+        // the export stops and the configuration stays where it is. The log
+        // shows it on one line.
+        char shown[VL_TEXT_SIZE];
+        CopyText(shown, sizeof shown, name);
+        for (char *c = shown; *c; c++)
+            if (*c == '\r' || *c == '\n') *c = ' ';
+        LogLineF("***Value name not valid for .reg file \"%s\"", shown);
         return FALSE;
     }
-    if (!fits) {
-        // A value that does not fit a script line is never cut into another
-        // one: the export stops, and the configuration stays in the registry.
-        LogLineF("***Value too long for .reg file \"%s\"", name);
+    case REG_VALUE_NO_MEMORY:
+        LogLineF("***Unable to allocate value data buffer %d", (int)size);
         return FALSE;
-    }
-    if (WriteRegScriptLine(script, "%s\n", line, list) < 0) {
+    default:
         LogLineF("***Can't write value to .reg file %d", errno);
         return FALSE;
     }
-    return TRUE;
 }
 
 BOOL ExportRegistryKey(HKEY key, const char *path, FILE *script, const VerbatimPair *list)
@@ -160,16 +155,25 @@ BOOL ExportCurrentVersionValues(FILE *script, const VerbatimPair *list)
     }
     BOOL result = TRUE;
     for (const char *name : kMachineValues) {
-        BYTE data[VL_TEXT_SIZE];
-        DWORD size = sizeof data, type = 0;
-        rc = RegQueryValueExA(key, name, NULL, &type, data, &size);
+        DWORD size = 0, type = 0;
+        rc = RegQueryValueExA(key, name, NULL, &type, NULL, &size);
         if (rc == ERROR_FILE_NOT_FOUND) continue;
+        // Read at its own size: a value longer than a text buffer is exported too.
+        BYTE *data = rc == ERROR_SUCCESS ? (BYTE *)malloc(size + 1) : NULL;
+        if (rc == ERROR_SUCCESS && !data) {
+            LogLineF("***Unable to allocate value data buffer %d", (int)(size + 1));
+            result = FALSE;
+            continue;
+        }
+        if (data) rc = RegQueryValueExA(key, name, NULL, &type, data, &size);
         if (rc != ERROR_SUCCESS) {
             LogLineF("***Query value error %d [HKLM\\%s] '%s'", (int)rc, VL_PRODUCT_KEY, name);
+            free(data);
             result = FALSE;
             continue;
         }
         result = ExportRegistryValue(name, type, data, size, script, list) && result;
+        free(data);
     }
     RegCloseKey(key);
     return result;
@@ -193,12 +197,21 @@ static BOOL ReadVerbatimValues(VerbatimPair **list)
     return result;
 }
 
+// The new script is written beside the old one and replaces it only once it
+// is complete, so a failed export leaves the previous Config.reg as it was.
+static BOOL ReplaceScript(const char *written, const char *path)
+{
+    if (MoveFileExA(written, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return TRUE;
+    LogLineF("***Can't replace '%s' %d", path, (int)GetLastError());
+    return FALSE;
+}
+
 BOOL SaveQmConfiguration()
 {
     LogLine("\nSaving QM configuration");
     BOOL result = TRUE;
     ReadProductPaths();
-    sFolderKnown = MakeProgramFolderForms(gRegFilePath, &sFolder);
+    CopyText(sFolder, sizeof sFolder, gRegFilePath);
 
     VerbatimPair *list = NULL;
     if (!ReadVerbatimValues(&list)) {
@@ -221,11 +234,12 @@ BOOL SaveQmConfiguration()
 
     // The config folder is not created: it belongs to the kept data. Without
     // a data folder there is no place for the script at all.
-    char path[VL_PATH_SIZE];
-    BOOL named = gRegWorkPath[0] && FormatText(path, sizeof path, "%s\\config\\Config.reg", gRegWorkPath);
-    FILE *script = named ? fopen(path, "wt") : NULL;
+    char path[VL_PATH_SIZE], written[VL_PATH_SIZE];
+    BOOL named = gRegWorkPath[0] && FormatText(path, sizeof path, "%s\\config\\Config.reg", gRegWorkPath) &&
+                 FormatText(written, sizeof written, "%s.new", path);
+    FILE *script = named ? fopen(written, "wt") : NULL;
     if (!script) {
-        LogLineF("***Unable to open '%s'", named ? path : "\\config\\Config.reg");
+        LogLineF("***Unable to open '%s'", named ? written : "\\config\\Config.reg");
         RegCloseKey(key);
         LogLine("Error saving QM configuration");
         FreeVerbatimList(&list);
@@ -242,6 +256,10 @@ BOOL SaveQmConfiguration()
     if (result) result = ExportCurrentVersionValues(script, list);
     if (fprintf(script, "\n") < 0) result = FALSE;
     if (fclose(script) != 0) result = FALSE;
+
+    if (result) result = ReplaceScript(written, path);
+    // An incomplete script is no record of anything: it goes, the old one stays.
+    if (!result) DeleteFilePath(written, FALSE);
 
     LogLine(result ? "QM configuration saved" : "Error saving QM configuration");
     FreeVerbatimList(&list);

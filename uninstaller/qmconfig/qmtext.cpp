@@ -99,11 +99,10 @@ int ParseRegSectionPath(const char *line, char *path, size_t size)
     return 1;
 }
 
-int SplitRegSetting(const char *line, char *key, size_t keySize, char *value, size_t valueSize,
-                    int *fits)
+int SplitRegSetting(const char *line, char *key, size_t keySize, const char **value)
 {
-    key[0] = value[0] = 0;
-    *fits = 1;
+    key[0] = 0;
+    *value = "";
     if (line[0] == '[') return 0;
     const char *equals = strchr(line, '=');
     if (!equals) return 0;
@@ -111,7 +110,7 @@ int SplitRegSetting(const char *line, char *key, size_t keySize, char *value, si
     if (length >= keySize) length = keySize - 1;
     memcpy(key, line, length);
     key[length] = 0;
-    CleanInto(equals + 1, value, valueSize, fits);
+    *value = equals + 1;
     return 1;
 }
 
@@ -132,23 +131,32 @@ void SplitConfigPath(const char *path, char *parent, char *last)
     CopyText(last, QM_TEXT_SIZE, slash + 1);
 }
 
+// Why a value read from a configuration text is not used.
+enum { VALUE_OK = 0, VALUE_TOO_LONG = 1, VALUE_NOT_VALID = 2 };
+
+static void LogRefusal(const QmScanCalls *calls, const char *key, int problem)
+{
+    if (problem == VALUE_NOT_VALID) LogF(calls, "***Value of '%s' not valid; ignored", key);
+    else LogF(calls, "***Value of '%s' too long; ignored", key);
+}
+
 // A setting of a queue manager's record: cleared on a matching key, then set
 // when the value is not empty.
-static void SetField(const QmScanCalls *calls, const char *key, char *field, const char *value, int fits)
+static void SetField(const QmScanCalls *calls, const char *key, char *field, const char *value, int problem)
 {
     field[0] = 0;
-    if (!fits) {
-        LogF(calls, "***Value of '%s' too long; ignored", key);
+    if (problem != VALUE_OK) {
+        LogRefusal(calls, key, problem);
         return;
     }
     CopyText(field, QM_TEXT_SIZE, value);
 }
 
 // A scan-wide default: a non-empty value replaces the old one and is logged.
-static void SetDefault(const QmScanCalls *calls, const char *name, char *field, const char *value, int fits)
+static void SetDefault(const QmScanCalls *calls, const char *name, char *field, const char *value, int problem)
 {
-    if (!fits) {
-        LogF(calls, "***Value of '%s' too long; ignored", name);
+    if (problem != VALUE_OK) {
+        LogRefusal(calls, name, problem);
         return;
     }
     if (value[0]) {
@@ -157,6 +165,55 @@ static void SetDefault(const QmScanCalls *calls, const char *name, char *field, 
     } else {
         LogF(calls, "No %s", name);
     }
+}
+
+// The lines of a configuration text, with room for one line read ahead and
+// given back (the line after a hex value continued over several lines).
+struct ConfigLines {
+    FILE *File;
+    char Held[QM_CHUNK_SIZE];
+    int HasHeld;
+};
+
+static int NextLine(ConfigLines *lines, char *line, size_t size)
+{
+    if (lines->HasHeld) {
+        lines->HasHeld = 0;
+        CopyText(line, size, lines->Held);
+        return 1;
+    }
+    return fgets(line, (int)size, lines->File) != NULL;
+}
+
+// A setting's value in every form the export writes: a quoted string, a
+// dword, or a hex form (its continuation lines read here) decoded to the text
+// it holds.
+struct RegSettingValue {
+    char Text[QM_TEXT_SIZE];
+    int Problem;
+    int Hex;
+    RegHexData HexData;
+};
+
+static void ReadRegSettingValue(ConfigLines *lines, const char *text, RegSettingValue *value)
+{
+    value->Text[0] = 0;
+    value->Problem = VALUE_OK;
+    value->Hex = RegHexBegin(text, &value->HexData);
+    if (!value->Hex) {
+        if (!DecodeRegString(text, value->Text, sizeof value->Text)) value->Problem = VALUE_TOO_LONG;
+        return;
+    }
+    char next[QM_CHUNK_SIZE];
+    while (value->HexData.More && NextLine(lines, next, sizeof next)) {
+        CutLineEnd(next);
+        if (!RegHexContinue(next, &value->HexData)) {
+            CopyText(lines->Held, sizeof lines->Held, next);
+            lines->HasHeld = 1;
+        }
+    }
+    if (value->HexData.Bad) value->Problem = VALUE_NOT_VALID;
+    else if (!RegHexText(&value->HexData, value->Text, sizeof value->Text)) value->Problem = VALUE_TOO_LONG;
 }
 
 enum { STANZA_NONE, STANZA_ALL_QMS, STANZA_LOG_DEFAULTS, STANZA_QM };
@@ -186,16 +243,17 @@ int ReadVlsIniText(FILE *file, QmScanDefaults *defaults, const QmScanCalls *call
         char key[QM_CHUNK_SIZE], value[QM_TEXT_SIZE];
         int fits;
         if (!SplitIniSetting(line, key, sizeof key, value, sizeof value, &fits)) continue;
+        int problem = fits ? VALUE_OK : VALUE_TOO_LONG;
         if (stanza == STANZA_QM) {
-            if (TextEqualNoCase(key, "name")) SetField(calls, key, fields.Name, value, fits);
-            else if (TextEqualNoCase(key, "prefix")) SetField(calls, key, fields.Prefix, value, fits);
-            else if (TextEqualNoCase(key, "directory")) SetField(calls, key, fields.Directory, value, fits);
+            if (TextEqualNoCase(key, "name")) SetField(calls, key, fields.Name, value, problem);
+            else if (TextEqualNoCase(key, "prefix")) SetField(calls, key, fields.Prefix, value, problem);
+            else if (TextEqualNoCase(key, "directory")) SetField(calls, key, fields.Directory, value, problem);
         } else if (stanza == STANZA_ALL_QMS) {
             if (TextEqualNoCase(key, "defaultprefix"))
-                SetDefault(calls, "DefaultPrefix", defaults->DefaultPrefix, value, fits);
+                SetDefault(calls, "DefaultPrefix", defaults->DefaultPrefix, value, problem);
         } else if (stanza == STANZA_LOG_DEFAULTS) {
             if (TextEqualNoCase(key, "logdefaultpath"))
-                SetDefault(calls, "LogDefaultPath", defaults->LogDefaultPath, value, fits);
+                SetDefault(calls, "LogDefaultPath", defaults->LogDefaultPath, value, problem);
         }
     }
     if (stanza == STANZA_QM)
@@ -240,49 +298,67 @@ static int HandOverRegRecord(RegScanState *state, QmScanDefaults *defaults, cons
     return result;
 }
 
-static int HandleRegSetting(RegScanState *state, const char *key, const char *value, int fits,
+static int HandleRegSetting(RegScanState *state, const char *key, const RegSettingValue *setting,
                             const QmScanCalls *calls, QmScanDefaults *defaults)
 {
     const char *section = state->Section;
+    const char *value = setting->Text;
+    int problem = setting->Problem;
     if (TextEqualNoCase(section, "queuemanager")) {
         if (state->KeyName[0]) state->Pending = 1;
-        if (state->Leaf[0]) return 1;
         QmFields *fields = &state->Fields;
-        if (TextEqualNoCase(key, "\"name\"")) SetField(calls, key, fields->Name, value, fits);
-        else if (TextEqualNoCase(key, "\"prefix\"")) SetField(calls, key, fields->Prefix, value, fits);
-        else if (TextEqualNoCase(key, "\"directory\"")) SetField(calls, key, fields->Directory, value, fits);
-        else if (TextEqualNoCase(key, "\"logpath\"")) SetField(calls, key, fields->LogPath, value, fits);
+        // The export writes the log path where the registry keeps it, in
+        // the queue manager's Log key; other keys below it hold nothing kept.
+        if (TextEqualNoCase(state->Leaf, "log")) {
+            if (TextEqualNoCase(key, "\"logpath\"")) SetField(calls, key, fields->LogPath, value, problem);
+            return 1;
+        }
+        if (state->Leaf[0]) return 1;
+        if (TextEqualNoCase(key, "\"name\"")) SetField(calls, key, fields->Name, value, problem);
+        else if (TextEqualNoCase(key, "\"prefix\"")) SetField(calls, key, fields->Prefix, value, problem);
+        else if (TextEqualNoCase(key, "\"directory\"")) SetField(calls, key, fields->Directory, value, problem);
+        else if (TextEqualNoCase(key, "\"logpath\"")) SetField(calls, key, fields->LogPath, value, problem);
     } else if (TextEqualNoCase(section, "allqueuemanagers")) {
         if (TextEqualNoCase(key, "\"defaultprefix\""))
-            SetDefault(calls, "DefaultPrefix", defaults->DefaultPrefix, value, fits);
+            SetDefault(calls, "DefaultPrefix", defaults->DefaultPrefix, value, problem);
     } else if (TextEqualNoCase(section, "logdefaults")) {
         if (TextEqualNoCase(key, "\"logdefaultpath\""))
-            SetDefault(calls, "LogDefaultPath", defaults->LogDefaultPath, value, fits);
+            SetDefault(calls, "LogDefaultPath", defaults->LogDefaultPath, value, problem);
     } else if (TextEqualNoCase(section, "clientexitpath")) {
         if (TextEqualNoCase(key, "\"exitsdefaultpath\"")) {
             // Read for the log only; nothing else uses it.
             char ignored[QM_TEXT_SIZE] = "";
-            SetDefault(calls, "ExitsDefaultPath", ignored, value, fits);
+            SetDefault(calls, "ExitsDefaultPath", ignored, value, problem);
         }
     } else if (TextEqualNoCase(section, "services") && TextEqualNoCase(state->Leaf, "listener")) {
         if (TextEqualNoCase(key, "\"protocol\"")) {
-            if (!value[0]) {
+            // The first 32-bit word, as the registry scan reads it: a dword
+            // line, or the first four bytes of a hex form.
+            unsigned long protocol = 0;
+            if (setting->Hex ? setting->HexData.Total == 0 : !value[0]) {
                 LogF(calls, "No Protocol");
-            } else {
-                unsigned long protocol = 0;
-                ParseRegDword(value, &protocol);
-                if (protocol != 2) return 1;
-                // The record of this queue manager may still be waiting for
-                // the next key name (a single queue manager, or its services
-                // key right after its own): hand it over first so that the
-                // flag has an entry to go to.
-                int result = 1;
-                if (state->Pending) {
-                    result = HandOverRegRecord(state, defaults, calls);
-                    CopyText(state->PreviousKeyName, sizeof state->PreviousKeyName, state->KeyName);
-                }
-                return calls->MarkTcpListener(calls->Context, state->KeyName) && result;
+                return 1;
             }
+            if (setting->Hex) {
+                if (setting->HexData.Bad) {
+                    LogRefusal(calls, key, VALUE_NOT_VALID);
+                    return 1;
+                }
+                RegHexWord(&setting->HexData, &protocol);
+            } else {
+                ParseRegDword(value, &protocol);
+            }
+            if (protocol != 2) return 1;
+            // The record of this queue manager may still be waiting for
+            // the next key name (a single queue manager, or its services
+            // key right after its own): hand it over first so that the
+            // flag has an entry to go to.
+            int result = 1;
+            if (state->Pending) {
+                result = HandOverRegRecord(state, defaults, calls);
+                CopyText(state->PreviousKeyName, sizeof state->PreviousKeyName, state->KeyName);
+            }
+            return calls->MarkTcpListener(calls->Context, state->KeyName) && result;
         }
     }
     return 1;
@@ -293,8 +369,11 @@ int ReadConfigRegText(FILE *file, QmScanDefaults *defaults, const QmScanCalls *c
     int result = 1;
     RegScanState state;
     memset(&state, 0, sizeof state);
+    ConfigLines lines;
+    lines.File = file;
+    lines.HasHeld = 0;
     char line[QM_CHUNK_SIZE];
-    while (fgets(line, sizeof line, file)) {
+    while (NextLine(&lines, line, sizeof line)) {
         if (!PrepareConfigLine(line)) continue;
         char path[QM_TEXT_SIZE];
         if (ParseRegSectionPath(line, path, sizeof path)) HandleRegSection(&state, path);
@@ -303,13 +382,38 @@ int ReadConfigRegText(FILE *file, QmScanDefaults *defaults, const QmScanCalls *c
             result &= HandOverRegRecord(&state, defaults, calls);
             CopyText(state.PreviousKeyName, sizeof state.PreviousKeyName, state.KeyName);
         }
-        char key[QM_CHUNK_SIZE], value[QM_TEXT_SIZE];
-        int fits;
-        if (!SplitRegSetting(line, key, sizeof key, value, sizeof value, &fits)) continue;
-        result &= HandleRegSetting(&state, key, value, fits, calls, defaults);
+        char key[QM_CHUNK_SIZE];
+        const char *text;
+        if (!SplitRegSetting(line, key, sizeof key, &text)) continue;
+        RegSettingValue value;
+        ReadRegSettingValue(&lines, text, &value);
+        result &= HandleRegSetting(&state, key, &value, calls, defaults);
     }
     if (state.Pending) result &= HandOverRegRecord(&state, defaults, calls);
     return result;
+}
+
+int ReadLogDefaultPathText(FILE *file, char *out, size_t size)
+{
+    out[0] = 0;
+    ConfigLines lines;
+    lines.File = file;
+    lines.HasHeld = 0;
+    char line[QM_CHUNK_SIZE];
+    while (!out[0] && NextLine(&lines, line, sizeof line)) {
+        if (!PrepareConfigLine(line)) continue;
+        LowerText(line);
+        const char *key = strstr(line, "logdefaultpath");
+        const char *equals = key ? strchr(key + 14, '=') : NULL;
+        if (!equals) continue;
+        RegSettingValue value;
+        ReadRegSettingValue(&lines, equals + 1, &value);
+        // A path cut to fit would name another folder: refuse it.
+        if (value.Problem != VALUE_OK) continue;
+        LowerText(value.Text);
+        if (!CopyText(out, size, value.Text)) out[0] = 0;
+    }
+    return out[0] != 0;
 }
 
 int ReadQmIniLogPath(FILE *file, char *out, size_t size)

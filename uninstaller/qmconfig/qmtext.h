@@ -56,19 +56,27 @@ int SplitIniSetting(const char *line, char *key, size_t keySize, char *value, si
 // header without ']' and for a path that does not fit.
 int ParseRegSectionPath(const char *line, char *path, size_t size);
 
-// A Config.reg setting ("key"=value, key with its quotes, value cleaned).
-// Lines that begin with '[' are no settings.
-int SplitRegSetting(const char *line, char *key, size_t keySize, char *value, size_t valueSize,
-                    int *fits);
+// A Config.reg setting: the key is the text before the first '=' (with its
+// quotes), *value the text after it as read. Lines that begin with '[' are
+// no settings.
+int SplitRegSetting(const char *line, char *key, size_t keySize, const char **value);
 
 // Drops one trailing backslash and splits at the last one (parent empty when
 // there is none). parent and last are QM_TEXT_SIZE buffers.
 void SplitConfigPath(const char *path, char *parent, char *last);
 
 // The three readers work on an open file and return the AND of the results
-// of the callbacks they made (1 when they made none).
+// of the callbacks they made (1 when they made none). The Config.reg reader
+// takes values in every form the export writes: quoted strings as regedit
+// reads them, dwords, and hex forms continued over several lines, decoded to
+// the text they hold.
 int ReadVlsIniText(FILE *file, QmScanDefaults *defaults, const QmScanCalls *calls);
 int ReadConfigRegText(FILE *file, QmScanDefaults *defaults, const QmScanCalls *calls);
 // The first non-empty "logpath" of the "log" stanza, without one trailing
 // backslash; returns 1 when one was found.
 int ReadQmIniLogPath(FILE *file, char *out, size_t size);
+// The first "logdefaultpath" setting of a VLS.INI or Config.reg text
+// (no stanza or section considered), in lower case, in any form the
+// Config.reg reader takes; a value too long for out is passed over. Returns
+// 1 when one was found.
+int ReadLogDefaultPathText(FILE *file, char *out, size_t size);

@@ -101,16 +101,10 @@ int VerbatimKeyMatches(const char *pairKey, const char *header)
     return TextStartsNoCase(header, start) && EndsNoCase(header, headerLength, after, afterLength);
 }
 
-int LineIsVerbatim(const VerbatimPair *list, const char *header, const char *line)
+int ValueIsVerbatim(const VerbatimPair *list, const char *header, const char *name)
 {
-    if (!list) return 0;
-    char name[REG_LINE_SIZE];
-    if (!CopyText(name, sizeof name, line)) return 0;
-    char *equals = strchr(name, '=');
-    if (equals) *equals = 0;
-    CleanConfigValue(name);
     for (const VerbatimPair *pair = list; pair; pair = pair->Next)
-        if (TextEqualNoCase(pair->Name, name) && VerbatimKeyMatches(pair->Key, header)) return 1;
+        if (TextEqualNoCase(pair->Name, name ? name : "") && VerbatimKeyMatches(pair->Key, header)) return 1;
     return 0;
 }
 
@@ -131,99 +125,151 @@ int EscapeRegText(const char *text, char *out, size_t size)
     return 1;
 }
 
-int FormatRegStringLine(const char *name, const char *text, char *out, size_t size)
+static int IsTextType(unsigned long type)
 {
-    char escaped[REG_LINE_SIZE];
-    int fits = EscapeRegText(text, escaped, sizeof escaped) &&
-               (name && name[0] ? FormatText(out, size, "\"%s\"=\"%s\"", name, escaped)
-                                : FormatText(out, size, "@=\"%s\"", escaped));
-    if (!fits && size) out[0] = 0;
-    return fits;
+    return type == SCRIPT_REG_SZ || type == SCRIPT_REG_EXPAND_SZ || type == SCRIPT_REG_MULTI_SZ;
 }
 
-int FormatRegDwordLine(const char *name, unsigned long value, char *out, size_t size)
+// The occurrence of folder at data[at] counts when the string goes on with
+// '\\', '"', '\'' or ends there.
+static int FolderEndsAt(const unsigned char *data, size_t size, size_t end)
 {
-    int fits = name && name[0] ? FormatText(out, size, "\"%s\"=dword:%8.8lx", name, value & 0xFFFFFFFFul)
-                               : FormatText(out, size, "@=dword:%8.8lx", value & 0xFFFFFFFFul);
-    if (!fits && size) out[0] = 0;
-    return fits;
+    if (end >= size) return 1;
+    unsigned char next = data[end];
+    return next == '\\' || next == '"' || next == '\'' || next == 0;
 }
 
-int MakeProgramFolderForms(const char *programFolder, ProgramFolderForms *forms)
+static int FolderAt(const unsigned char *data, size_t size, size_t at, const char *folder, size_t length)
 {
-    forms->Plain[0] = forms->Escaped[0] = 0;
-    if (!programFolder || !programFolder[0]) return 0;
-    if (!CopyText(forms->Plain, sizeof forms->Plain, programFolder)) {
-        forms->Plain[0] = 0;
-        return 0;
-    }
-    size_t used = 0;
-    for (const char *in = programFolder; *in; in++) {
-        if (used + 3 >= sizeof forms->Escaped) {
-            forms->Plain[0] = forms->Escaped[0] = 0;
-            return 0;
+    return at + length <= size && memcmp(data + at, folder, length) == 0 && FolderEndsAt(data, size, at + length);
+}
+
+unsigned char *SubstituteProgramFolder(const unsigned char *data, size_t size, const char *folder,
+                                       size_t *outSize)
+{
+    size_t length = folder ? strlen(folder) : 0;
+    size_t placeholder = sizeof kPlaceholder - 1;
+    // First the size: every qualifying occurrence may grow the data.
+    size_t needed = 0;
+    for (size_t at = 0; at < size;) {
+        if (length && FolderAt(data, size, at, folder, length)) {
+            needed += placeholder;
+            at += length;
+        } else {
+            needed++;
+            at++;
         }
-        if (*in == '\\') forms->Escaped[used++] = '\\';
-        forms->Escaped[used++] = *in;
     }
-    forms->Escaped[used] = 0;
-    return 1;
+    unsigned char *out = (unsigned char *)malloc(needed ? needed : 1);
+    if (!out) return NULL;
+    size_t used = 0;
+    for (size_t at = 0; at < size;) {
+        if (length && FolderAt(data, size, at, folder, length)) {
+            memcpy(out + used, kPlaceholder, placeholder);
+            used += placeholder;
+            at += length;
+        } else {
+            out[used++] = data[at++];
+        }
+    }
+    *outSize = used;
+    return out;
 }
 
-// One pass of the placeholder rule for one form of the folder.
-static int ReplaceFolder(const char *line, const char *folder, char *out, size_t size)
+// "name" with '"' and '\\' escaped, or @; 0 when it holds a line break or
+// leaves no room on a line for the longest type tag and a byte.
+static int FormatValueName(const char *name, char *out, size_t size)
 {
-    size_t folderLength = strlen(folder), used = 0;
-    out[0] = 0;
-    const char *in = line;
-    while (*in) {
-        const char *found = folderLength ? strstr(in, folder) : NULL;
-        const char *copyEnd = found ? found : in + strlen(in);
-        size_t chunk = (size_t)(copyEnd - in);
-        if (used + chunk >= size) { out[0] = 0; return 0; }
-        memcpy(out + used, in, chunk);
-        used += chunk;
-        if (!found) break;
-        char next = found[folderLength];
-        const char *piece = (next == '\\' || next == '"' || next == 0) ? kPlaceholder : folder;
-        size_t pieceLength = piece == kPlaceholder ? sizeof kPlaceholder - 1 : folderLength;
-        if (used + pieceLength >= size) { out[0] = 0; return 0; }
-        memcpy(out + used, piece, pieceLength);
-        used += pieceLength;
-        in = found + folderLength;
+    if (!name || !name[0]) return CopyText(out, size, "@");
+    static const size_t kRoom = sizeof "=hex(ffffffff):\\" - 1;
+    if (size <= kRoom + 2) return 0;
+    size_t limit = size - kRoom, used = 0;
+    out[used++] = '"';
+    for (const char *in = name; *in; in++) {
+        if (*in == '\r' || *in == '\n') return 0;
+        int escape = *in == '"' || *in == '\\';
+        if (used + (size_t)escape + 2 >= limit) return 0;
+        if (escape) out[used++] = '\\';
+        out[used++] = *in;
     }
+    out[used++] = '"';
     out[used] = 0;
     return 1;
 }
 
-int SubstituteProgramFolder(const char *line, const ProgramFolderForms *forms, char *out, size_t size)
+// The one-line string form: the text holds no line break, nothing but an
+// optional terminating zero follows it, and the escaped line fits.
+static int WriteStringForm(const char *prefix, const unsigned char *data, size_t size, RegLineWriter write,
+                           void *context, int *result)
 {
-    if (size == 0) return 0;
-    if (!forms || !forms->Plain[0]) {
-        if (CopyText(out, size, line)) return 1;
-        out[0] = 0;
+    size_t length = 0;
+    while (length < size && data[length]) length++;
+    if (size > length + 1) return 0;
+    for (size_t i = 0; i < length; i++)
+        if (data[i] == '\r' || data[i] == '\n') return 0;
+    char text[REG_LINE_SIZE], escaped[REG_LINE_SIZE], line[REG_LINE_SIZE];
+    if (length >= sizeof text) return 0;
+    memcpy(text, data, length);
+    text[length] = 0;
+    if (!EscapeRegText(text, escaped, sizeof escaped) ||
+        !FormatText(line, sizeof line, "%s=\"%s\"", prefix, escaped))
         return 0;
-    }
-    char once[REG_LINE_SIZE * 2];
-    if (!ReplaceFolder(line, forms->Plain, once, sizeof once)) { out[0] = 0; return 0; }
-    return ReplaceFolder(once, forms->Escaped, out, size);
+    *result = write(context, line) ? REG_VALUE_WRITTEN : REG_VALUE_WRITE_ERROR;
+    return 1;
 }
 
-int PrepareRegScriptLine(RegScriptState *state, const VerbatimPair *list, const ProgramFolderForms *forms,
-                         const char *text, char *out, size_t size)
+static int WriteHexForm(const char *prefix, unsigned long type, const unsigned char *data, size_t size,
+                        RegLineWriter write, void *context)
 {
-    if (text[0] == '[') {
-        if (!CopyText(out, size, text) || !CopyText(state->Header, sizeof state->Header, text)) {
-            if (size) out[0] = 0;
-            return 0;
+    static const char kDigits[] = "0123456789abcdef";
+    char line[REG_LINE_SIZE];
+    int fits = type == SCRIPT_REG_BINARY ? FormatText(line, sizeof line, "%s=hex:", prefix)
+                                         : FormatText(line, sizeof line, "%s=hex(%lx):", prefix, type & 0xFFFFFFFFul);
+    if (!fits) return REG_VALUE_BAD_NAME;
+    size_t length = strlen(line);
+    for (size_t i = 0; i < size; i++) {
+        // Room for "xx," and the continuation backslash, else a new line (a
+        // long name leaves its first line without bytes).
+        if (length + 4 > REG_HEX_WIDTH) {
+            line[length++] = '\\';
+            line[length] = 0;
+            if (!write(context, line)) return REG_VALUE_WRITE_ERROR;
+            strcpy(line, "  ");
+            length = 2;
         }
-        return 1;
+        line[length++] = kDigits[data[i] >> 4];
+        line[length++] = kDigits[data[i] & 15];
+        if (i + 1 < size) line[length++] = ',';
+        line[length] = 0;
     }
-    int fits = LineIsVerbatim(list, state->Header, text) ? CopyText(out, size, text)
-                                                          : SubstituteProgramFolder(text, forms, out, size);
-    if (!fits) {
-        if (size) out[0] = 0;
-        return 0;
+    return write(context, line) ? REG_VALUE_WRITTEN : REG_VALUE_WRITE_ERROR;
+}
+
+int WriteRegValue(const char *name, unsigned long type, const unsigned char *data, size_t size,
+                  const char *folder, RegLineWriter write, void *context)
+{
+    char prefix[REG_LINE_SIZE];
+    if (!FormatValueName(name, prefix, sizeof prefix)) return REG_VALUE_BAD_NAME;
+    unsigned char *substituted = NULL;
+    if (folder && folder[0] && IsTextType(type)) {
+        size_t newSize = 0;
+        substituted = SubstituteProgramFolder(data, size, folder, &newSize);
+        if (!substituted) return REG_VALUE_NO_MEMORY;
+        data = substituted;
+        size = newSize;
     }
-    return 2;
+    int result = REG_VALUE_WRITTEN;
+    if (type == SCRIPT_REG_SZ && WriteStringForm(prefix, data, size, write, context, &result)) {
+        // written on one line
+    } else if (type == SCRIPT_REG_DWORD && size == 4) {
+        unsigned long value = (unsigned long)data[0] | (unsigned long)data[1] << 8 | (unsigned long)data[2] << 16 |
+                              (unsigned long)data[3] << 24;
+        char line[REG_LINE_SIZE];
+        FormatText(line, sizeof line, "%s=dword:%8.8lx", prefix, value);
+        result = write(context, line) ? REG_VALUE_WRITTEN : REG_VALUE_WRITE_ERROR;
+    } else {
+        result = WriteHexForm(prefix, type, data, size, write, context);
+    }
+    free(substituted);
+    return result;
 }

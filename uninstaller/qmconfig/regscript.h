@@ -1,7 +1,8 @@
 // Text rules of the registry script Config.reg that saves the queue managers'
-// configuration: value lines and their escaping, the %PGMDIR% placeholder for
-// the program folder, and the list of values the installer wants exported
-// literally (avlirgdn.u01). No Windows dependency: the host build tests and
+// configuration: value lines in the forms regedit reads back to the same type
+// and data (strings, dwords, hex forms continued over several lines), the
+// %PGMDIR% placeholder for the program folder, and the list of values the
+// installer wants exported literally (avlirgdn.u01). No Windows dependency: the host build tests and
 // fuzzes these rules; qmexport.cpp writes the script with them.
 #pragma once
 #include <stddef.h>
@@ -17,12 +18,6 @@ struct VerbatimPair {
     VerbatimPair *Next;
     char *Key;    // "[HKEY_LOCAL_MACHINE\...]", brackets kept; may contain %QM%
     char *Name;   // value name without quotes
-};
-
-// The "program folder" in both forms the script can hold it in.
-struct ProgramFolderForms {
-    char Plain[REG_LINE_SIZE];     // C:\Program Files\Varolink
-    char Escaped[REG_LINE_SIZE];   // C:\\Program Files\\Varolink
 };
 
 // The kinds of line of avlirgdn.u01.
@@ -43,32 +38,56 @@ void FreeVerbatimList(VerbatimPair **head);
 // %QM% the header starts with the text before it and ends with the (non-empty)
 // text after it, the two not overlapping.
 int VerbatimKeyMatches(const char *pairKey, const char *header);
-// The value line is listed for literal export under this header.
-int LineIsVerbatim(const VerbatimPair *list, const char *header, const char *line);
+// The value name is listed for literal export under this header (names
+// compare without regard to case).
+int ValueIsVerbatim(const VerbatimPair *list, const char *header, const char *name);
 
 // Escapes a string value (a backslash before each '"', '\'' and '\\').
 // Returns 0, with out empty, when the escaped text does not fit.
 int EscapeRegText(const char *text, char *out, size_t size);
-// "name"="escaped text" (name NULL or "" gives @) and "name"=dword:xxxxxxxx.
-// Return 0, with out empty, when the line does not fit: a value is never cut.
-int FormatRegStringLine(const char *name, const char *text, char *out, size_t size);
-int FormatRegDwordLine(const char *name, unsigned long value, char *out, size_t size);
 
-// Fills both forms; 0 when the folder is empty or too long to be replaced.
-int MakeProgramFolderForms(const char *programFolder, ProgramFolderForms *forms);
-// Replaces each occurrence of the plain, then of the escaped program folder
-// that is followed by '\\', '"' or the end of the line with %PGMDIR%
-// (case-sensitive). Returns 0, with out empty, when the result does not fit.
-int SubstituteProgramFolder(const char *line, const ProgramFolderForms *forms, char *out, size_t size);
+// Value types as the registry numbers them (the Windows headers call them REG_*).
+enum {
+    SCRIPT_REG_NONE = 0,
+    SCRIPT_REG_SZ = 1,
+    SCRIPT_REG_EXPAND_SZ = 2,
+    SCRIPT_REG_BINARY = 3,
+    SCRIPT_REG_DWORD = 4,
+    SCRIPT_REG_MULTI_SZ = 7
+};
+// Hex forms are wrapped as regedit wraps them: lines of at most this many
+// characters, each but the last ended by a backslash.
+enum { REG_HEX_WIDTH = 80 };
+
+// Replaces each occurrence of the program folder in the text data (each of
+// its zero-separated strings) that is followed by '\\', '"', '\'' or the end
+// of the string with %PGMDIR% (case-sensitive): in the script each of these
+// followers stands before a backslash or the closing quote. Returns a new
+// buffer (free it) and its size in *outSize; NULL when out of memory.
+unsigned char *SubstituteProgramFolder(const unsigned char *data, size_t size, const char *folder,
+                                       size_t *outSize);
+
+// Receives one script line (no line end); returns 0 on a write error.
+typedef int (*RegLineWriter)(void *context, const char *line);
+
+enum {
+    REG_VALUE_WRITTEN = 1,
+    REG_VALUE_WRITE_ERROR = 0,
+    REG_VALUE_BAD_NAME = -1,   // a name too long for a line, or holding a line break
+    REG_VALUE_NO_MEMORY = -2
+};
+// Writes one value as regedit reads it back to the same type and data:
+//   REG_SZ on one line, "name"="escaped text", when the text holds no line
+//   break, no zero before its end and fits a line; REG_DWORD of four bytes as
+//   "name"=dword:xxxxxxxx; anything else in hex form: hex: for REG_BINARY,
+//   hex(N): (N the type in hexadecimal) for the rest, REG_SZ included.
+// The name is escaped ('"' and '\\'); NULL or "" is the default value (@).
+// folder, when not NULL or empty, is replaced in text data first
+// (SubstituteProgramFolder). Every line written is shorter than REG_LINE_SIZE.
+int WriteRegValue(const char *name, unsigned long type, const unsigned char *data, size_t size,
+                  const char *folder, RegLineWriter write, void *context);
 
 // The state kept between the lines of one script.
 struct RegScriptState {
     char Header[REG_LINE_SIZE];   // the header line last written
 };
-// Works out the text of one script line as it is written: a header (text
-// starting with '[') becomes the current header and is written unchanged; a
-// value line listed for literal export is unchanged; any other value line has
-// the program folder replaced (forms may be NULL: no program folder known).
-// Returns 1 for a header, 2 for a value line, 0 (out empty) when it does not fit.
-int PrepareRegScriptLine(RegScriptState *state, const VerbatimPair *list, const ProgramFolderForms *forms,
-                         const char *text, char *out, size_t size);

@@ -50,6 +50,9 @@ int ServiceLevelFolder(const char *data, const char *treeRoot, char *out, size_t
     if (size) out[0] = 0;
     const char *equals = strchr(data, '=');
     if (!equals) return CSD_NO_FOLDER;
+    const char *folderText = equals + 1;
+    while (*folderText == ' ') folderText++;
+    if (!*folderText) return CSD_FOLDER_EMPTY;
     char folder[PATH_RULE_SIZE], root[PATH_RULE_SIZE];
     if (CheckFolderPath(equals + 1, folder, sizeof folder) != PATH_SAFE) return CSD_FOLDER_REFUSED;
     if (CheckFolderPath(treeRoot, root, sizeof root) != PATH_SAFE || TextEqualNoCase(folder, root) ||

@@ -25,6 +25,7 @@ enum {
     CSD_NO_FOLDER = 0,        // the data holds no '='
     CSD_FOLDER_INSIDE = 1,    // out: the folder as Windows resolves it, strictly inside the tree root
     CSD_FOLDER_ELSEWHERE = 2, // a full folder of another tree: not this call's to delete
-    CSD_FOLDER_REFUSED = 3    // empty, relative, a drive or share root, climbing, or too long
+    CSD_FOLDER_REFUSED = 3,   // relative, a drive or share root, climbing, or too long
+    CSD_FOLDER_EMPTY = 4      // nothing (or only blanks) after the '=': no folder to walk
 };
 int ServiceLevelFolder(const char *data, const char *treeRoot, char *out, size_t size);

@@ -2,7 +2,6 @@
 #include "removal/files.h"
 #include "removal/listline.h"
 #include "removal/registry.h"
-#include "removal/worker.h"
 #include "core/launch.h"
 #include "core/log.h"
 #include "core/pathguard.h"
@@ -11,6 +10,7 @@
 #include "core/runstate.h"
 #include "core/text.h"
 #include "core/statusline.h"
+#include "core/stoprequest.h"
 #include <commctrl.h>
 #include <ctype.h>
 #include <stdio.h>

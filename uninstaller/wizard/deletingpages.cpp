@@ -4,7 +4,7 @@
 // thread in both modes, so the page has no silent timer.
 #include "core/log.h"
 #include "core/runstate.h"
-#include "removal/worker.h"
+#include "engine/worker.h"
 #include "wizard/nlsids.h"
 #include "wizard/page.h"
 #include "wizard/pages.h"

@@ -1,5 +1,5 @@
 #include "wizard/pagetable.h"
-#include "checks/checkpages.h"
+#include "wizard/checkpages.h"
 #include "wizard/nlsids.h"
 #include "wizard/pages.h"
 

@@ -1,4 +1,4 @@
-#include "core/cmdline.h"
+#include "app/cmdline.h"
 #include <gtest/gtest.h>
 #include <string>
 

@@ -1,5 +1,5 @@
 // Feeds arbitrary command lines to the switch rules with the program's buffer sizes.
-#include "core/cmdline.h"
+#include "app/cmdline.h"
 #include <stddef.h>
 #include <stdint.h>
 #include <string.h>

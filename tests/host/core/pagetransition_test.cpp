@@ -1,4 +1,4 @@
-#include "core/pagetransition.h"
+#include "app/pagetransition.h"
 #include <gtest/gtest.h>
 
 static int sRunning, sPerf, sRunningCalls, sPerfCalls;

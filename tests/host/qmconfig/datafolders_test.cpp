@@ -58,7 +58,9 @@ TEST(DataFolders, ServiceLevelFolders)
     EXPECT_STREQ("", out);
     // The tree root itself is not a service-level folder.
     EXPECT_EQ(CSD_FOLDER_ELSEWHERE, ServiceLevelFolder("X=C:\\P", "C:\\P", out, sizeof out));
-    for (const char *bad : {"X=", "X=C:\\", "X=C:", "X=csd03", "X=C:\\P\\..", "X=\\\\srv\\share", "X=C:\\P\\a:b",
+    EXPECT_EQ(CSD_FOLDER_EMPTY, ServiceLevelFolder("X=", "C:\\P", out, sizeof out));
+    EXPECT_EQ(CSD_FOLDER_EMPTY, ServiceLevelFolder("X=  ", "C:\\P", out, sizeof out));
+    for (const char *bad : {"X=C:\\", "X=C:", "X=csd03", "X=C:\\P\\..", "X=\\\\srv\\share", "X=C:\\P\\a:b",
                             "X=\\\\?\\C:\\P\\x"})
         EXPECT_EQ(CSD_FOLDER_REFUSED, ServiceLevelFolder(bad, "C:\\P", out, sizeof out)) << bad;
     char tiny[4];

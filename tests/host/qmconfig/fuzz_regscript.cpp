@@ -1,13 +1,15 @@
-// The registry-script rules on untrusted text: the first line of the input is
-// avlirgdn.u01 text up to a NUL, the rest a value text. Every output must be
-// terminated, fit its buffer, and never be a shortened form of the value.
+// The registry-script rules on untrusted text: the input is avlirgdn.u01 text
+// up to a NUL, the rest a value's data. Every line written must fit a line,
+// and the script's own readers must read back the data that was written.
 #include "qmconfig/regscript.h"
+#include "qmconfig/configtext.h"
 #include "removal/datafolders.h"
 #include "core/pathrules.h"
 #include <stdlib.h>
 #include <strings.h>
 #include <string.h>
 #include <string>
+#include <vector>
 
 static void NoLog(void *, const char *) {}
 
@@ -26,28 +28,58 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
         fclose(file);
     }
 
-    char line[REG_LINE_SIZE], out[REG_LINE_SIZE];
-    if (FormatRegStringLine("Name", value.c_str(), line, sizeof line)) {
-        if (strnlen(line, sizeof line) >= sizeof line) abort();
-        // The escaped text, unescaped again, is the value.
+    // The value as every type: each line fits, and the script's readers
+    // get back what regedit would store (up to what they keep).
+    static const unsigned long kTypes[] = {SCRIPT_REG_SZ, SCRIPT_REG_EXPAND_SZ, SCRIPT_REG_BINARY, SCRIPT_REG_DWORD,
+                                           SCRIPT_REG_MULTI_SZ, 11};
+    std::string raw = input.substr(split == std::string::npos ? input.size() : split + 1);
+    std::string name = listText.substr(0, 60);
+    for (unsigned long type : kTypes) {
+        std::vector<std::string> lines;
+        int result = WriteRegValue(name.c_str(), type, (const unsigned char *)raw.data(), raw.size(), NULL,
+                                   [](void *context, const char *line) {
+                                       ((std::vector<std::string> *)context)->push_back(line);
+                                       return 1;
+                                   },
+                                   &lines);
+        if (result != REG_VALUE_WRITTEN) {
+            if (result != REG_VALUE_BAD_NAME || !lines.empty()) abort();
+            continue;
+        }
+        for (const std::string &line : lines)
+            if (line.size() >= REG_LINE_SIZE || line.find_first_of("\r\n") != std::string::npos) abort();
+        // The data starts after the '=' that follows the (quoted) name.
+        std::string first = lines[0];
+        size_t equals = first[0] == '@' ? 1 : std::string::npos;
+        for (size_t i = 1; first[0] == '"' && i < first.size(); i++) {
+            if (first[i] == '\\') i++;
+            else if (first[i] == '"') { equals = i + 1; break; }
+        }
+        if (equals == std::string::npos || first[equals] != '=') abort();
+        const char *written = first.c_str() + equals + 1;
+        RegHexData hex;
         std::string back;
-        const char *text = line + strlen("\"Name\"=\"");
-        size_t n = strlen(text);
-        if (n == 0 || text[n - 1] != '"') abort();
-        for (size_t i = 0; i + 1 < n; i++) back += text[i] == '\\' ? text[++i] : text[i];
-        if (back != value) abort();
-    } else if (line[0]) {
-        abort();
+        if (RegHexBegin(written, &hex)) {
+            for (size_t i = 1; i < lines.size(); i++)
+                if (!hex.More || !RegHexContinue(lines[i].c_str(), &hex)) abort();
+            if (hex.More || hex.Bad || hex.Total != raw.size()) abort();
+            back.assign((const char *)hex.Bytes, hex.Kept);
+            if (back != raw.substr(0, REG_HEX_KEEP)) abort();
+        } else if (type == SCRIPT_REG_SZ) {
+            char text[REG_LINE_SIZE];
+            if (lines.size() != 1 || !DecodeRegString(written, text, sizeof text)) abort();
+            if (std::string(text) != raw.substr(0, strnlen(raw.c_str(), raw.size()))) abort();
+        } else if (type != SCRIPT_REG_DWORD || raw.size() != 4) {
+            abort();
+        }
     }
 
     RegScriptState state = {};
-    ProgramFolderForms forms;
-    int known = MakeProgramFolderForms(value.substr(0, 40).c_str(), &forms);
-    PrepareRegScriptLine(&state, list, NULL, listText.substr(0, 300).c_str(), out, sizeof out);
-    int kind = PrepareRegScriptLine(&state, list, known ? &forms : NULL, value.c_str(), out, sizeof out);
-    if (strnlen(out, sizeof out) >= sizeof out) abort();
-    if (kind == 0 && out[0]) abort();
-    LineIsVerbatim(list, state.Header, value.c_str());
+    size_t substitutedSize = 0;
+    unsigned char *substituted = SubstituteProgramFolder((const unsigned char *)raw.data(), raw.size(),
+                                                         value.substr(0, 40).c_str(), &substitutedSize);
+    free(substituted);
+    ValueIsVerbatim(list, state.Header, value.c_str());
 
     char folder[260];
     int csd = ServiceLevelFolder(value.c_str(), "C:\\P", folder, sizeof folder);

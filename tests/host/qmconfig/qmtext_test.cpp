@@ -158,8 +158,9 @@ TEST(QmText, ConfigRegRecordsCompleteWhenAnotherKeyBegins)
         base + "AllQueueManagers]\n\"DefaultPrefix\"=\"C:\\\\Program Files\\\\VL\"\n\n" +
         base + "LogDefaults]\n\"LogDefaultPath\"=\"\"\n" +
         base + "ClientExitPath]\n\"ExitsDefaultPath\"=\"C:\\\\exits\"\n" +
-        base + "QueueManager\\QM1]\n\"Name\"=\"QM.1\"\n\"Directory\"=\"QM1\"\n\"LogPath\"=\"D:\\\\log\\\\QM1\\\\\"\n" +
-        base + "QueueManager\\QM1\\Log]\n\"LogPath\"=\"ignored\"\n" +
+        base + "QueueManager\\QM1]\n\"Name\"=\"QM.1\"\n\"Directory\"=\"QM1\"\n\"LogPath\"=\"D:\\\\old\"\n" +
+        base + "QueueManager\\QM1\\Log]\n\"LogPath\"=\"D:\\\\log\\\\QM1\\\\\"\n" +
+        base + "QueueManager\\QM1\\ExitPath]\n\"LogPath\"=\"ignored\"\n" +
         base + "QueueManager\\QM2]\n\"Name\"=\"QM2\"\n\"Directory\"=\"QM2\"\n" +
         base + "Services\\QM1]\n" +
         base + "Services\\QM1\\Listener]\n\"Protocol\"=dword:00000002\n" +
@@ -211,6 +212,82 @@ TEST(QmText, ConfigRegListenerOfTheOnlyQueueManagerFindsItsEntry)
     EXPECT_EQ("QM1||||given|||--", r.added[0]);
     ASSERT_EQ(1u, r.marked.size());
     EXPECT_EQ("QM1", r.marked[0]);
+}
+
+// The hex form of a text as the export writes it, over several lines.
+std::string HexLines(const char *tag, const std::string &bytes)
+{
+    std::string out = std::string("=") + tag + ":";
+    for (size_t i = 0; i < bytes.size(); i++) {
+        char item[8];
+        snprintf(item, sizeof item, "%02x%s", (unsigned char)bytes[i], i + 1 < bytes.size() ? "," : "");
+        out += item;
+        if (i % 20 == 19 && i + 1 < bytes.size()) out += "\\\r\n  ";
+    }
+    return out + "\r\n";
+}
+
+TEST(QmText, ConfigRegReadsEveryFormTheExportWrites)
+{
+    Recorded r;
+    QmScanDefaults d = {"", ""};
+    std::string base = "[HKEY_LOCAL_MACHINE\\S\\Configuration\\";
+    std::string prefix = "C:\\Program Files\\Varolink with a long enough name";
+    std::string text = base + "LogDefaults]\r\n\"LogDefaultPath\"" + HexLines("hex(2)", prefix + "\\log" + '\0') +
+                       base + "QueueManager\\QM1]\r\n\"Name\"" + HexLines("hex(1)", std::string("QM.1\0", 5)) +
+                       "\"Prefix\"" + HexLines("hex(2)", prefix + '\0') +
+                       "\"Directory\"" + HexLines("hex(7)", std::string("QM1\0other\0\0", 11)) +
+                       "\"Blob\"" + HexLines("hex", std::string(300, '\1')) +
+                       // Regedit's escapes: an apostrophe, a share's two backslashes.
+                       "\"LogPath\"=\"\\\\\\\\server\\\\logs\\\\Bob\\'s\"\r\n" +
+                       base + "QueueManager\\QM2]\r\n\"Name\"=\"QM2\"\r\n\"Directory\"=hex:51,4d,32\r\n" +
+                       base + "Services\\QM1]\r\n" + base + "Services\\QM1\\Listener]\r\n" +
+                       "\"Protocol\"=hex(4):02,00,\\\r\n  00,00\r\n" + base + "Services\\QM2]\r\n" + base +
+                       "Services\\QM2\\Listener]\r\n\"Protocol\"=hex(4):02,00\r\n";
+    EXPECT_EQ(1, ReadReg(text, r, d));
+    EXPECT_EQ(prefix + "\\log", d.LogDefaultPath);
+    ASSERT_EQ(2u, r.added.size());
+    EXPECT_EQ("QM.1|" + prefix + "|QM1|\\\\server\\logs\\Bob's|given||" + prefix + "\\log|--", r.added[0]);
+    // Fewer than four bytes: no listener word, as in the registry scan.
+    EXPECT_EQ("QM2||QM2||given||" + prefix + "\\log|--", r.added[1]);
+    EXPECT_EQ(std::vector<std::string>{"QM1"}, r.marked);
+}
+
+TEST(QmText, ConfigRegHexValuesThatEndEarlyOrDoNotFitAreRefused)
+{
+    Recorded r;
+    QmScanDefaults d = {"", ""};
+    std::string base = "[HKEY_LOCAL_MACHINE\\S\\Configuration\\";
+    // A continuation that meets the next key: the value ends there and the
+    // key is read as usual; a value longer than a path; an item that is no byte.
+    std::string text = base + "QueueManager\\QM1]\r\n\"Name\"=hex(1):51,4d,31,00,\\\r\n\r\n; note\r\n" +
+                       base + "QueueManager\\QM2]\r\n\"Name\"=\"QM2\"\r\n\"Prefix\"" +
+                       HexLines("hex(1)", std::string(300, 'p') + '\0') + "\"Directory\"=hex(1):51,4d,1ff\r\n";
+    EXPECT_EQ(1, ReadReg(text, r, d));
+    ASSERT_EQ(2u, r.added.size());
+    EXPECT_EQ("QM1||||given|||--", r.added[0]);
+    EXPECT_EQ("QM2||||given|||--", r.added[1]);
+    EXPECT_EQ((std::vector<std::string>{"***Value of '\"Prefix\"' too long; ignored",
+                                        "***Value of '\"Directory\"' not valid; ignored"}),
+              r.log);
+}
+
+TEST(QmText, LogDefaultPathInStringAndHexForms)
+{
+    char out[QM_TEXT_SIZE];
+    FILE *f = TextFile("REGEDIT4\r\n\"LogDefaultPath\"=hex(2):43,3a,5c,\\\r\n  56,4c,00\r\n");
+    EXPECT_EQ(1, ReadLogDefaultPathText(f, out, sizeof out));
+    fclose(f);
+    EXPECT_STREQ("c:\\vl", out);
+    // Too long for a path: passed over for the next one.
+    f = TextFile("\"LogDefaultPath\"" + HexLines("hex(1)", std::string(300, 'x') + '\0') +
+                 "LogDefaultPath=D:\\\\Logs\n");
+    EXPECT_EQ(1, ReadLogDefaultPathText(f, out, sizeof out));
+    fclose(f);
+    EXPECT_STREQ("d:\\logs", out);
+    f = TextFile("[x]\n\"Other\"=\"y\"\n");
+    EXPECT_EQ(0, ReadLogDefaultPathText(f, out, sizeof out));
+    fclose(f);
 }
 
 TEST(QmText, QmIniLogPathFromTheLogStanzaOnly)

@@ -1,6 +1,8 @@
-// The text rules of the registry script: value lines, escaping, the
-// %PGMDIR% placeholder and the list of values exported literally.
+// The text rules of the registry script: value lines in every form, escaping,
+// the %PGMDIR% placeholder and the list of values exported literally. Hex
+// forms are read back with the script readers' own decoder.
 #include "qmconfig/regscript.h"
+#include "qmconfig/configtext.h"
 #include <gtest/gtest.h>
 #include <string.h>
 #include <string>
@@ -13,22 +15,46 @@ const char kQmHeader[] =
 const char kQmPattern[] =
     "[HKEY_LOCAL_MACHINE\\Software\\Norvik\\Varolink\\CurrentVersion\\Configuration\\QueueManager\\%QM%]";
 
-std::string Line(RegScriptState *state, const VerbatimPair *list, const char *folder, const std::string &text,
-                 int *kind = nullptr)
+// The lines WriteRegValue gives for one value.
+std::vector<std::string> Lines(const char *name, unsigned long type, const std::string &data,
+                               const char *folder = nullptr, int *result = nullptr)
 {
-    ProgramFolderForms forms;
-    bool known = MakeProgramFolderForms(folder, &forms);
-    char out[REG_LINE_SIZE];
-    int k = PrepareRegScriptLine(state, list, known ? &forms : nullptr, text.c_str(), out, sizeof out);
-    if (kind) *kind = k;
-    return out;
+    std::vector<std::string> lines;
+    int r = WriteRegValue(name, type, (const unsigned char *)data.data(), data.size(), folder,
+                          [](void *context, const char *line) {
+                              ((std::vector<std::string> *)context)->push_back(line);
+                              return 1;
+                          },
+                          &lines);
+    if (result) *result = r;
+    return lines;
 }
 
-std::string StringLine(const char *name, const char *text)
+std::string Line(const char *name, unsigned long type, const std::string &data, const char *folder = nullptr)
 {
-    char out[REG_LINE_SIZE];
-    EXPECT_TRUE(FormatRegStringLine(name, text, out, sizeof out));
-    return out;
+    std::vector<std::string> lines = Lines(name, type, data, folder);
+    return lines.size() == 1 ? lines[0] : "<" + std::to_string(lines.size()) + " lines>";
+}
+
+std::string Sz(const std::string &text) { return text + std::string(1, '\0'); }
+
+// Reads a hex form back as the script's readers do: the bytes they keep, and
+// in *total how many there were.
+std::string HexBack(const std::vector<std::string> &lines, size_t *total = nullptr)
+{
+    if (lines.empty()) return "<none>";
+    RegHexData data;
+    size_t equals = lines[0].find('=');
+    if (!RegHexBegin(lines[0].c_str() + equals + 1, &data)) return "<no hex form>";
+    for (size_t i = 1; i < lines.size(); i++) {
+        EXPECT_TRUE(data.More) << "line " << i << " follows no continuation";
+        EXPECT_TRUE(RegHexContinue(lines[i].c_str(), &data));
+    }
+    EXPECT_FALSE(data.More);
+    EXPECT_FALSE(data.Bad);
+    if (total) *total = data.Total;
+    else EXPECT_EQ(data.Total, data.Kept);
+    return std::string((const char *)data.Bytes, data.Kept);
 }
 
 struct ListFile {
@@ -42,84 +68,122 @@ void NoLog(void *, const char *) {}
 
 }  // namespace
 
-TEST(RegScript, ValueLinesEscapeQuotesApostrophesAndBackslashes)
+TEST(RegScript, StringsAndDwordsOnOneLineWithRegeditEscapes)
 {
-    EXPECT_EQ("\"Text\"=\"a\\\"\\'\\\\\"", StringLine("Text", "a\"'\\"));
-    EXPECT_EQ("@=\"default\"", StringLine("", "default"));
-    EXPECT_EQ("@=\"x\"", StringLine(nullptr, "x"));
-    char out[REG_LINE_SIZE];
-    ASSERT_TRUE(FormatRegDwordLine("Protocol", 2, out, sizeof out));
-    EXPECT_STREQ("\"Protocol\"=dword:00000002", out);
-    ASSERT_TRUE(FormatRegDwordLine("", 0xFFFFFFFFul, out, sizeof out));
-    EXPECT_STREQ("@=dword:ffffffff", out);
+    EXPECT_EQ("\"Text\"=\"a\\\"\\'\\\\\"", Line("Text", SCRIPT_REG_SZ, Sz("a\"'\\")));
+    EXPECT_EQ("@=\"default\"", Line("", SCRIPT_REG_SZ, Sz("default")));
+    EXPECT_EQ("@=\"x\"", Line(nullptr, SCRIPT_REG_SZ, "x"));   // unterminated data
+    // Names as regedit reads them: '"' and '\' escaped, nothing else.
+    EXPECT_EQ("\"q\\\"u'o\\\\te\"=\"v\"", Line("q\"u'o\\te", SCRIPT_REG_SZ, Sz("v")));
+    EXPECT_EQ("\"Protocol\"=dword:00000002", Line("Protocol", SCRIPT_REG_DWORD, std::string("\2\0\0\0", 4)));
+    EXPECT_EQ("@=dword:ffffffff", Line("", SCRIPT_REG_DWORD, "\xff\xff\xff\xff"));
 }
 
-TEST(RegScript, AValueThatDoesNotFitALineIsRefusedNotCut)
+TEST(RegScript, EveryOtherValueKeepsItsTypeAndBytesInHexForm)
 {
-    char out[REG_LINE_SIZE];
-    // 252 backslashes become 504 characters: with the name and quotes the
-    // line no longer fits, so nothing is produced at all.
-    std::string backslashes(252, '\\');
-    EXPECT_FALSE(FormatRegStringLine("LongName", backslashes.c_str(), out, sizeof out));
-    EXPECT_STREQ("", out);
-    std::string fits(240, '\\');
-    EXPECT_TRUE(FormatRegStringLine("N", fits.c_str(), out, sizeof out));
-    EXPECT_EQ(strlen(out), 3 + 2 + 480u + 1);
-    // A tiny output buffer: escaping stops before writing past it.
-    char tiny[4];
-    EXPECT_FALSE(EscapeRegText("ab\"", tiny, sizeof tiny));
-    EXPECT_STREQ("", tiny);
+    // A line break, an inner zero: hex(1) with the data as stored.
+    EXPECT_EQ("\"Lines\"=hex(1):61,0d,0a,62,00", Line("Lines", SCRIPT_REG_SZ, Sz("a\r\nb")));
+    EXPECT_EQ("\"Lf\"=hex(1):0a,00", Line("Lf", SCRIPT_REG_SZ, Sz("\n")));
+    EXPECT_EQ("\"Inner\"=hex(1):61,00,62,00", Line("Inner", SCRIPT_REG_SZ, Sz(std::string("a\0b", 3))));
+    EXPECT_EQ("\"E\"=hex(2):25,50,25,00", Line("E", SCRIPT_REG_EXPAND_SZ, Sz("%P%")));
+    EXPECT_EQ("\"M\"=hex(7):61,00,62,00,00", Line("M", SCRIPT_REG_MULTI_SZ, std::string("a\0b\0\0", 5)));
+    EXPECT_EQ("\"B\"=hex:01,ff,00", Line("B", SCRIPT_REG_BINARY, std::string("\1\xff\0", 3)));
+    EXPECT_EQ("\"B\"=hex:", Line("B", SCRIPT_REG_BINARY, ""));
+    EXPECT_EQ("@=hex(0):", Line("", SCRIPT_REG_NONE, ""));
+    EXPECT_EQ("\"Q\"=hex(b):01,00,00,00,00,00,00,00", Line("Q", 11, std::string("\1\0\0\0\0\0\0\0", 8)));
+    EXPECT_EQ("\"Short\"=hex(4):02,00", Line("Short", SCRIPT_REG_DWORD, std::string("\2\0", 2)));
 }
 
-TEST(RegScript, ProgramFolderBecomesThePlaceholderOnlyBeforeABackslashAQuoteOrTheEnd)
+TEST(RegScript, LongValuesContinueOverRegeditLinesAndReadBack)
 {
-    RegScriptState state = {};
+    // 2,000 bytes: far beyond a line, so hex lines of at most 80 characters.
+    std::string data;
+    for (int i = 0; i < 2000; i++) data += (char)(i * 7);
+    std::vector<std::string> lines = Lines("Blob", SCRIPT_REG_BINARY, data);
+    ASSERT_GT(lines.size(), 25u);
+    EXPECT_EQ(0u, lines[0].rfind("\"Blob\"=hex:00,07,0e,", 0));
+    for (size_t i = 0; i < lines.size(); i++) {
+        EXPECT_LE(lines[i].size(), (size_t)REG_HEX_WIDTH) << i;
+        EXPECT_EQ(i + 1 < lines.size(), lines[i].back() == '\\') << i;
+        if (i) EXPECT_EQ(0u, lines[i].rfind("  ", 0)) << i;
+    }
+    size_t total = 0;
+    EXPECT_EQ(data.substr(0, REG_HEX_KEEP), HexBack(lines, &total));
+    EXPECT_EQ(data.size(), total);
+
+    // A string that does not fit one line is written as hex(1), not refused.
+    std::string text(600, '\\');
+    std::vector<std::string> sz = Lines("Long", SCRIPT_REG_SZ, Sz(text));
+    EXPECT_EQ(0u, sz[0].rfind("\"Long\"=hex(1):5c,", 0));
+    EXPECT_EQ(Sz(text).substr(0, REG_HEX_KEEP), HexBack(sz, &total));
+    EXPECT_EQ(text.size() + 1, total);
+    // The longest string that fits stays on one line.
+    std::string fits(250, '\\');
+    EXPECT_EQ("\"N\"=\"" + std::string(500, '\\') + "\"", Line("N", SCRIPT_REG_SZ, Sz(fits)));
+
+    // A long name leaves its first line without bytes; every line still fits.
+    std::string name(400, 'n');
+    std::vector<std::string> named = Lines(name.c_str(), SCRIPT_REG_EXPAND_SZ, Sz("x"));
+    ASSERT_EQ(2u, named.size());
+    EXPECT_EQ("\"" + name + "\"=hex(2):\\", named[0]);
+    EXPECT_EQ(Sz("x"), HexBack(named));
+}
+
+TEST(RegScript, NamesRegeditCannotReadBackAreRefused)
+{
+    int result = 0;
+    EXPECT_TRUE(Lines("two\nlines", SCRIPT_REG_SZ, Sz("x"), nullptr, &result).empty());
+    EXPECT_EQ(REG_VALUE_BAD_NAME, result);
+    EXPECT_TRUE(Lines(std::string(300, '\\').c_str(), SCRIPT_REG_SZ, Sz("x"), nullptr, &result).empty());
+    EXPECT_EQ(REG_VALUE_BAD_NAME, result);
+    // A write error is reported as such.
+    EXPECT_EQ(REG_VALUE_WRITE_ERROR, WriteRegValue("n", SCRIPT_REG_BINARY, (const unsigned char *)"\1", 1, nullptr,
+                                                   [](void *, const char *) { return 0; }, nullptr));
+}
+
+TEST(RegScript, ProgramFolderBecomesThePlaceholderInTheTextBeforeItIsEncoded)
+{
     const char *folder = "C:\\Program Files\\Varolink";
-    EXPECT_EQ("\"Prefix\"=\"%PGMDIR%\"", Line(&state, nullptr, folder, StringLine("Prefix", folder)));
+    EXPECT_EQ("\"Prefix\"=\"%PGMDIR%\"", Line("Prefix", SCRIPT_REG_SZ, Sz(folder), folder));
     EXPECT_EQ("\"Prefix\"=\"%PGMDIR%\\\\log\"",
-              Line(&state, nullptr, folder, StringLine("Prefix", "C:\\Program Files\\Varolink\\log")));
+              Line("Prefix", SCRIPT_REG_SZ, Sz("C:\\Program Files\\Varolink\\log"), folder));
     EXPECT_EQ("\"Prefix\"=\"C:\\\\Program Files\\\\Varolink2\"",
-              Line(&state, nullptr, folder, StringLine("Prefix", "C:\\Program Files\\Varolink2")));
-    // The plain form too (a line given unescaped), case-sensitive.
-    EXPECT_EQ("x=%PGMDIR%", Line(&state, nullptr, folder, "x=C:\\Program Files\\Varolink"));
-    EXPECT_EQ("x=c:\\program files\\varolink", Line(&state, nullptr, folder, "x=c:\\program files\\varolink"));
-    // Several occurrences: one before a ';' stays.
-    EXPECT_EQ("\"P\"=\"C:\\\\Program Files\\\\Varolink;C:\\\\Program Files\\\\VarolinkX;%PGMDIR%\\\\b\"",
-              Line(&state, nullptr, folder,
-                   StringLine("P", "C:\\Program Files\\Varolink;C:\\Program Files\\VarolinkX;"
-                                   "C:\\Program Files\\Varolink\\b")));
-    // No program folder known: lines stay as they are.
-    EXPECT_EQ("\"P\"=\"C:\\\\Program Files\\\\Varolink\"",
-              Line(&state, nullptr, "", StringLine("P", folder)));
+              Line("Prefix", SCRIPT_REG_SZ, Sz("C:\\Program Files\\Varolink2"), folder));
+    // Case-sensitive; one before a ';' stays, one before an apostrophe goes.
+    EXPECT_EQ("\"P\"=\"c:\\\\program files\\\\varolink\"",
+              Line("P", SCRIPT_REG_SZ, Sz("c:\\program files\\varolink"), folder));
+    EXPECT_EQ("\"P\"=\"C:\\\\Program Files\\\\Varolink;%PGMDIR%\\'s;%PGMDIR%\\\\b\"",
+              Line("P", SCRIPT_REG_SZ,
+                   Sz("C:\\Program Files\\Varolink;C:\\Program Files\\Varolink's;C:\\Program Files\\Varolink\\b"),
+                   folder));
+    // The name is left alone; no folder known: the data too.
+    EXPECT_EQ("\"" "C:\\\\P" "\"=\"%PGMDIR%\"", Line("C:\\P", SCRIPT_REG_SZ, Sz("C:\\P"), "C:\\P"));
+    EXPECT_EQ("\"P\"=\"C:\\\\P\"", Line("P", SCRIPT_REG_SZ, Sz("C:\\P"), ""));
+    // In the hex forms: each string of a REG_MULTI_SZ ends at its zero.
+    EXPECT_EQ(Sz("%PGMDIR%\\x") , HexBack(Lines("E", SCRIPT_REG_EXPAND_SZ, Sz("C:\\P\\x"), "C:\\P")));
+    EXPECT_EQ(std::string("%PGMDIR%\0C:\\PX\0%PGMDIR%\0\0", 25),
+              HexBack(Lines("M", SCRIPT_REG_MULTI_SZ, std::string("C:\\P\0C:\\PX\0C:\\P\0\0", 17), "C:\\P")));
+    EXPECT_EQ(Sz("C:\\P\r\n%PGMDIR%"), HexBack(Lines("L", SCRIPT_REG_SZ, Sz("C:\\P\r\nC:\\P"), "C:\\P")));
+    // Binary data and dwords are no text.
+    EXPECT_EQ("C:\\P", HexBack(Lines("B", SCRIPT_REG_BINARY, "C:\\P", "C:\\P")));
+    // A short folder grows with every occurrence: the line turns into hex.
+    std::string many;
+    while (many.size() < 300) many += "C:\\V\\;";
+    std::vector<std::string> grown = Lines("G", SCRIPT_REG_SZ, Sz(many), "C:\\V");
+    EXPECT_GT(grown.size(), 1u);
+    std::string expected;
+    for (size_t at = 0; at < many.size(); at += 6) expected += "%PGMDIR%\\;";
+    EXPECT_EQ(Sz(expected), HexBack(grown));
 }
 
-TEST(RegScript, APlaceholderLongerThanTheFolderNeverOverflowsTheLine)
-{
-    RegScriptState state = {};
-    // "C:\V" (4 characters) grows to 8 at each occurrence.
-    std::string text = "\"P\"=\"";
-    while (text.size() < REG_LINE_SIZE - 10) text += "C:\\V\\;";
-    int kind = -1;
-    EXPECT_EQ("", Line(&state, nullptr, "C:\\V", text, &kind));
-    EXPECT_EQ(0, kind);
-}
-
-TEST(RegScript, HeadersAreKeptAndVerbatimValuesStayLiteral)
+TEST(RegScript, VerbatimValuesAreFoundByKeyAndName)
 {
     VerbatimPair name = {nullptr, (char *)kQmPattern, (char *)"Prefix"};
-    RegScriptState state = {};
-    const char *folder = "C:\\Program Files\\Varolink";
-    int kind = 0;
-    EXPECT_EQ(kQmHeader, Line(&state, &name, folder, kQmHeader, &kind));
-    EXPECT_EQ(1, kind);
-    EXPECT_STREQ(kQmHeader, state.Header);
-    std::string prefix = StringLine("PREFIX", folder);   // names compare without case
-    EXPECT_EQ(prefix, Line(&state, &name, folder, prefix, &kind));
-    EXPECT_EQ(2, kind);
-    EXPECT_EQ("\"Other\"=\"%PGMDIR%\"", Line(&state, &name, folder, StringLine("Other", folder)));
-    // Another key: the pair does not apply.
-    Line(&state, &name, folder, "[HKEY_LOCAL_MACHINE\\Software\\Norvik\\Varolink\\CurrentVersion\\Configuration]");
-    EXPECT_EQ("\"PREFIX\"=\"%PGMDIR%\"", Line(&state, &name, folder, prefix));
+    EXPECT_TRUE(ValueIsVerbatim(&name, kQmHeader, "PREFIX"));
+    EXPECT_FALSE(ValueIsVerbatim(&name, kQmHeader, "Other"));
+    EXPECT_FALSE(ValueIsVerbatim(&name, "[HKEY_LOCAL_MACHINE\\Software\\Norvik\\Varolink\\CurrentVersion\\Configuration]",
+                                 "Prefix"));
+    EXPECT_FALSE(ValueIsVerbatim(nullptr, kQmHeader, "Prefix"));
 }
 
 TEST(RegScript, QmPatternsMatchByStartAndEnd)
@@ -150,19 +214,8 @@ TEST(RegScript, VerbatimListLinesAreReadAsKeysAndNames)
     EXPECT_EQ("[ \"Quoted\" ]|Last", pairs[0]);
     EXPECT_EQ(std::string(kQmPattern) + "|Directory", pairs[1]);
     EXPECT_EQ(std::string(kQmPattern) + "|Prefix", pairs[2]);
-    EXPECT_TRUE(LineIsVerbatim(head, kQmHeader, "\"directory\"=\"C:\\\\x\""));
-    EXPECT_FALSE(LineIsVerbatim(head, kQmHeader, "\"Name\"=\"C:\\\\x\""));
+    EXPECT_TRUE(ValueIsVerbatim(head, kQmHeader, "directory"));
+    EXPECT_FALSE(ValueIsVerbatim(head, kQmHeader, "Name"));
     FreeVerbatimList(&head);
     EXPECT_EQ(nullptr, head);
-}
-
-TEST(RegScript, ProgramFolderForms)
-{
-    ProgramFolderForms forms;
-    ASSERT_TRUE(MakeProgramFolderForms("C:\\P\\V", &forms));
-    EXPECT_STREQ("C:\\P\\V", forms.Plain);
-    EXPECT_STREQ("C:\\\\P\\\\V", forms.Escaped);
-    EXPECT_FALSE(MakeProgramFolderForms("", &forms));
-    EXPECT_FALSE(MakeProgramFolderForms(std::string(300, '\\').c_str(), &forms));
-    EXPECT_STREQ("", forms.Plain);
 }

@@ -1,10 +1,10 @@
 // Web Administration: its key files, its user data under D\vlwa (kept when
 // the user asked to keep it and there is some), its file lists and its
 // configuration key.
-#include "removal/components.h"
+#include "engine/components.h"
 #include "removal/directories.h"
 #include "removal/files.h"
-#include "removal/procedure.h"
+#include "engine/procedure.h"
 #include "removal/registry.h"
 
 enum { USER_DATA_BUDGET = 3 };

@@ -3,13 +3,13 @@
 // lists, environment entries and registry values. What the Windows NT client
 // shares with the server (configuration key, event-log source, client object
 // classes and lists) goes only when that client is not installed.
-#include "removal/components.h"
+#include "engine/components.h"
 #include "removal/directories.h"
 #include "removal/files.h"
-#include "removal/procedure.h"
+#include "engine/procedure.h"
 #include "removal/registry.h"
 #include "removal/services.h"
-#include "removal/worker.h"
+#include "engine/worker.h"
 #include "core/launch.h"
 #include "core/log.h"
 #include "core/nls.h"

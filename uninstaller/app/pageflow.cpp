@@ -1,8 +1,8 @@
-#include "core/pageflow.h"
+#include "app/pageflow.h"
 #include "checks/checks.h"
 #include "core/log.h"
 #include "core/nls.h"
-#include "core/pagetransition.h"
+#include "app/pagetransition.h"
 #include "core/runstate.h"
 #include "wizard/pagetable.h"
 

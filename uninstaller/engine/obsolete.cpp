@@ -1,13 +1,13 @@
 // Files that earlier service levels and releases left in the program and
 // data trees, the service levels themselves, and the two variables of the
 // old gateway.
-#include "removal/components.h"
+#include "engine/components.h"
 #include "removal/environment.h"
 #include "removal/filelist.h"
 #include "removal/files.h"
 #include "removal/registry.h"
-#include "removal/servicelevels.h"
-#include "removal/worker.h"
+#include "engine/servicelevels.h"
+#include "engine/worker.h"
 #include "core/log.h"
 #include "core/runstate.h"
 #include "core/text.h"
@@ -44,11 +44,12 @@ static int ObsoleteTree(BOOL counting, BOOL programTree, const char *root, const
     HWND status = status3 ? *status3 : NULL;
     HWND bar = progress ? *progress : NULL;
     const char *lists[2] = {programTree ? "avliobpn" : "avliobdn", programTree ? "servicep" : "serviced"};
+    const char *otherTree = programTree ? workPath : programFiles;
     if (counting) {
         int count = 0;
         for (const char *list : lists)
             count += ProcessFileList(TRUE, FALSE, OBSOLETE_PHASE_ID, NULL, status, bar, list, listFolder, root);
-        return count + RemoveServiceLevels(TRUE, root, programFolderName, status3, progress);
+        return count + RemoveServiceLevels(TRUE, root, otherTree, programFolderName, status3, progress);
     }
     LogLineF(programTree ? "Deleting obsolete program files in '%s' tree" : "Deleting obsolete data files in '%s' tree",
              root);
@@ -58,7 +59,7 @@ static int ObsoleteTree(BOOL counting, BOOL programTree, const char *root, const
         result &= ProcessFileList(FALSE, FALSE, OBSOLETE_PHASE_ID, NULL, status, bar, list, listFolder, root);
     }
     if (RemovalStopRequested()) return 0;
-    result &= RemoveServiceLevels(FALSE, root, programFolderName, status3, progress);
+    result &= RemoveServiceLevels(FALSE, root, otherTree, programFolderName, status3, progress);
     if (!programTree || RemovalStopRequested()) return result;
     if (!TextEqualNoCase(programFiles, workPath)) {
         result &= Walk(programFiles, "conv\\ccsid.tbl", TRUE, TRUE, TRUE, status);

@@ -1,8 +1,8 @@
 // The per-component driver: status lines, log lines, the "Incomplete"
 // marker and the two passes of the component's procedure.
-#include "removal/components.h"
+#include "engine/components.h"
 #include "removal/registry.h"
-#include "removal/worker.h"
+#include "engine/worker.h"
 #include "core/log.h"
 #include "core/nls.h"
 #include "core/regread.h"

@@ -1,4 +1,4 @@
-#include "core/discovery.h"
+#include "app/discovery.h"
 #include "core/log.h"
 #include "core/nls.h"
 #include "core/regread.h"

@@ -1,8 +1,8 @@
 // The development toolkit: its file list and its entries in the Path, lib,
 // include and classpath variables.
-#include "removal/components.h"
+#include "engine/components.h"
 #include "removal/environment.h"
-#include "removal/procedure.h"
+#include "engine/procedure.h"
 #include "core/text.h"
 
 int RemoveToolkitComponent(BOOL counting, BOOL cleanup, const char *registeredName, const char *programFiles,

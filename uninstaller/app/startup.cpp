@@ -1,11 +1,11 @@
-#include "core/startup.h"
+#include "app/startup.h"
 #include "checks/checks.h"
-#include "core/cmdline.h"
-#include "core/discovery.h"
+#include "app/cmdline.h"
+#include "app/discovery.h"
 #include "core/log.h"
 #include "core/messagebox.h"
 #include "core/nls.h"
-#include "core/pageflow.h"
+#include "app/pageflow.h"
 #include "core/regread.h"
 #include "core/response.h"
 #include "core/runstate.h"
@@ -14,7 +14,7 @@
 #include "qmconfig/qmscan.h"
 #include "core/fileprobes.h"
 #include "removal/registry.h"
-#include "removal/worker.h"
+#include "engine/worker.h"
 #include "security/security.h"
 #include "wizard/help.h"
 #include <commctrl.h>
@@ -253,6 +253,7 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
 {
     // 1-3: run state, system folders, program name and parameters.
     RunStateReset();
+    SetKeyRepair(OpenKeyWithRepair);
     InitCommonControls();
     if (!GetWindowsDirectoryA(gRun.WindowsDir, VL_PATH_SIZE)) gRun.WindowsDir[0] = 0;
     if (!GetSystemDirectoryA(gRun.SystemDir, VL_PATH_SIZE)) gRun.SystemDir[0] = 0;

@@ -1,7 +1,7 @@
 // The ten additional languages: a program-folder shortcut and three lists
 // (compiled help, PDF and HTML books) each.
-#include "removal/components.h"
-#include "removal/procedure.h"
+#include "engine/components.h"
+#include "engine/procedure.h"
 #include <string.h>
 
 struct LanguageRow {

@@ -1,4 +1,4 @@
-#include "core/startup.h"
+#include "app/startup.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {

@@ -1,4 +1,4 @@
-#include "core/pagetransition.h"
+#include "app/pagetransition.h"
 
 static int CheckChain(const PageFlowState *s)
 {

@@ -1,9 +1,9 @@
 // The Windows NT client and the Java client. Both share files, object
 // classes and environment entries with the server, which they remove only
 // when the server is no longer installed.
-#include "removal/components.h"
+#include "engine/components.h"
 #include "removal/files.h"
-#include "removal/procedure.h"
+#include "engine/procedure.h"
 #include "removal/registry.h"
 
 static const char kServer[] = "Server";

@@ -1,10 +1,10 @@
 // Step helpers of the component procedures (see procedure.h).
-#include "removal/procedure.h"
+#include "engine/procedure.h"
 #include "removal/environment.h"
 #include "removal/filelist.h"
 #include "removal/registry.h"
 #include "removal/shortcuts.h"
-#include "removal/worker.h"
+#include "engine/worker.h"
 #include "core/log.h"
 #include "core/nls.h"
 #include "core/regread.h"

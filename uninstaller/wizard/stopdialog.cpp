@@ -3,7 +3,7 @@
 // the stragglers, one stage after another from a 200 ms timer, so the dialog
 // and the page below it stay live. Only the GUI thread touches this state;
 // the library's stop entry runs on its own thread and is only polled.
-#include "checks/checkpages.h"
+#include "wizard/checkpages.h"
 #include "checks/checks.h"
 #include "core/launch.h"
 #include "core/log.h"

@@ -1,6 +1,6 @@
 // The removal worker thread (see worker.h for which thread owns what).
-#include "removal/worker.h"
-#include "removal/components.h"
+#include "engine/worker.h"
+#include "engine/components.h"
 #include "removal/directories.h"
 #include "removal/environment.h"
 #include "removal/files.h"
@@ -13,8 +13,6 @@
 #include <objbase.h>
 #include <process.h>
 
-// Set once by the GUI thread at the end of the run, read by the worker.
-static volatile LONG sStopRequested;
 // Manual-reset event: set by the worker as its very last action.
 static HANDLE sWorkerFinished;
 
@@ -23,11 +21,6 @@ struct WorkerRow {
     BOOL Registered;     // the registered name is passed
     BOOL *DeleteData;    // the delete-data choice, or NULL
 };
-
-BOOL RemovalStopRequested()
-{
-    return InterlockedCompareExchange(&sStopRequested, 0, 0) != 0;
-}
 
 BOOL RemovalWorkerActive()
 {
@@ -163,7 +156,7 @@ void __cdecl RemovalWorker(void *argument)
 
 int StartRemovalWorker(WorkerWindows *windows)
 {
-    InterlockedExchange(&sStopRequested, 0);
+    RequestRemovalStop(FALSE);
     if (!sWorkerFinished) sWorkerFinished = CreateEventA(NULL, TRUE, FALSE, NULL);
     if (!sWorkerFinished) {
         gRun.WorkerThread = 0;
@@ -183,7 +176,7 @@ int StartRemovalWorker(WorkerWindows *windows)
 BOOL StopRemovalWorker(DWORD timeoutMs)
 {
     if (!RemovalWorkerActive()) return TRUE;
-    InterlockedExchange(&sStopRequested, 1);
+    RequestRemovalStop(TRUE);
     DWORD start = GetTickCount();
     for (;;) {
         DWORD waited = GetTickCount() - start;

@@ -1,4 +1,4 @@
-#include "removal/servicelevels.h"
+#include "engine/servicelevels.h"
 #include "removal/filelist.h"
 #include "removal/files.h"
 #include "removal/datafolders.h"
@@ -60,6 +60,7 @@ static void FreeName(NameNode *node)
 struct ServiceLevelWalk {
     BOOL Counting;
     const char *TreeRoot;
+    const char *OtherTreeRoot;   // the tree the other call cleans ("" when none)
     const char *ProgramFolderName;
     HWND Status, Progress;
     int Count;          // counting pass: steps
@@ -88,7 +89,7 @@ static void HandleServiceLevel(ServiceLevelWalk *walk, const char *name, DWORD t
     int kind = (type == REG_SZ || type == REG_EXPAND_SZ) ? ServiceLevelFolder(data, walk->TreeRoot, folder, sizeof folder)
                                                          : CSD_NO_FOLDER;
     if (kind == CSD_FOLDER_REFUSED) {
-        // The data names no folder of a tree ("X=", "X=C:\", a relative or
+        // The data names no folder of a tree ("X=C:\", a relative or
         // climbing path): nothing is deleted, and the record stays.
         if (!walk->Counting) {
             LogLineF("***CSD folder of '%s' not valid: '%s'; not deleted", name, data);
@@ -98,8 +99,20 @@ static void HandleServiceLevel(ServiceLevelWalk *walk, const char *name, DWORD t
         return;
     }
     if (kind == CSD_FOLDER_ELSEWHERE) {
-        // Its folder lies in the other tree: that tree's call handles it.
-        if (!walk->Counting) LogLineF("CSD folder of '%s' is not in '%s' tree", name, walk->TreeRoot);
+        // Its folder lies in the other tree: that tree's call handles it. A
+        // folder in neither tree is no service level of this product's to
+        // delete: it and its record stay, and the log says so.
+        char other[VL_PATH_SIZE];
+        BOOL otherTree = walk->OtherTreeRoot[0] &&
+                         ServiceLevelFolder(data, walk->OtherTreeRoot, other, sizeof other) == CSD_FOLDER_INSIDE;
+        if (!walk->Counting) {
+            if (otherTree) {
+                LogLineF("CSD folder of '%s' is not in '%s' tree", name, walk->TreeRoot);
+            } else {
+                LogLineF("***CSD folder of '%s' is in neither tree: '%s'; not deleted", name, data);
+                walk->Result = 0;
+            }
+        }
         walk->ValueLeft = TRUE;
         return;
     }
@@ -112,6 +125,11 @@ static void HandleServiceLevel(ServiceLevelWalk *walk, const char *name, DWORD t
     if (kind == CSD_FOLDER_INSIDE && walk->Counting && FolderVerdict(folder) != PATH_SAFE) {
         walk->ValueLeft = TRUE;
         return;
+    }
+    if (kind == CSD_FOLDER_EMPTY) {
+        // "X=": the record names no folder, so there is nothing to walk; its
+        // step, shortcuts and value go as for any other.
+        Step(walk);
     }
     if (kind == CSD_FOLDER_INSIDE) {
         BOOL exists = FolderExists(folder);
@@ -219,12 +237,13 @@ static void FindBackups(ServiceLevelWalk *walk, NameNode **backups)
     FindClose(search);
 }
 
-int RemoveServiceLevels(BOOL counting, const char *treeRoot, const char *programFolderName, HWND *status,
-                        HWND *progress)
+int RemoveServiceLevels(BOOL counting, const char *treeRoot, const char *otherTreeRoot, const char *programFolderName,
+                        HWND *status, HWND *progress)
 {
     ServiceLevelWalk walk = {};
     walk.Counting = counting;
     walk.TreeRoot = treeRoot ? treeRoot : "";
+    walk.OtherTreeRoot = otherTreeRoot ? otherTreeRoot : "";
     walk.ProgramFolderName = programFolderName;
     walk.Status = status ? *status : NULL;
     walk.Progress = progress ? *progress : NULL;

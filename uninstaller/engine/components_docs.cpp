@@ -1,7 +1,7 @@
 // The components that are one file list and their registry values: the HTML
 // and PDF libraries, the Internet Gateway and its documentation.
-#include "removal/components.h"
-#include "removal/procedure.h"
+#include "engine/components.h"
+#include "engine/procedure.h"
 
 // Phase 665 and one step before each value deletion; an empty name is a
 // step that deletes nothing.

@@ -1,6 +1,6 @@
 // The VL-running page (stops the product through the Stop-VL dialog) and the
 // Performance-monitor-running page.
-#include "checks/checkpages.h"
+#include "wizard/checkpages.h"
 #include "checks/checks.h"
 #include "core/log.h"
 #include "core/nls.h"

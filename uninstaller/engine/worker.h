@@ -17,6 +17,7 @@
 #pragma once
 #include <windows.h>
 #include "core/runstate.h"
+#include "core/stoprequest.h"   // RemovalStopRequested
 
 // Starts RemovalWorker on windows (which must stay valid: it is gRun.Worker).
 // Stores the thread handle (0 on failure) in gRun.WorkerThread; 1 / 0.
@@ -24,9 +25,6 @@ int StartRemovalWorker(WorkerWindows *windows);
 // The thread procedure.
 void __cdecl RemovalWorker(void *windows);
 
-// TRUE once the end of the run has asked the worker to stop; the component
-// procedures check it before each step and do nothing more once it is set.
-BOOL RemovalStopRequested();
 // TRUE while a worker has been started and has not yet finished.
 BOOL RemovalWorkerActive();
 // Asks a running worker to stop at its next step boundary and waits for it,

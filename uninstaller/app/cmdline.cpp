@@ -1,4 +1,4 @@
-#include "core/cmdline.h"
+#include "app/cmdline.h"
 #include "core/text.h"
 #include "qmconfig/configtext.h"
 #include <ctype.h>

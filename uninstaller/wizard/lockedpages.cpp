@@ -1,7 +1,7 @@
 // Checking-locked-files: tests every file of the selected components' lists
 // with the lock test, one list line per message so the page, its bar and
 // Cancel stay live. Locked-files-found: shows what is held.
-#include "checks/checkpages.h"
+#include "wizard/checkpages.h"
 #include "checks/checks.h"
 #include "checks/lockcheck.h"
 #include "core/log.h"
