@@ -53,8 +53,7 @@ std::string ClickChecks(WizardProcess &run)
         if (pages[which] == kDeletingAllCaption || pages[which] == kDeletingComponentsCaption) return "";
         if (pages[which] == kLockedCaption) return "files in use: " + ListText(page, IDC_LOCKED_LIST);
         if (pages[which] == kMessageCaption) return "a message before the removal: " + WizardProcess::BoxText(page);
-        WizardProcess::Click(page, IDC_NEXT);
-        if (!WaitFor([&] { return !IsWindow(page) || !IsWindowVisible(page); }, kRemovalMs))
+        if (!WizardProcess::ClickGone(page, IDC_NEXT, kRemovalMs))
             return std::string("the page did not go on: ") + pages[which];
     }
 }

@@ -66,11 +66,7 @@ static std::vector<std::string> InstallerUninstallRecord(const std::string &reco
 {
     bool started = false;
     for (const std::string &line : log) started |= line.find("Starting UninstallShield silent") != std::string::npos;
-    for (int i = 0; started && i < 100; i++) {
-        std::string text = ReadTextFile(record);
-        if (!text.empty() && text.back() == '\n') break;
-        Sleep(100);
-    }
+    if (started) WaitForHandOverRecord(record, 10000);
     return LogEntries(record);
 }
 

@@ -119,8 +119,8 @@ TEST_F(ClickedRemoval, RemoveComponents)
         << ReadTextFile(logPath);
     EXPECT_FALSE(ValueExists(kComponents, "Development Toolkit"));
     EXPECT_TRUE(ValueExists(kComponents, "Server"));
-    EXPECT_FALSE(FileThere(P + "\\tools"));
-    EXPECT_TRUE(FileThere(P + "\\bin\\avlcli.dll"));
+    EXPECT_FALSE(PathExists(P + "\\tools"));
+    EXPECT_TRUE(PathExists(P + "\\bin\\avlcli.dll"));
     EXPECT_TRUE(ReadTextFile(record).empty());
 }
 
@@ -141,8 +141,8 @@ TEST_F(ClickedRemoval, RemoveKeepingTheData)
     EXPECT_FALSE(ValueExists(kComponents, "Development Toolkit"));
     EXPECT_FALSE(ValueExists(kComponents, "Local Clients\\Windows NT Client"));
     EXPECT_TRUE(ValueExists(kComponents, "Server"));
-    EXPECT_TRUE(FileThere(D + "\\vlwa\\scripts\\public\\index.html"));
-    EXPECT_TRUE(WaitFor([&] { return !ReadTextFile(record).empty(); }, 10000));
+    EXPECT_TRUE(PathExists(D + "\\vlwa\\scripts\\public\\index.html"));
+    EXPECT_FALSE(WaitForHandOverRecord(record, 10000).empty());
 }
 
 TEST_F(ClickedRemoval, RemoveWithTheData)
@@ -153,8 +153,8 @@ TEST_F(ClickedRemoval, RemoveWithTheData)
                                 "Processing program files directory '" + P + "'", "->All-deletion-complete dialog",
                                 "  User: Finish", "Starting UninstallShield silent", "Uninstallation ended."}))
         << ReadTextFile(logPath);
-    EXPECT_FALSE(FileThere(D)) << ReadTextFile(logPath);
-    EXPECT_TRUE(WaitFor([&] { return !ReadTextFile(record).empty(); }, 10000));
+    EXPECT_FALSE(PathExists(D)) << ReadTextFile(logPath);
+    EXPECT_FALSE(WaitForHandOverRecord(record, 10000).empty());
 }
 
 TEST_F(ClickedRemoval, ExitOnTheDeletingPageEndsTheRunAndARerunFinishes)
@@ -184,7 +184,7 @@ TEST_F(ClickedRemoval, ExitOnTheDeletingPageEndsTheRunAndARerunFinishes)
     EXPECT_EQ(ValueText(kComponents, "Development Toolkit"), "Incomplete");
     // Stopped between two listed files: the rest of the list and the final
     // clean-up are still to do.
-    EXPECT_TRUE(FileThere(P + "\\tools\\c\\f1199.h"));
+    EXPECT_TRUE(PathExists(P + "\\tools\\c\\f1199.h"));
     EXPECT_TRUE(ValueExists("Software\\Norvik\\Varolink\\CurrentVersion", "ToolkitComponent"));
 
     // A silent rerun removes the incomplete component whatever the answers say.
@@ -194,7 +194,7 @@ TEST_F(ClickedRemoval, ExitOnTheDeletingPageEndsTheRunAndARerunFinishes)
                        "Internet Gateway=KEEP\nDocumentation\\Internet Gateway=KEEP\n");
     EXPECT_EQ(RunUninstallerWith("-S -F1\"" + rsp + "\" -G\"" + logPath + "\"", 300000), 0);
     EXPECT_FALSE(ValueExists(kComponents, "Development Toolkit")) << ReadTextFile(logPath);
-    EXPECT_FALSE(FileThere(P + "\\tools"));
+    EXPECT_FALSE(PathExists(P + "\\tools"));
     EXPECT_FALSE(ValueExists("Software\\Norvik\\Varolink\\CurrentVersion", "ToolkitComponent"));
     EXPECT_TRUE(ValueExists(kComponents, "Server"));
 }

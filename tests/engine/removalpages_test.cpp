@@ -72,7 +72,7 @@ TEST_F(RemovalPages, DeletingPageRunsTheWorkerAndMovesOnWhenItEnds)
     EXPECT_FALSE(ValueExists(kComponents, "Additional Languages\\fr_fr"));
     EXPECT_FALSE(ValueExists(kComponents, "Additional Languages\\it_it"));
     EXPECT_TRUE(ValueExists(kComponents, "Server"));
-    EXPECT_FALSE(FileThere(P + "\\doc\\fr_fr\\help.chm"));
+    EXPECT_FALSE(PathExists(P + "\\doc\\fr_fr\\help.chm"));
     std::string fr = gComponentDisplayNames[11], it = gComponentDisplayNames[14];
     auto log = h.Log();
     // Languages only: the components in table order, then broadcast and Start-menu refresh.
@@ -161,7 +161,7 @@ TEST_F(RemovalPages, ExitStopsTheWorkerWithItsMarkerAndARerunFinishes)
     ASSERT_TRUE(StopRemovalWorker(90000));
     EXPECT_EQ(ValueText(kComponents, "Additional Languages\\zh_tw"), "Incomplete") << LogText();
     EXPECT_EQ(ValueText(kComponents, "Additional Languages\\zh_cn"), "");
-    EXPECT_TRUE(FileThere(P + "\\doc\\htmzh_tw\\f0.x"));
+    EXPECT_TRUE(PathExists(P + "\\doc\\htmzh_tw\\f0.x"));
     EXPECT_TRUE(Contains(h.Log(), "Removal stopped: the uninstallation was ended"));
     EXPECT_FALSE(Contains(h.Log(), "Finished uninstalling Additional Languages\\zh_tw (" +
                                        std::string(gComponentDisplayNames[17]) + ")"));
@@ -176,7 +176,7 @@ TEST_F(RemovalPages, ExitStopsTheWorkerWithItsMarkerAndARerunFinishes)
     EXPECT_EQ(h.Ends[0].How, 1);
     EXPECT_FALSE(ValueExists(kComponents, "Additional Languages\\zh_tw"));
     EXPECT_FALSE(ValueExists(kComponents, "Additional Languages\\zh_cn"));
-    EXPECT_FALSE(FileThere(P + "\\doc\\htmzh_tw\\f0.x"));
+    EXPECT_FALSE(PathExists(P + "\\doc\\htmzh_tw\\f0.x"));
 }
 
 TEST_F(RemovalPages, ComponentCompletionWithErrorsLogsTheSummaryAndMessage253)
@@ -273,11 +273,7 @@ struct Handover : RemovalPages {
         SetEnvironmentVariableA("VL_ISUNINST_RECORD", NULL);
         RemovalPages::TearDown();
     }
-    std::string WaitForRecord()
-    {
-        h.PumpUntil([&] { return !ReadTextFile(record).empty(); }, 20000);
-        return ReadTextFile(record);
-    }
+    std::string WaitForRecord() { return WaitForHandOverRecord(record, 20000); }
 };
 
 TEST_F(Handover, InstallerCommandStoredAndStartedWithoutMif)
@@ -303,8 +299,8 @@ TEST_F(Handover, MifNamePassedToTheInstallerAndNoMifWrittenHere)
     ASSERT_TRUE(h.WaitForEnd());
     std::string line = WaitForRecord();
     EXPECT_NE(line.find("avliisun.dll\" -mvlwhole|"), std::string::npos) << line;
-    EXPECT_FALSE(FileThere(std::string(gRun.WindowsDir) + "\\vlwhole.mif"));
-    EXPECT_FALSE(FileThere(h.Folder + "\\vlwhole.mif"));
+    EXPECT_FALSE(PathExists(std::string(gRun.WindowsDir) + "\\vlwhole.mif"));
+    EXPECT_FALSE(PathExists(h.Folder + "\\vlwhole.mif"));
 }
 
 TEST_F(Handover, KeyIsNotCreatedAndAMissingProgramIsZero)

@@ -53,11 +53,7 @@ struct SilentRemoval : ::testing::Test {
     }
     std::string LogText() { return ReadTextFile(logPath); }
     // The installer's uninstall program is started, not waited for.
-    std::string Record()
-    {
-        for (int i = 0; i < 200 && ReadTextFile(record).empty(); i++) Sleep(50);
-        return ReadTextFile(record);
-    }
+    std::string Record() { return WaitForHandOverRecord(record, 10000); }
 };
 
 TEST_F(SilentRemoval, RemoveWithOnlyTheServerRunsNoComponentProcedure)
@@ -77,11 +73,11 @@ TEST_F(SilentRemoval, RemoveWithOnlyTheServerRunsNoComponentProcedure)
     // The program folder's items and the folder went; the program tree's
     // own files went; the server's listed files and its registry values stay
     // for the installer's uninstall program, which was started.
-    EXPECT_FALSE(FileThere(ProgramsFolder()));
-    EXPECT_FALSE(FileThere(P + "\\README.TXT"));
-    EXPECT_FALSE(FileThere(P + "\\uninst\\server.u00"));
-    EXPECT_TRUE(FileThere(P + "\\bin\\avlmqm.dll"));
-    EXPECT_TRUE(FileThere(P + "\\uninst\\Uninst.isu"));
+    EXPECT_FALSE(PathExists(ProgramsFolder()));
+    EXPECT_FALSE(PathExists(P + "\\README.TXT"));
+    EXPECT_FALSE(PathExists(P + "\\uninst\\server.u00"));
+    EXPECT_TRUE(PathExists(P + "\\bin\\avlmqm.dll"));
+    EXPECT_TRUE(PathExists(P + "\\uninst\\Uninst.isu"));
     EXPECT_TRUE(ValueExists(kComponents, "Server"));
     std::string line = Record();
     EXPECT_NE(line.find("-y -a -f\"" + P + "\\uninst\\Uninst.isu\" -c\"" + P + "\\uninst\\avliisun.dll\"|"),
@@ -109,10 +105,10 @@ TEST_F(SilentRemoval, RemoveComponentsRemovesTheChosenOnesAndWritesTheMif)
     EXPECT_FALSE(ValueExists(kComponents, "Local Clients\\Java Client"));
     EXPECT_TRUE(ValueExists(kComponents, "Internet Gateway"));
     EXPECT_TRUE(ValueExists(kComponents, "Server"));
-    EXPECT_FALSE(FileThere(P + "\\tools\\c\\include\\vl.h"));
-    EXPECT_FALSE(FileThere(P + "\\java\\lib\\client.jar"));
-    EXPECT_TRUE(FileThere(P + "\\gateway\\gw.dll"));
-    EXPECT_TRUE(FileThere(P + "\\bin\\avlmqm.dll"));
+    EXPECT_FALSE(PathExists(P + "\\tools\\c\\include\\vl.h"));
+    EXPECT_FALSE(PathExists(P + "\\java\\lib\\client.jar"));
+    EXPECT_TRUE(PathExists(P + "\\gateway\\gw.dll"));
+    EXPECT_TRUE(PathExists(P + "\\bin\\avlmqm.dll"));
     EXPECT_TRUE(ReadTextFile(record).empty());  // no installer hand-over for components
 }
 
@@ -135,14 +131,14 @@ TEST_F(SilentRemoval, RemoveDataTakesTheDataTreeAndHandsOver)
         << LogText();
     // Gone: the toolkit, the data folder's own files, the Web Administration data.
     EXPECT_FALSE(ValueExists(kComponents, "Development Toolkit"));
-    EXPECT_FALSE(FileThere(P + "\\tools"));
-    EXPECT_FALSE(FileThere(D + "\\VLS.INI"));
-    EXPECT_FALSE(FileThere(D + "\\errors"));
-    EXPECT_FALSE(FileThere(D + "\\vlwa"));
+    EXPECT_FALSE(PathExists(P + "\\tools"));
+    EXPECT_FALSE(PathExists(D + "\\VLS.INI"));
+    EXPECT_FALSE(PathExists(D + "\\errors"));
+    EXPECT_FALSE(PathExists(D + "\\vlwa"));
     // Stays for the installer's uninstall program: the server, which a
     // whole-product removal does not take through its procedure.
     EXPECT_TRUE(ValueExists(kComponents, "Server"));
-    EXPECT_TRUE(FileThere(P + "\\bin\\avlmqm.dll"));
+    EXPECT_TRUE(PathExists(P + "\\bin\\avlmqm.dll"));
     // The MIF name goes to the installer's uninstall program.
     EXPECT_NE(Record().find("-mvlengdata|"), std::string::npos) << Record();
 }

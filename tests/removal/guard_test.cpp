@@ -48,7 +48,7 @@ protected:
     void SetUp() override
     {
         work = MakeTempFolder("guard");
-        log = StartTestLog(work);
+        log = OpenTestLog(work, false);
         programs = ShellFolder(CSIDL_COMMON_PROGRAMS);
         startup = ShellFolder(CSIDL_COMMON_STARTUP);
         ASSERT_FALSE(programs.empty());

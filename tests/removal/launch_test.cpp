@@ -10,7 +10,7 @@ static const std::string kExitAfter = BinPath("exitafter.exe");
 TEST(Launch, RunAndWaitReturnsTheExitCode)
 {
     std::string dir = MakeTempFolder("run");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     std::string record = dir + "\\calls.txt";
     SetEnvironmentVariableA("VL_EXITAFTER_LOG", record.c_str());
     EXPECT_EQ(7u, RunProcessAndWait(NULL, SW_HIDE, kExitAfter.c_str(), dir.c_str(), "7 0 with blanks"));
@@ -32,7 +32,7 @@ TEST(Launch, RunAndWaitReturnsTheExitCode)
 TEST(Launch, TrackedProcessIsPolledAndNinetyNineCountsAsZero)
 {
     std::string dir = MakeTempFolder("poll");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     DWORD code = 1234;
     EXPECT_FALSE(PollLaunchedProcess(&code));  // nothing tracked
     EXPECT_EQ(0u, code);
@@ -78,7 +78,7 @@ static DWORD FindProcess(const char *exeName)
 TEST(Launch, ProgramRunningPastTheLimitTimesOut_Slow)
 {
     std::string dir = MakeTempFolder("timeout");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     // A copy under its own name, so that the process can be found and ended afterwards.
     std::string copy = dir + "\\slowcmd.exe";
     ASSERT_TRUE(CopyFileA(kExitAfter.c_str(), copy.c_str(), FALSE));
@@ -100,7 +100,7 @@ TEST(Launch, ProgramRunningPastTheLimitTimesOut_Slow)
 TEST(Launch, DllThreadRunsTheEntryWithFourteenArguments)
 {
     std::string dir = MakeTempFolder("dllthread");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     std::string record = dir + "\\args.txt";
     SetEnvironmentVariableA("VL_DLLENTRY_LOG", record.c_str());
     std::string library = BinPath("dllentry.dll");
@@ -149,7 +149,7 @@ TEST(Launch, DllThreadRunsTheEntryWithFourteenArguments)
 TEST(Launch, LibraryWithoutTheEntryIsUnloadedAgain)
 {
     std::string dir = MakeTempFolder("dllmissing");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     DWORD_PTR args[VL_DLL_ARG_COUNT] = {};
     std::string library = BinPath("dllentry.dll");
     EXPECT_FALSE(LaunchDllThread(library.c_str(), "isuNoSuchEntry", args));

@@ -23,7 +23,6 @@
 enum { SERVICE_PROGRAM_BUDGET = 10, POLL_MS = 500 };
 
 static const char kClient[] = "Local Clients\\Windows NT Client";
-static const char kConfigurationKey[] = VL_PRODUCT_KEY "\\Configuration";
 static const char kLogDefaultsKey[] = VL_PRODUCT_KEY "\\Configuration\\LogDefaults";
 static const char kEventLogKey[] = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Varolink";
 
@@ -56,7 +55,7 @@ static BOOL QueueManagerData(ProcedureRun *run, BOOL deleteData, const char *log
         if (!Working(run)) return TRUE;
         Phase(run, 649);
         Step(run);
-        Counted(run, DeleteQueueManagers(run->WorkPath, run->Status3));
+        Counted(run, DeleteQueueManagers(run->WorkPath, run->Status3, logDefaultPath));
         Step(run);
         if (!Working(run)) return TRUE;
         BOOL whole = TRUE;
@@ -206,7 +205,8 @@ int RemoveServerComponent(BOOL counting, BOOL cleanup, BOOL deleteData, const ch
     if (!clientInstalled) {
         Budget(&run, 1);
         Step(&run);
-        if (Working(&run)) Counted(&run, DeleteRegistryTree(kConfigurationKey, "WebAdministration", TRUE));
+        // Spares Web Administration and the keys of queue managers whose folders stayed.
+        if (Working(&run)) Counted(&run, DeleteConfigurationTree());
     }
     Shortcuts(&run);
     PerformanceCounters(&run);
