@@ -27,6 +27,14 @@ int RunUninstallerWith(const std::string &parameters, unsigned timeoutMs)
     return RunProgram("\"" VL_BIN_DIR "\\avliunin.exe\" " + parameters, timeoutMs);
 }
 
+std::string WithoutStamp(std::string line)
+{
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    // "HH:MM:SS text": drop the stamp and its blank.
+    if (line.size() >= 9 && line[2] == ':' && line[5] == ':' && line[8] == ' ') line = line.substr(9);
+    return line;
+}
+
 std::vector<std::string> LogEntries(const std::string &logPath)
 {
     std::string text = ReadTextFile(logPath);
@@ -35,11 +43,7 @@ std::vector<std::string> LogEntries(const std::string &logPath)
     while (start < text.size()) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        // "HH:MM:SS text": drop the stamp and its blank.
-        if (line.size() >= 9 && line[2] == ':' && line[5] == ':' && line[8] == ' ') line = line.substr(9);
-        lines.push_back(line);
+        lines.push_back(WithoutStamp(text.substr(start, end - start)));
         start = end + 1;
     }
     return lines;
@@ -56,4 +60,30 @@ bool InOrder(const std::vector<std::string> &lines, const std::vector<std::strin
 bool Contains(const std::vector<std::string> &lines, const std::string &line)
 {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+bool PathExists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool KeyExists(const std::string &path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+std::string WaitForHandOverRecord(const std::string &record, unsigned timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        MSG message;
+        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        std::string text = ReadTextFile(record);
+        if (!text.empty() && text.back() == '\n') return text;
+        if (GetTickCount() - start > timeoutMs) return text;
+        MsgWaitForMultipleObjects(0, NULL, FALSE, 20, QS_ALLINPUT);
+    }
 }

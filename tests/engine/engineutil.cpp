@@ -45,16 +45,6 @@ void StepCountingBar::Destroy()
 int StepsSinceReset() { return sSteps; }
 int LastRangeTop() { return sRangeTop; }
 
-std::string OpenEngineLog(const std::string &folder)
-{
-    MakeFolders(folder);
-    std::string path = folder + "\\engine.log";
-    DeleteFileA(path.c_str());
-    LogOpen(1, 1, path.c_str(), NULL, NULL, VL_BIN_DIR "\\_isuser.dll");
-    NlsLoadLibrary(VL_BIN_DIR "\\_isuser.dll");
-    return path;
-}
-
 void PrepareRunState(const FixtureDescription &d)
 {
     GetWindowsDirectoryA(gRun.WindowsDir, VL_PATH_SIZE);
@@ -69,14 +59,6 @@ void PrepareRunState(const FixtureDescription &d)
     ScanQueueManagers(gRun.ProductWorkPath);
     gRun.QueueManagersFound = QmListFirst(NULL, NULL, NULL, NULL);
     for (int i = 1; i < 20; i++) LoadNlsString(gComponentDisplayNames[i], i);
-}
-
-bool KeyExists(const std::string &path)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
 }
 
 bool ValueExists(const std::string &path, const std::string &name)
@@ -151,8 +133,6 @@ void DeleteTestService(const std::string &name)
     }
     CloseServiceHandle(manager);
 }
-
-bool FileThere(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string ProgramsFolder() { return FixtureCommonFolder(CSIDL_COMMON_PROGRAMS) + "\\Norvik Varolink"; }
 std::string StartupFolder() { return FixtureCommonFolder(CSIDL_COMMON_STARTUP); }

@@ -3,6 +3,8 @@
 // fixture installation, and registry, service and file probes.
 #pragma once
 #include "fixture.h"
+#include "runner.h"
+#include "testlog.h"
 #include <windows.h>
 #include <string>
 
@@ -15,13 +17,10 @@ struct StepCountingBar {
 int StepsSinceReset();
 int LastRangeTop();
 
-// Opens a silent log in folder (NLS library of the build); returns its path.
-std::string OpenEngineLog(const std::string &folder);
 // Run state for the fixture: paths, program folder "Norvik Varolink", and the
 // component table as discovery finds it (the rest of the run state stays).
 void PrepareRunState(const FixtureDescription &d);
 
-bool KeyExists(const std::string &path);                    // below HKLM
 bool ValueExists(const std::string &path, const std::string &name);
 std::string ValueText(const std::string &path, const std::string &name);
 void SetValue(const std::string &path, const std::string &name, const std::string &text);
@@ -31,7 +30,6 @@ bool ServiceExists(const std::string &name);
 bool CreateTestService(const std::string &name);
 void DeleteTestService(const std::string &name);
 
-bool FileThere(const std::string &path);
 std::string ProgramsFolder();                               // common Programs\Norvik Varolink
 std::string StartupFolder();                                // common Startup
 std::string ReadWholeFile(const std::string &path);

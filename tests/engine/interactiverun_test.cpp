@@ -119,8 +119,8 @@ TEST_F(ClickedRemoval, RemoveComponents)
         << ReadTextFile(logPath);
     EXPECT_FALSE(ValueExists(kComponents, "Development Toolkit"));
     EXPECT_TRUE(ValueExists(kComponents, "Server"));
-    EXPECT_FALSE(FileThere(P + "\\tools"));
-    EXPECT_TRUE(FileThere(P + "\\bin\\avlcli.dll"));
+    EXPECT_FALSE(PathExists(P + "\\tools"));
+    EXPECT_TRUE(PathExists(P + "\\bin\\avlcli.dll"));
     EXPECT_TRUE(ReadTextFile(record).empty());
 }
 
@@ -141,8 +141,8 @@ TEST_F(ClickedRemoval, RemoveKeepingTheData)
     EXPECT_FALSE(ValueExists(kComponents, "Development Toolkit"));
     EXPECT_FALSE(ValueExists(kComponents, "Local Clients\\Windows NT Client"));
     EXPECT_TRUE(ValueExists(kComponents, "Server"));
-    EXPECT_TRUE(FileThere(D + "\\vlwa\\scripts\\public\\index.html"));
-    EXPECT_TRUE(WaitFor([&] { return !ReadTextFile(record).empty(); }, 10000));
+    EXPECT_TRUE(PathExists(D + "\\vlwa\\scripts\\public\\index.html"));
+    EXPECT_FALSE(WaitForHandOverRecord(record, 10000).empty());
 }
 
 TEST_F(ClickedRemoval, RemoveWithTheData)
@@ -153,8 +153,8 @@ TEST_F(ClickedRemoval, RemoveWithTheData)
                                 "Processing program files directory '" + P + "'", "->All-deletion-complete dialog",
                                 "  User: Finish", "Starting UninstallShield silent", "Uninstallation ended."}))
         << ReadTextFile(logPath);
-    EXPECT_FALSE(FileThere(D)) << ReadTextFile(logPath);
-    EXPECT_TRUE(WaitFor([&] { return !ReadTextFile(record).empty(); }, 10000));
+    EXPECT_FALSE(PathExists(D)) << ReadTextFile(logPath);
+    EXPECT_FALSE(WaitForHandOverRecord(record, 10000).empty());
 }
 
 TEST_F(ClickedRemoval, ExitOnTheDeletingPageEndsTheRunAndARerunFinishes)
@@ -184,7 +184,7 @@ TEST_F(ClickedRemoval, ExitOnTheDeletingPageEndsTheRunAndARerunFinishes)
     EXPECT_EQ(ValueText(kComponents, "Development Toolkit"), "Incomplete");
     // Stopped between two listed files: the rest of the list and the final
     // clean-up are still to do.
-    EXPECT_TRUE(FileThere(P + "\\tools\\c\\f1199.h"));
+    EXPECT_TRUE(PathExists(P + "\\tools\\c\\f1199.h"));
     EXPECT_TRUE(ValueExists("Software\\Norvik\\Varolink\\CurrentVersion", "ToolkitComponent"));
 
     // A silent rerun removes the incomplete component whatever the answers say.
@@ -194,9 +194,41 @@ TEST_F(ClickedRemoval, ExitOnTheDeletingPageEndsTheRunAndARerunFinishes)
                        "Internet Gateway=KEEP\nDocumentation\\Internet Gateway=KEEP\n");
     EXPECT_EQ(RunUninstallerWith("-S -F1\"" + rsp + "\" -G\"" + logPath + "\"", 300000), 0);
     EXPECT_FALSE(ValueExists(kComponents, "Development Toolkit")) << ReadTextFile(logPath);
-    EXPECT_FALSE(FileThere(P + "\\tools"));
+    EXPECT_FALSE(PathExists(P + "\\tools"));
     EXPECT_FALSE(ValueExists("Software\\Norvik\\Varolink\\CurrentVersion", "ToolkitComponent"));
     EXPECT_TRUE(ValueExists(kComponents, "Server"));
+}
+
+// Exit during a removal with the data, with a log of its own: the default
+// log in the work folder goes as at the end of any such run, while the
+// interrupted component keeps its marker.
+TEST_F(ClickedRemoval, ExitDuringRemoveDataWithItsOwnLogDeletesTheDefaultLog)
+{
+    for (int i = 150; i < 3000; i++) d.ListLines.push_back({"toolkit", "\\tools\\c\\f" + std::to_string(i) + ".h"});
+    ASSERT_TRUE(FixtureInstall(d));
+    std::string defaultLog = D + "\\avlilogn.txt";
+    ASSERT_TRUE(WriteTextFile(defaultLog, "00:00:00 an earlier run\n"));
+    Start();
+    Choose(kMainCaption, IDC_OPTION_REMOVE_DATA);
+    ClickAway(kMainCaption, IDC_NEXT);
+    ClickAway(kConfirmDataCaption, IDC_NEXT);
+    // The clicked locked-file check reads the toolkit's long list first.
+    HWND deleting = Page(kDeletingAllCaption, 180000);
+    ASSERT_TRUE(deleting) << ReadTextFile(logPath);
+    ASSERT_TRUE(WaitFor([&] { return Contains(Log(), "Uninstalling Development Toolkit (Development Toolkit)"); }, 60000))
+        << ReadTextFile(logPath);
+    Click(deleting, IDC_CANCEL_PAGE);
+    ClickAway(kExitCaption, IDC_EXIT);
+    EXPECT_EQ(ExitCode(), 0);
+    EXPECT_TRUE(InOrder(Log(), {"->Deleting-all dialog", "  User: Exit", "Removal stopped: the uninstallation was ended",
+                                "", "Uninstallation ended."}))
+        << ReadTextFile(logPath);
+    // Stopped inside the toolkit: the data block, which empties the work
+    // folder, never began.
+    EXPECT_EQ(ValueText(kComponents, "Development Toolkit"), "Incomplete");
+    EXPECT_TRUE(PathExists(P + "\\tools\\c\\f2999.h"));
+    EXPECT_FALSE(Contains(Log(), "Processing data files directory '" + D + "'"));
+    EXPECT_FALSE(PathExists(defaultLog));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "core/runstate.h"
 #include "engine/components.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 
 namespace {
 
@@ -29,7 +30,7 @@ struct Procedures : ::testing::Test {
         d.Root = "C:\\vlengine";
         P = FixtureProgramFolder(d);
         D = FixtureWorkFolder(d);
-        log = OpenEngineLog(MakeUniqueTempFolder("vleng"));
+        log = OpenTestLog(MakeUniqueTempFolder("vleng"), true, "engine.log");
         bar.Create();
         savedPath = FixtureSystemEnv("Path");
     }
@@ -103,26 +104,26 @@ TEST_F(Procedures, ServerGoesWhileTheWindowsClientStays)
     EXPECT_EQ(Remove("Server", &deleteData), 1) << Log();
     SetEnvironmentVariableA("VL_UNREG_LOG", NULL);
     EXPECT_EQ(ReadTextFile(calls).find("vlcli.exe"), std::string::npos);  // the client's classes stay
-    EXPECT_TRUE(FileThere(P + "\\bin\\vlcli.exe"));
+    EXPECT_TRUE(PathExists(P + "\\bin\\vlcli.exe"));
 
     // Gone: the server's files, values, services, shortcuts and entries.
-    EXPECT_FALSE(FileThere(P + "\\bin\\avlmqm.dll"));
-    EXPECT_FALSE(FileThere(P + "\\lib\\de_de\\avlmsg.cat"));
-    EXPECT_FALSE(FileThere(P + "\\uninst\\avlmperf.reg"));
-    EXPECT_FALSE(FileThere(P + "\\bin\\avlisfin.exe"));
+    EXPECT_FALSE(PathExists(P + "\\bin\\avlmqm.dll"));
+    EXPECT_FALSE(PathExists(P + "\\lib\\de_de\\avlmsg.cat"));
+    EXPECT_FALSE(PathExists(P + "\\uninst\\avlmperf.reg"));
+    EXPECT_FALSE(PathExists(P + "\\bin\\avlisfin.exe"));
     EXPECT_FALSE(ValueExists(kComponents, "Server"));
     EXPECT_FALSE(ValueExists(kProduct, "BaseComponent"));
     EXPECT_FALSE(ValueExists(kProduct, "MinimumFilesComponent"));
     EXPECT_FALSE(KeyExists(kConfiguration + "\\LogDefaults"));
     EXPECT_FALSE(ServiceExists("NorvikVarolink"));
     EXPECT_FALSE(ServiceExists("VarolinkServices"));
-    EXPECT_FALSE(FileThere(ProgramsFolder() + "\\Varolink Services.lnk"));
-    EXPECT_FALSE(FileThere(StartupFolder() + "\\Varolink Alert Monitor.lnk"));
+    EXPECT_FALSE(PathExists(ProgramsFolder() + "\\Varolink Services.lnk"));
+    EXPECT_FALSE(PathExists(StartupFolder() + "\\Varolink Alert Monitor.lnk"));
     EXPECT_EQ(FixtureSystemEnv("Path"), savedPath);
     EXPECT_EQ(FixtureSystemEnv("classpath"), "C:\\mine.jar");
     // Kept for the client: its files, its value, the shared configuration
     // (all but LogDefaults) and the event-log source.
-    EXPECT_TRUE(FileThere(P + "\\bin\\avlcli.dll"));
+    EXPECT_TRUE(PathExists(P + "\\bin\\avlcli.dll"));
     EXPECT_TRUE(ValueExists(kComponents, "Local Clients\\Windows NT Client"));
     EXPECT_TRUE(ValueExists(kProduct, "WindowsNTClientComponent"));
     EXPECT_TRUE(KeyExists(kConfiguration + "\\ClientExitPath"));
@@ -158,8 +159,8 @@ TEST_F(Procedures, ServerObjectClassesAndTheClientsWhenItIsGone)
     EXPECT_NE(text.find("vlsrv.exe"), std::string::npos) << text;
     EXPECT_NE(text.find("vlcli.exe"), std::string::npos) << text;
     EXPECT_NE(text.find(" -UnregServer"), std::string::npos) << text;
-    EXPECT_FALSE(FileThere(P + "\\bin\\vlsrv.exe"));
-    EXPECT_FALSE(FileThere(P + "\\bin\\vlcli.exe"));
+    EXPECT_FALSE(PathExists(P + "\\bin\\vlsrv.exe"));
+    EXPECT_FALSE(PathExists(P + "\\bin\\vlcli.exe"));
 }
 
 TEST_F(Procedures, ServerWithQueueManagersAndDataKeptSavesTheConfigurationFirst)
@@ -172,10 +173,57 @@ TEST_F(Procedures, ServerWithQueueManagersAndDataKeptSavesTheConfigurationFirst)
     MakeFolders(D + "\\config");
     BOOL deleteData = FALSE;
     EXPECT_EQ(Remove("Server", &deleteData), 1) << Log();
-    EXPECT_TRUE(FileThere(D + "\\config\\Config.reg")) << Log();
-    EXPECT_TRUE(FileThere(D + "\\qmgrs\\QM1"));   // the queue manager's data stays
-    EXPECT_FALSE(FileThere(P + "\\bin\\avlmqm.dll"));
+    EXPECT_TRUE(PathExists(D + "\\config\\Config.reg")) << Log();
+    EXPECT_TRUE(PathExists(D + "\\qmgrs\\QM1"));   // the queue manager's data stays
+    EXPECT_FALSE(PathExists(P + "\\bin\\avlmqm.dll"));
     EXPECT_FALSE(ValueExists(kComponents, "Server"));
+}
+
+// The log folders of queue managers may lie in a log default path outside
+// the data folder: removing the data takes them, and the run stays clean.
+TEST_F(Procedures, ServerWithDataRemovedTakesLogFoldersFromTheLogDefaultPath)
+{
+    std::string logs = d.Root + "\\Logs";
+    d.Components = {{"Server", ""}};
+    d.LogDefaultPath = logs;
+    d.RegistryQueueManagers = {{"QM1", "VL.QM.ONE"}};
+    d.ConfigValues = {{"sz", "QueueManager\\QM1\\Log", "LogPath", logs + "\\QM1"}};
+    List("server", "\\bin\\avlmqm.dll");
+    Install();
+    WriteTextFile(logs + "\\QM1\\active\\S0000000.LOG", "log");
+    WriteTextFile(D + "\\qmgrs\\QM1\\queue.dat", "data");
+    BOOL deleteData = TRUE;
+    EXPECT_EQ(Remove("Server", &deleteData), 1) << Log();
+    EXPECT_FALSE(PathExists(logs + "\\QM1"));
+    EXPECT_FALSE(PathExists(D + "\\qmgrs"));
+    EXPECT_FALSE(KeyExists(kConfiguration + "\\QueueManager\\QM1"));
+}
+
+// A queue manager whose folder the removal refuses keeps its keys through the
+// removal of the configuration key; the rest of that key goes.
+TEST_F(Procedures, ServerWithDataRemovedKeepsTheKeysOfARefusedQueueManager)
+{
+    std::string outside = d.Root + "\\Outside";
+    d.Components = {{"Server", ""}};
+    d.RegistryQueueManagers = {{"QM1", "VL.QM.ONE"}, {"QM2", "VL.QM.TWO", "tcp"}};
+    d.ConfigValues = {{"sz", "QueueManager\\QM2", "Prefix", outside}, {"sz", "ClientExitPath", "ExitsDefaultPath", "C:\\x"}};
+    List("server", "\\bin\\avlmqm.dll");
+    Install();
+    WriteTextFile(outside + "\\qmgrs\\QM2\\queue.dat", "QM2 data");
+    BOOL deleteData = TRUE;
+    EXPECT_EQ(Remove("Server", &deleteData), 0) << Log();
+    EXPECT_TRUE(PathExists(outside + "\\qmgrs\\QM2\\queue.dat"));
+    EXPECT_TRUE(KeyExists(kConfiguration + "\\QueueManager\\QM2"));
+    EXPECT_TRUE(KeyExists(kConfiguration + "\\Services\\QM2\\Listener"));
+    EXPECT_FALSE(KeyExists(kConfiguration + "\\QueueManager\\QM1"));
+    EXPECT_FALSE(KeyExists(kConfiguration + "\\Services\\QM1"));
+    EXPECT_FALSE(KeyExists(kConfiguration + "\\ClientExitPath"));
+    EXPECT_FALSE(ValueExists(kComponents, "Server"));
+    std::vector<std::string> lines = LogEntries(log);
+    EXPECT_EQ(1, std::count_if(lines.begin(), lines.end(), [](const std::string &line) {
+                  return line.rfind("***Registry keys of QM 'VL.QM.TWO' kept", 0) == 0;
+              }))
+        << Log();
 }
 
 TEST_F(Procedures, FailedConfigurationExportKeepsTheWholeServer)
@@ -192,8 +240,8 @@ TEST_F(Procedures, FailedConfigurationExportKeepsTheWholeServer)
     LoadNlsString(text, 224);
     EXPECT_TRUE(Contains(LogEntries(log), "MessageBox: '" + std::string(text) + "'")) << Log();
     EXPECT_EQ(ValueText(kComponents, "Server"), "Incomplete");
-    EXPECT_TRUE(FileThere(P + "\\bin\\avlmqm.dll"));
-    EXPECT_TRUE(FileThere(D + "\\qmgrs\\QM1"));
+    EXPECT_TRUE(PathExists(P + "\\bin\\avlmqm.dll"));
+    EXPECT_TRUE(PathExists(D + "\\qmgrs\\QM1"));
 }
 
 TEST_F(Procedures, WindowsClientGoesWhileTheServerStays)
@@ -210,9 +258,9 @@ TEST_F(Procedures, WindowsClientGoesWhileTheServerStays)
     EXPECT_EQ(Remove("Local Clients\\Windows NT Client"), 1) << Log();
     EXPECT_FALSE(ValueExists(kComponents, "Local Clients\\Windows NT Client"));
     EXPECT_FALSE(ValueExists(kProduct, "WindowsNTClientComponent"));
-    EXPECT_FALSE(FileThere(P + "\\uninst\\avliclcn.reg"));
+    EXPECT_FALSE(PathExists(P + "\\uninst\\avliclcn.reg"));
     // Everything shared with the server stays.
-    EXPECT_TRUE(FileThere(P + "\\bin\\avlcli.dll"));
+    EXPECT_TRUE(PathExists(P + "\\bin\\avlcli.dll"));
     EXPECT_TRUE(KeyExists(kConfiguration + "\\ClientExitPath"));
     EXPECT_TRUE(KeyExists(kEventLog));
     EXPECT_EQ(FixtureSystemEnv("Path"), savedPath + ";" + P + "\\bin");
@@ -233,9 +281,9 @@ TEST_F(Procedures, WindowsClientAloneTakesTheSharedParts)
     FixtureSetSystemEnv("Path", savedPath + ";" + P + "\\bin");
 
     EXPECT_EQ(Remove("Local Clients\\Windows NT Client"), 1) << Log();
-    EXPECT_FALSE(FileThere(P + "\\bin\\avlcli.dll"));
-    EXPECT_FALSE(FileThere(D + "\\conv\\table\\0437.tbl"));
-    EXPECT_FALSE(FileThere(D + "\\conv\\ccsid.tbl"));
+    EXPECT_FALSE(PathExists(P + "\\bin\\avlcli.dll"));
+    EXPECT_FALSE(PathExists(D + "\\conv\\table\\0437.tbl"));
+    EXPECT_FALSE(PathExists(D + "\\conv\\ccsid.tbl"));
     EXPECT_FALSE(KeyExists(kConfiguration + "\\ClientExitPath"));
     EXPECT_TRUE(KeyExists(kConfiguration + "\\WebAdministration"));  // spared
     EXPECT_FALSE(KeyExists(kEventLog));
@@ -275,14 +323,14 @@ TEST_F(Procedures, ListComponentsTakeTheirListsAndValues)
     }
     for (const char *file : {"\\tools\\c\\include\\vl.h", "\\doc\\html\\index.htm", "\\doc\\pdf\\book.pdf",
                              "\\java\\lib\\client.jar", "\\gateway\\gw.dll", "\\gateway\\doc\\api.htm"})
-        EXPECT_FALSE(FileThere(P + file)) << file;
+        EXPECT_FALSE(PathExists(P + file)) << file;
     EXPECT_FALSE(ValueExists(kProduct, "ToolkitComponent"));
     EXPECT_FALSE(ValueExists(kProduct, "PublicationsComponent"));
-    EXPECT_FALSE(FileThere(P + "\\tools"));  // emptied folders go with their files
-    EXPECT_FALSE(FileThere(docsLink));
+    EXPECT_FALSE(PathExists(P + "\\tools"));  // emptied folders go with their files
+    EXPECT_FALSE(PathExists(docsLink));
     // The server is still installed: the Java client's shared base stays,
     // and so do the server's classpath entries; the toolkit's sample entry went.
-    EXPECT_TRUE(FileThere(P + "\\java\\lib\\base.jar"));
+    EXPECT_TRUE(PathExists(P + "\\java\\lib\\base.jar"));
     EXPECT_EQ(FixtureSystemEnv("classpath"), P + "\\java\\lib\\com.norvik.vl.jar;C:\\mine.jar");
     EXPECT_TRUE(ValueExists(kComponents, "Server"));
 }
@@ -296,8 +344,8 @@ TEST_F(Procedures, JavaClientWithoutTheServerTakesTheSharedBase)
     FixtureSetSystemEnv("classpath", P + "\\java\\lib\\com.norvik.vl.jar;C:\\mine.jar;" + P +
                                          "\\java\\lib\\com.norvik.vl.iiop.jar");
     EXPECT_EQ(Remove("Local Clients\\Java Client"), 1) << Log();
-    EXPECT_FALSE(FileThere(P + "\\java\\lib\\base.jar"));
-    EXPECT_FALSE(FileThere(P + "\\java\\lib\\client.jar"));
+    EXPECT_FALSE(PathExists(P + "\\java\\lib\\base.jar"));
+    EXPECT_FALSE(PathExists(P + "\\java\\lib\\client.jar"));
     EXPECT_EQ(FixtureSystemEnv("classpath"), "C:\\mine.jar");
 }
 
@@ -315,12 +363,12 @@ TEST_F(Procedures, WebAdministrationDataKeptWhenAskedAndPresent)
 
     BOOL deleteData = FALSE;
     EXPECT_EQ(Remove("Web Administration Server", &deleteData), 1) << Log();
-    EXPECT_TRUE(FileThere(D + "\\vlwa\\scripts\\public\\index.html"));  // the user's data stays
-    EXPECT_FALSE(FileThere(P + "\\vlwa\\client\\PXTX509k.properties"));
-    EXPECT_FALSE(FileThere(P + "\\vlwa\\client"));
-    EXPECT_FALSE(FileThere(D + "\\vlWebAdmin.log"));
-    EXPECT_FALSE(FileThere(P + "\\vlwa\\server\\server.jar"));
-    EXPECT_FALSE(FileThere(P + "\\uninst\\avliwadn.reg"));
+    EXPECT_TRUE(PathExists(D + "\\vlwa\\scripts\\public\\index.html"));  // the user's data stays
+    EXPECT_FALSE(PathExists(P + "\\vlwa\\client\\PXTX509k.properties"));
+    EXPECT_FALSE(PathExists(P + "\\vlwa\\client"));
+    EXPECT_FALSE(PathExists(D + "\\vlWebAdmin.log"));
+    EXPECT_FALSE(PathExists(P + "\\vlwa\\server\\server.jar"));
+    EXPECT_FALSE(PathExists(P + "\\uninst\\avliwadn.reg"));
     EXPECT_FALSE(KeyExists(kConfiguration + "\\WebAdministration"));
     EXPECT_FALSE(ValueExists(kComponents, "Web Administration Server"));
 }
@@ -332,8 +380,8 @@ TEST_F(Procedures, WebAdministrationDataGoesWhenAskedOrEmpty)
     Install();
     BOOL deleteData = TRUE;
     EXPECT_EQ(Remove("Web Administration Server", &deleteData), 1) << Log();
-    EXPECT_FALSE(FileThere(D + "\\vlwa\\scripts\\public\\index.html"));
-    EXPECT_FALSE(FileThere(D + "\\vlwa"));
+    EXPECT_FALSE(PathExists(D + "\\vlwa\\scripts\\public\\index.html"));
+    EXPECT_FALSE(PathExists(D + "\\vlwa"));
 
     // Kept by choice, but the public folder is empty: it goes anyway.
     d.WebAdminData = false;
@@ -341,7 +389,7 @@ TEST_F(Procedures, WebAdministrationDataGoesWhenAskedOrEmpty)
     MakeFolders(D + "\\vlwa\\scripts\\public");
     deleteData = FALSE;
     EXPECT_EQ(Remove("Web Administration Server", &deleteData), 1) << Log();
-    EXPECT_FALSE(FileThere(D + "\\vlwa"));
+    EXPECT_FALSE(PathExists(D + "\\vlwa"));
 }
 
 TEST_F(Procedures, LanguageWithoutListsLosesItsShortcutAndValue)
@@ -353,7 +401,7 @@ TEST_F(Procedures, LanguageWithoutListsLosesItsShortcutAndValue)
     std::string link = ProgramsFolder() + "\\" + name + ".lnk";
     ASSERT_TRUE(FixtureShortcut(link, "C:\\windows\\notepad.exe"));
     EXPECT_EQ(Remove("Additional Languages\\fr_fr"), 1) << Log();
-    EXPECT_FALSE(FileThere(link));
+    EXPECT_FALSE(PathExists(link));
     EXPECT_FALSE(ValueExists(kComponents, "Additional Languages\\fr_fr"));
     EXPECT_TRUE(ValueExists(kComponents, "Additional Languages\\de_de"));
     EXPECT_NE(Log().find("Deleting file component '" + P + "\\uninst\\chmfr_fr'"), std::string::npos);
@@ -366,7 +414,7 @@ TEST_F(Procedures, ComponentWithoutItsValueGetsNoMarkerButIsRemoved)
     Install();
     EXPECT_EQ(Remove("Development Toolkit"), 1) << Log();
     EXPECT_FALSE(ValueExists(kComponents, "Development Toolkit"));
-    EXPECT_FALSE(FileThere(P + "\\tools\\lib\\vl.lib"));
+    EXPECT_FALSE(PathExists(P + "\\tools\\lib\\vl.lib"));
 }
 
 TEST_F(Procedures, MarkerSetBeforeTheWorkAndGoneAfterIt)
@@ -398,10 +446,10 @@ TEST_F(Procedures, ObsoleteFilesOfBothTrees)
                                   &bar.Status3, &bar.Progress),
               1)
         << Log();
-    EXPECT_FALSE(FileThere(P + "\\bin\\old.dll"));
-    EXPECT_FALSE(FileThere(D + "\\old\\data.dat"));
-    EXPECT_FALSE(FileThere(P + "\\conv"));
-    EXPECT_FALSE(FileThere(P + "\\book\\guide"));
+    EXPECT_FALSE(PathExists(P + "\\bin\\old.dll"));
+    EXPECT_FALSE(PathExists(D + "\\old\\data.dat"));
+    EXPECT_FALSE(PathExists(P + "\\conv"));
+    EXPECT_FALSE(PathExists(P + "\\book\\guide"));
     EXPECT_EQ(FixtureSystemEnv("DVL_PATH"), "<none>");
     EXPECT_EQ(FixtureSystemEnv("DVL_XLAT_PATH"), "<none>");
     EXPECT_EQ(StepsSinceReset(), LastRangeTop());

@@ -9,15 +9,16 @@
 
 namespace {
 
+// An NLS string of the build's library.
 std::string LoadName(int id)
 {
-    static char names[20][600];
+    char name[600] = "";
     HMODULE library = LoadLibraryExA(VL_BIN_DIR "\\_isuser.dll", NULL, LOAD_LIBRARY_AS_DATAFILE);
     if (library) {
-        LoadStringA(library, id, names[id], sizeof names[id]);
+        LoadStringA(library, id, name, sizeof name);
         FreeLibrary(library);
     }
-    return names[id];
+    return name;
 }
 
 const std::string kProduct = "Software\\Norvik\\Varolink\\CurrentVersion";
@@ -37,28 +38,37 @@ struct SilentRemoval : ::testing::Test {
         record = logFolder + "\\isuninst.txt";
         SetEnvironmentVariableA("VL_ISUNINST_RECORD", record.c_str());
     }
+    std::string savedPath;
+    // Puts the status-MIF library's stand-in on the program's search path;
+    // it writes into the log folder.
+    void UseMifLibrary()
+    {
+        char path[32768] = "";
+        GetEnvironmentVariableA("PATH", path, sizeof path);
+        savedPath = path;
+        SetEnvironmentVariableA("PATH", (std::string(VL_BIN_DIR "\\mif;") + savedPath).c_str());
+        SetEnvironmentVariableA("VL_ISMIF_FOLDER", logFolder.c_str());
+    }
     void TearDown() override
     {
+        if (!savedPath.empty()) SetEnvironmentVariableA("PATH", savedPath.c_str());
+        SetEnvironmentVariableA("VL_ISMIF_FOLDER", NULL);
         SetEnvironmentVariableA("VL_ISUNINST_RECORD", NULL);
         FixtureRemove(d);
         DeleteFolderTree(ProgramsFolder());
         DeleteFolderTree(logFolder);
     }
     // Runs the uninstaller silently with the answers; returns the log.
-    std::vector<std::string> Run(const std::string &answers, const std::string &more = "")
+    std::vector<std::string> Run(const std::string &answers, const std::string &more = "", unsigned limitMs = 300000)
     {
         std::string rsp = logFolder + "\\answers.rsp";
         WriteTextFile(rsp, answers);
-        EXPECT_EQ(RunUninstallerWith("-S -F1\"" + rsp + "\" -G\"" + logPath + "\" " + more, 300000), 0);
+        EXPECT_EQ(RunUninstallerWith("-S -F1\"" + rsp + "\" -G\"" + logPath + "\" " + more, limitMs), 0);
         return LogEntries(logPath);
     }
     std::string LogText() { return ReadTextFile(logPath); }
     // The installer's uninstall program is started, not waited for.
-    std::string Record()
-    {
-        for (int i = 0; i < 200 && ReadTextFile(record).empty(); i++) Sleep(50);
-        return ReadTextFile(record);
-    }
+    std::string Record() { return WaitForHandOverRecord(record, 10000); }
 };
 
 TEST_F(SilentRemoval, RemoveWithOnlyTheServerRunsNoComponentProcedure)
@@ -78,11 +88,11 @@ TEST_F(SilentRemoval, RemoveWithOnlyTheServerRunsNoComponentProcedure)
     // The program folder's items and the folder went; the program tree's
     // own files went; the server's listed files and its registry values stay
     // for the installer's uninstall program, which was started.
-    EXPECT_FALSE(FileThere(ProgramsFolder()));
-    EXPECT_FALSE(FileThere(P + "\\README.TXT"));
-    EXPECT_FALSE(FileThere(P + "\\uninst\\server.u00"));
-    EXPECT_TRUE(FileThere(P + "\\bin\\avlmqm.dll"));
-    EXPECT_TRUE(FileThere(P + "\\uninst\\Uninst.isu"));
+    EXPECT_FALSE(PathExists(ProgramsFolder()));
+    EXPECT_FALSE(PathExists(P + "\\README.TXT"));
+    EXPECT_FALSE(PathExists(P + "\\uninst\\server.u00"));
+    EXPECT_TRUE(PathExists(P + "\\bin\\avlmqm.dll"));
+    EXPECT_TRUE(PathExists(P + "\\uninst\\Uninst.isu"));
     EXPECT_TRUE(ValueExists(kComponents, "Server"));
     std::string line = Record();
     EXPECT_NE(line.find("-y -a -f\"" + P + "\\uninst\\Uninst.isu\" -c\"" + P + "\\uninst\\avliisun.dll\"|"),
@@ -97,6 +107,7 @@ TEST_F(SilentRemoval, RemoveComponentsRemovesTheChosenOnesAndWritesTheMif)
     d.ListLines = {{"toolkit", "\\tools\\c\\include\\vl.h"}, {"clijava", "\\java\\lib\\client.jar"},
                    {"inetgway", "\\gateway\\gw.dll"}, {"server", "\\bin\\avlmqm.dll"}};
     ASSERT_TRUE(FixtureInstall(d));
+    UseMifLibrary();
     auto log = Run("[Varolink]\nVarolink=REMOVECOMPONENTS\n[Components]\nDevelopment Toolkit=REMOVE\n"
                    "Local Clients\\Windows NT Client=KEEP\nLocal Clients\\Java Client=REMOVE\n"
                    "Internet Gateway=KEEP\nDocumentation\\Internet Gateway=KEEP\n",
@@ -110,11 +121,19 @@ TEST_F(SilentRemoval, RemoveComponentsRemovesTheChosenOnesAndWritesTheMif)
     EXPECT_FALSE(ValueExists(kComponents, "Local Clients\\Java Client"));
     EXPECT_TRUE(ValueExists(kComponents, "Internet Gateway"));
     EXPECT_TRUE(ValueExists(kComponents, "Server"));
-    EXPECT_FALSE(FileThere(P + "\\tools\\c\\include\\vl.h"));
-    EXPECT_FALSE(FileThere(P + "\\java\\lib\\client.jar"));
-    EXPECT_TRUE(FileThere(P + "\\gateway\\gw.dll"));
-    EXPECT_TRUE(FileThere(P + "\\bin\\avlmqm.dll"));
+    EXPECT_FALSE(PathExists(P + "\\tools\\c\\include\\vl.h"));
+    EXPECT_FALSE(PathExists(P + "\\java\\lib\\client.jar"));
+    EXPECT_TRUE(PathExists(P + "\\gateway\\gw.dll"));
+    EXPECT_TRUE(PathExists(P + "\\bin\\avlmqm.dll"));
     EXPECT_TRUE(ReadTextFile(record).empty());  // no installer hand-over for components
+    // This run cannot secure the product key (no "vlm" account here): the
+    // MIF reports the failure with message 283.
+    EXPECT_TRUE(InOrder(log, {"->Component-deletion-complete dialog", "  User: Finish", "", "Writing MIF file",
+                              "MIF file written"}))
+        << LogText();
+    std::string mif = ReadTextFile(logFolder + "\\vlengrun.mif");
+    EXPECT_NE(mif.find("VALUE = \"Failed\""), std::string::npos) << mif;
+    EXPECT_NE(mif.find("VALUE = \"" + LoadName(283) + "\""), std::string::npos) << mif;
 }
 
 TEST_F(SilentRemoval, RemoveDataTakesTheDataTreeAndHandsOver)
@@ -136,16 +155,66 @@ TEST_F(SilentRemoval, RemoveDataTakesTheDataTreeAndHandsOver)
         << LogText();
     // Gone: the toolkit, the data folder's own files, the Web Administration data.
     EXPECT_FALSE(ValueExists(kComponents, "Development Toolkit"));
-    EXPECT_FALSE(FileThere(P + "\\tools"));
-    EXPECT_FALSE(FileThere(D + "\\VLS.INI"));
-    EXPECT_FALSE(FileThere(D + "\\errors"));
-    EXPECT_FALSE(FileThere(D + "\\vlwa"));
+    EXPECT_FALSE(PathExists(P + "\\tools"));
+    EXPECT_FALSE(PathExists(D + "\\VLS.INI"));
+    EXPECT_FALSE(PathExists(D + "\\errors"));
+    EXPECT_FALSE(PathExists(D + "\\vlwa"));
     // Stays for the installer's uninstall program: the server, which a
     // whole-product removal does not take through its procedure.
     EXPECT_TRUE(ValueExists(kComponents, "Server"));
-    EXPECT_TRUE(FileThere(P + "\\bin\\avlmqm.dll"));
+    EXPECT_TRUE(PathExists(P + "\\bin\\avlmqm.dll"));
     // The MIF name goes to the installer's uninstall program.
     EXPECT_NE(Record().find("-mvlengdata|"), std::string::npos) << Record();
+}
+
+// A top-level window whose thread has stopped taking messages, as a hung
+// program's window does.
+struct HungWindow {
+    HANDLE Thread = NULL, Created = NULL, Release = NULL;
+    static DWORD WINAPI Main(LPVOID self)
+    {
+        HungWindow *hung = (HungWindow *)self;
+        HWND window = CreateWindowA("STATIC", "hung", WS_OVERLAPPED, 0, 0, 50, 50, NULL, NULL, NULL, NULL);
+        SetEvent(hung->Created);
+        WaitForSingleObject(hung->Release, 300000);
+        if (window) DestroyWindow(window);
+        return 0;
+    }
+    bool Start()
+    {
+        Created = CreateEventA(NULL, TRUE, FALSE, NULL);
+        Release = CreateEventA(NULL, TRUE, FALSE, NULL);
+        Thread = CreateThread(NULL, 0, Main, this, 0, NULL);
+        return Thread && WaitForSingleObject(Created, 10000) == WAIT_OBJECT_0;
+    }
+    ~HungWindow()
+    {
+        if (Release) SetEvent(Release);
+        if (Thread) WaitForSingleObject(Thread, 10000);
+        for (HANDLE h : {Thread, Created, Release})
+            if (h) CloseHandle(h);
+    }
+};
+
+// The environment broadcast gives up on a window that does not answer: the
+// silent run ends by itself and its log says which broadcast gave up.
+TEST_F(SilentRemoval, AHungWindowDoesNotHoldTheEnvironmentBroadcast)
+{
+    d.Components = {{"Server", ""}, {"Development Toolkit", ""}};
+    d.ListLines = {{"toolkit", "\\tools\\c\\include\\vl.h"}};
+    ASSERT_TRUE(FixtureInstall(d));
+    HungWindow hung;
+    ASSERT_TRUE(hung.Start());
+    auto log = Run("[Varolink]\nVarolink=REMOVECOMPONENTS\n[Components]\nDevelopment Toolkit=REMOVE\n"
+                   "Local Clients\\Windows NT Client=KEEP\nLocal Clients\\Java Client=KEEP\n"
+                   "Internet Gateway=KEEP\nDocumentation\\Internet Gateway=KEEP\n",
+                   "", 120000);
+    EXPECT_TRUE(InOrder(log, {"Finished uninstalling Development Toolkit (" + LoadName(2) + ")", " ",
+                              "Broadcasting environment changes", "Environment change broadcast timed out", " ",
+                              "Refreshing Start menu", "->Component-deletion-complete dialog", "",
+                              "Uninstallation ended."}))
+        << LogText();
+    EXPECT_FALSE(ValueExists(kComponents, "Development Toolkit"));
 }
 
 }  // namespace

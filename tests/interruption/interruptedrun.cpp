@@ -1,4 +1,5 @@
 #include "interruptedrun.h"
+#include "runner.h"
 #include <tlhelp32.h>
 #include <algorithm>
 #include <stdio.h>
@@ -33,14 +34,6 @@ std::string KeyAfter(const std::string &line, const std::string &prefix)
         if (line.compare(0, start.size(), start) == 0 && strlen(key) > best.size()) best = key;
     }
     return best;
-}
-
-// Drops the "HH:MM:SS " stamp of a log entry.
-std::string WithoutStamp(std::string line)
-{
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.size() >= 9 && line[2] == ':' && line[5] == ':' && line[8] == ' ') line = line.substr(9);
-    return line;
 }
 
 // Reads what the file holds from *offset on and moves *offset past it. The

@@ -66,8 +66,6 @@ bool ComponentValue(const std::string &key, std::string *value)
     return true;
 }
 
-bool Exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 std::string Join(const std::vector<std::string> &lines)
 {
     std::string text;
@@ -229,7 +227,7 @@ protected:
         std::string value;
         bool present = ComponentValue(current, &value);
         std::vector<std::string> files = ComponentFiles(current);
-        size_t left = std::count_if(files.begin(), files.end(), Exists);
+        size_t left = std::count_if(files.begin(), files.end(), PathExists);
         if (!at.Component.empty()) {
             // The removal was waiting inside the component's own step.
             EXPECT_TRUE(present && value == "Incomplete") << current << " must read \"Incomplete\"\n" << context;

@@ -19,7 +19,7 @@ protected:
                         KEY_ALL_ACCESS, NULL, &key, NULL);
         RegCloseKey(key);
         root = ListsTempFolder("env");
-        log = ListsStartLog(root);
+        log = OpenTestLog(root);
         for (const char *name : {"include", "lib", "classpath"}) saved.push_back(FixtureSystemEnv(name));
     }
     void TearDown() override

@@ -20,7 +20,7 @@ protected:
         target = root + "\\P";
         lists = target + "\\uninst";
         MakeFolders(lists);
-        log = ListsStartLog(root);
+        log = OpenTestLog(root);
         bar = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_POPUP, 0, 0, 100, 10, NULL, NULL, NULL, NULL);
         SendMessageA(bar, PBM_SETRANGE32, 0, 1000);
         SendMessageA(bar, PBM_SETSTEP, 1, 0);
@@ -55,18 +55,18 @@ TEST_F(FileList, CountingChangesNothingThenFilesAndEmptiedFoldersGoButNeverTheTa
     // Four lines and the three directories below the target the working pass
     // will try to remove (bin\sub, bin, gone): the bar ends exactly full.
     EXPECT_EQ(7, Run(TRUE, "server"));
-    EXPECT_TRUE(Exists(target + "\\bin\\a.dll"));
+    EXPECT_TRUE(PathExists(target + "\\bin\\a.dll"));
     EXPECT_EQ(0, Steps());
-    EXPECT_FALSE(Exists(log) && !LogEntries(log).empty() && Contains(LogEntries(log), "Target dir '" + target + "'"));
+    EXPECT_FALSE(PathExists(log) && !LogEntries(log).empty() && Contains(LogEntries(log), "Target dir '" + target + "'"));
 
     EXPECT_EQ(1, Run(FALSE, "server"));
-    EXPECT_FALSE(Exists(target + "\\bin\\a.dll"));
-    EXPECT_FALSE(Exists(target + "\\bin\\sub"));
-    EXPECT_FALSE(Exists(target + "\\top.txt"));
-    EXPECT_TRUE(Exists(target + "\\bin\\c.dll"));  // comment lines name nothing
-    EXPECT_TRUE(Exists(target + "\\nobackslash.dll"));
-    EXPECT_TRUE(Exists(target + "\\bin"));          // still holds c.dll
-    EXPECT_TRUE(Exists(target));
+    EXPECT_FALSE(PathExists(target + "\\bin\\a.dll"));
+    EXPECT_FALSE(PathExists(target + "\\bin\\sub"));
+    EXPECT_FALSE(PathExists(target + "\\top.txt"));
+    EXPECT_TRUE(PathExists(target + "\\bin\\c.dll"));  // comment lines name nothing
+    EXPECT_TRUE(PathExists(target + "\\nobackslash.dll"));
+    EXPECT_TRUE(PathExists(target + "\\bin"));          // still holds c.dll
+    EXPECT_TRUE(PathExists(target));
     // Four lines, then the three directories below the target (bin\sub, bin, gone).
     EXPECT_EQ(7, Steps());
     std::vector<std::string> lines = LogEntries(log);
@@ -100,8 +100,8 @@ TEST_F(FileList, ManyFoldersInAnyListOrderGoChildrenFirst)
     int counted = Run(TRUE, "many");
     EXPECT_EQ(1, Run(FALSE, "many")) << ReadTextFile(log);
     EXPECT_EQ(counted, Steps());
-    EXPECT_FALSE(Exists(target + "\\t"));
-    EXPECT_TRUE(Exists(target));
+    EXPECT_FALSE(PathExists(target + "\\t"));
+    EXPECT_TRUE(PathExists(target));
     // Every folder is removed after all the folders below it.
     std::vector<std::string> removed;
     const std::string prefix = "Deleted path: '";
@@ -121,12 +121,12 @@ TEST_F(FileList, LanguageLineDeletesTenFilesInOneStep)
     std::vector<std::string> files = FixtureListedFiles(target, "\\bin\\Msg-lang1-.cat");
     ASSERT_EQ(10u, files.size());
     EXPECT_EQ(Lower(target) + "\\bin\\msgde_de.cat", files[2]);
-    EXPECT_TRUE(Exists(target + "\\doc\\de_de\\de.txt"));
+    EXPECT_TRUE(PathExists(target + "\\doc\\de_de\\de.txt"));
 
     EXPECT_EQ(2 + 1 + 10 + 1, Run(TRUE, "chmen_us"));
     EXPECT_EQ(1, Run(FALSE, "chmen_us"));
-    for (const std::string &file : files) EXPECT_FALSE(Exists(file)) << file;
-    EXPECT_FALSE(Exists(target + "\\doc"));
+    for (const std::string &file : files) EXPECT_FALSE(PathExists(file)) << file;
+    EXPECT_FALSE(PathExists(target + "\\doc"));
     // Two lines; then bin, the ten doc\<language> folders and doc.
     EXPECT_EQ(2 + 1 + 10 + 1, Steps());
 }
@@ -140,8 +140,8 @@ TEST_F(FileList, LinesThatClimbOutOfTheTargetDeleteNothing)
                                      target));
     EXPECT_EQ(4, Run(TRUE, "evil"));
     EXPECT_EQ(0, Run(FALSE, "evil"));
-    EXPECT_TRUE(Exists(outside));
-    EXPECT_FALSE(Exists(target + "\\ok.txt"));
+    EXPECT_TRUE(PathExists(outside));
+    EXPECT_FALSE(PathExists(target + "\\ok.txt"));
     EXPECT_EQ(4, Steps());
     EXPECT_TRUE(Contains(LogEntries(log), "***Listed path outside '" + target + "' not deleted: '\\..\\outside.txt'"));
 }
@@ -159,9 +159,9 @@ TEST_F(FileList, ServiceLevelLinesAndTheUninstRule)
     EXPECT_EQ(2 + 1, Run(TRUE, "csdship", TRUE));  // two files and their folder bin
     EXPECT_EQ(0, Run(FALSE, "csdship", TRUE));  // the climbing line is refused and reported
     EXPECT_EQ(3, Steps());
-    EXPECT_FALSE(Exists(target + "\\bin\\x.dll"));
-    EXPECT_FALSE(Exists(target + "\\y.dll"));
-    EXPECT_TRUE(Exists(target + "\\uninst\\u.dll"));
+    EXPECT_FALSE(PathExists(target + "\\bin\\x.dll"));
+    EXPECT_FALSE(PathExists(target + "\\y.dll"));
+    EXPECT_TRUE(PathExists(target + "\\uninst\\u.dll"));
     std::vector<std::string> lines = LogEntries(log);
     EXPECT_TRUE(InOrder(lines, {"Deleting CSD files in '" + lists + "\\csdship.log'",
                                 "Not deleting '" + target + "\\uninst\\u.dll'",
@@ -230,7 +230,7 @@ TEST_F(FileList, ObjectClassesOfServersAndLibrariesAreUnregistered)
     SetEnvironmentVariableA("VL_UNREG_EXIT_BAD", "3");
 
     EXPECT_EQ(30, UnregisterObjectClasses(TRUE, "serverd", NULL, bar, target.c_str()));
-    EXPECT_FALSE(Exists(record));
+    EXPECT_FALSE(PathExists(record));
     EXPECT_EQ(0, UnregisterObjectClasses(FALSE, "serverd", NULL, bar, target.c_str()));
     SetEnvironmentVariableA("VL_UNREG_LOG", NULL);
     SetEnvironmentVariableA("VL_UNREG_EXIT_BAD", NULL);

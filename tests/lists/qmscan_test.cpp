@@ -33,7 +33,7 @@ protected:
         root = ListsTempFolder("qm");
         work = root + "\\Data";
         MakeFolders(work);
-        log = ListsStartLog(root);
+        log = OpenTestLog(root);
     }
     void TearDown() override
     {

@@ -15,7 +15,7 @@ protected:
     void SetUp() override
     {
         root = ListsTempFolder("lnk");
-        log = ListsStartLog(root);
+        log = OpenTestLog(root);
         programs = FixtureCommonFolder(CSIDL_COMMON_PROGRAMS);
         ASSERT_FALSE(programs.empty());
         folder = "VL Test " + std::to_string(GetCurrentProcessId());
@@ -37,15 +37,15 @@ TEST_F(Shortcuts, ItemFolderAndStartupLink)
 {
     ASSERT_TRUE(FixtureShortcut(Link("Varolink Explorer"), "C:\\windows\\notepad.exe"));
     EXPECT_TRUE(DeleteProgramFolderItem(folder.c_str(), "Varolink Explorer"));
-    EXPECT_FALSE(Exists(Link("Varolink Explorer")));
+    EXPECT_FALSE(PathExists(Link("Varolink Explorer")));
     EXPECT_TRUE(DeleteProgramFolderItem(folder.c_str(), "Varolink Explorer"));  // already gone
     EXPECT_TRUE(DeleteProgramFolderItem(folder.c_str(), NULL));
-    EXPECT_FALSE(Exists(folderPath));
+    EXPECT_FALSE(PathExists(folderPath));
 
     std::string startup = FixtureCommonFolder(CSIDL_COMMON_STARTUP) + "\\" + folder + ".lnk";
     ASSERT_TRUE(FixtureShortcut(startup, "C:\\windows\\notepad.exe"));
     EXPECT_TRUE(DeleteStartupLink(folder.c_str()));
-    EXPECT_FALSE(Exists(startup));
+    EXPECT_FALSE(PathExists(startup));
     // A name that climbs out of the Programs folder deletes nothing.
     EXPECT_FALSE(DeleteProgramFolderItem("..", "x"));
 }
@@ -61,16 +61,16 @@ TEST_F(Shortcuts, SweepKeepsCurrentItemsAndDeletesObsoleteOnes)
 
     EXPECT_TRUE(DeleteObsoleteProgramFolderItems(folder.c_str()));
     // Current names (NLS library) stay; the same texts in the own table are not swept.
-    EXPECT_TRUE(Exists(Link("Varolink Explorer")));
-    EXPECT_TRUE(Exists(Link("Varolink Services")));
-    EXPECT_TRUE(Exists(Link("Uninstall Varolink")));
-    EXPECT_TRUE(Exists(Link("My Own Tool")));
-    EXPECT_FALSE(Exists(Link("Memo")));
-    EXPECT_FALSE(Exists(Link("Read Me")));
-    EXPECT_FALSE(Exists(Link("Varolink First Steps")));
-    EXPECT_FALSE(Exists(Link("Varolink Explorer (fr_fr)")));
-    EXPECT_FALSE(Exists(folderPath + "\\Varolink Documentation"));
-    EXPECT_TRUE(Exists(folderPath + "\\Varolink Java Client\\user.txt"));
+    EXPECT_TRUE(PathExists(Link("Varolink Explorer")));
+    EXPECT_TRUE(PathExists(Link("Varolink Services")));
+    EXPECT_TRUE(PathExists(Link("Uninstall Varolink")));
+    EXPECT_TRUE(PathExists(Link("My Own Tool")));
+    EXPECT_FALSE(PathExists(Link("Memo")));
+    EXPECT_FALSE(PathExists(Link("Read Me")));
+    EXPECT_FALSE(PathExists(Link("Varolink First Steps")));
+    EXPECT_FALSE(PathExists(Link("Varolink Explorer (fr_fr)")));
+    EXPECT_FALSE(PathExists(folderPath + "\\Varolink Documentation"));
+    EXPECT_TRUE(PathExists(folderPath + "\\Varolink Java Client\\user.txt"));
     EXPECT_TRUE(Contains(LogEntries(log), "Deleting obsolete program folder items"));
 }
 

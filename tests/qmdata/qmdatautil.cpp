@@ -10,14 +10,6 @@ FixtureDescription TempDescription(const char *tag)
     return d;
 }
 
-std::string OpenTestLog(const std::string &folder)
-{
-    std::string path = folder + "\\test.log";
-    DeleteFileA(path.c_str());
-    LogOpen(1, 1, path.c_str(), NULL, NULL, VL_BIN_DIR "\\_isuser.dll");
-    return path;
-}
-
 std::vector<std::string> LogBody(const std::string &logPath)
 {
     std::vector<std::string> lines = LogEntries(logPath);

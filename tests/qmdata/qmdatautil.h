@@ -4,6 +4,7 @@
 #pragma once
 #include "fixture.h"
 #include "runner.h"
+#include "testlog.h"
 #include "wintestutil.h"
 #include <windows.h>
 #include <string>
@@ -13,8 +14,6 @@
 
 // A description rooted in a new temp folder (no NLS library copied).
 FixtureDescription TempDescription(const char *tag);
-// Opens the uninstall log on folder\test.log (silent) and returns its path.
-std::string OpenTestLog(const std::string &folder);
 // The log's entries after the header a fresh log begins with.
 std::vector<std::string> LogBody(const std::string &logPath);
 // A value of HKLM\keyPath as text ("<none>" when missing); type receives its type.

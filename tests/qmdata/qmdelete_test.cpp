@@ -98,6 +98,109 @@ TEST_F(QmDelete, LockedFileKeepsItsFolderButTheLogAndKeysStillGo)
         << ReadTextFile(log);
 }
 
+// A queue manager whose folder or log folder is refused keeps its keys, with
+// one line saying so; a folder that only could not be emptied lets them go.
+TEST_F(QmDelete, RefusedFoldersKeepTheirKeysAndALockedFolderDoesNot)
+{
+    std::string outside = d.Root + "\\Outside", elsewhere = d.Root + "\\Elsewhere\\QM4";
+    d.RegistryQueueManagers = {{"QM1", "VL.ONE"}, {"QM2", "VL.TWO", "tcp"}, {"QM3", "VL.THREE"}, {"QM4", "VL.FOUR"}};
+    d.ConfigValues = {{"sz", "QueueManager\\QM2", "Prefix", outside},              // outside the data folder
+                      {"sz", "QueueManager\\QM3", "Prefix", "%DATA%\\..\\Data"},   // the guard refuses it
+                      {"sz", "QueueManager\\QM4\\Log", "LogPath", elsewhere}};
+    Install();
+    std::string locked = qmgrs + "\\QM1\\locked.dat";
+    WriteTextFile(locked, "held");
+    WriteTextFile(outside + "\\qmgrs\\QM2\\queue.dat", "QM2 data");
+    WriteTextFile(qmgrs + "\\QM3\\queue.dat", "QM3 data");
+    WriteTextFile(qmgrs + "\\QM4\\queue.dat", "QM4 data");
+    WriteTextFile(elsewhere + "\\S0000000.LOG", "QM4 log");
+    for (const char *key : {"QM1", "QM2", "QM3", "QM4"}) WriteTextFile(data + "\\log\\" + key + "\\S0000000.LOG", "log");
+
+    Holder held = HoldOpen(locked);
+    int result = DeleteQueueManagers(data.c_str(), NULL);
+    Release(held);
+
+    EXPECT_EQ(0, result);
+    std::vector<std::string> lines = Lines();
+    // Locked: the folder stays, its log folder and keys go.
+    EXPECT_TRUE(PathExists(locked));
+    EXPECT_FALSE(PathExists(data + "\\log\\QM1"));
+    EXPECT_FALSE(KeyExists(kQueueManagerKey + "\\QM1"));
+    EXPECT_FALSE(KeyExists(VL_CONFIG_KEY "\\Services\\QM1"));
+    EXPECT_TRUE(Contains(lines, "Deleted key '" + kQueueManagerKey + "\\QM1'")) << ReadTextFile(log);
+    // Refused: the folder stays and so do the keys that name it.
+    EXPECT_TRUE(PathExists(outside + "\\qmgrs\\QM2\\queue.dat"));
+    EXPECT_TRUE(PathExists(qmgrs + "\\QM3\\queue.dat"));
+    EXPECT_TRUE(PathExists(elsewhere + "\\S0000000.LOG"));
+    EXPECT_FALSE(PathExists(qmgrs + "\\QM4"));   // its own folder was not refused
+    struct Kept {
+        const char *Key, *Name;
+        std::string Folder;
+    } kept[] = {{"QM2", "VL.TWO", outside + "\\qmgrs\\QM2"},
+                {"QM3", "VL.THREE", data + "\\..\\Data\\qmgrs\\QM3"},
+                {"QM4", "VL.FOUR", elsewhere}};
+    for (const Kept &k : kept) {
+        EXPECT_TRUE(KeyExists(kQueueManagerKey + "\\" + k.Key)) << k.Key;
+        EXPECT_TRUE(KeyExists(std::string(VL_CONFIG_KEY "\\Services\\") + k.Key + "\\Listener")) << k.Key;
+        std::string line = std::string("***Registry keys of QM '") + k.Name + "' kept: its folder '" + k.Folder +
+                           "' was not deleted";
+        EXPECT_EQ(1, std::count(lines.begin(), lines.end(), line)) << line << "\n" << ReadTextFile(log);
+        EXPECT_FALSE(Contains(lines, "Deleted key '" + kQueueManagerKey + "\\" + k.Key + "'"));
+    }
+    std::string refusal = "***Unsafe path refused: '" + data + "\\..\\Data\\qmgrs\\QM3' (";
+    EXPECT_EQ(1, std::count_if(lines.begin(), lines.end(),
+                               [&](const std::string &l) { return l.rfind(refusal, 0) == 0; }))
+        << ReadTextFile(log);
+    EXPECT_EQ(0, std::count_if(lines.begin(), lines.end(), [](const std::string &l) {
+                  return l.find("***Registry keys of QM 'VL.ONE'") == 0;
+              }));
+}
+
+// Log folders in a log default path outside the data folder are the queue
+// managers' own: they go without a word, the log default path itself stays.
+TEST_F(QmDelete, LogFoldersInALogDefaultPathOutsideTheDataFolderGo)
+{
+    std::string logs = d.Root + "\\Logs";
+    d.LogDefaultPath = logs;
+    d.RegistryQueueManagers = {{"QM1", "VL.ONE"}, {"QM2", "VL.TWO"}};
+    d.ConfigValues = {{"sz", "QueueManager\\QM1\\Log", "LogPath", logs + "\\QM1"},
+                      {"sz", "QueueManager\\QM2\\Log", "LogPath", logs + "\\QM2"}};
+    Install();
+    WriteTextFile(logs + "\\QM1\\active\\S0000000.LOG", "log");
+    WriteTextFile(logs + "\\QM2\\S0000000.LOG", "log");
+    WriteTextFile(logs + "\\avlhlctl.lfh", "control");
+    WriteTextFile(qmgrs + "\\QM1\\queue.dat", "data");
+
+    EXPECT_EQ(1, DeleteQueueManagers(data.c_str(), NULL, logs.c_str()));
+    EXPECT_FALSE(PathExists(logs + "\\QM1"));
+    EXPECT_FALSE(PathExists(logs + "\\QM2"));
+    EXPECT_TRUE(PathExists(logs + "\\avlhlctl.lfh"));
+    EXPECT_FALSE(PathExists(qmgrs));
+    EXPECT_FALSE(KeyExists(kQueueManagerKey));
+    for (const std::string &line : Lines()) EXPECT_NE(0u, line.rfind("***", 0)) << line;
+}
+
+// A log default path the guard refuses (the Windows folder) makes no folder
+// in it a log folder: it stays, and so do its queue manager's keys.
+TEST_F(QmDelete, ALogDefaultPathTheGuardRefusesWidensNothing)
+{
+    char windows[MAX_PATH];
+    ASSERT_NE(0u, GetWindowsDirectoryA(windows, sizeof windows));
+    std::string inWindows = std::string(windows) + "\\vlqmlog" + std::to_string(GetCurrentProcessId());
+    d.RegistryQueueManagers = {{"QM1", "VL.ONE"}};
+    d.ConfigValues = {{"sz", "QueueManager\\QM1\\Log", "LogPath", inWindows}};
+    Install();
+    WriteTextFile(inWindows + "\\S0000000.LOG", "log");
+
+    EXPECT_EQ(0, DeleteQueueManagers(data.c_str(), NULL, windows));
+    EXPECT_TRUE(PathExists(inWindows + "\\S0000000.LOG"));
+    EXPECT_TRUE(KeyExists(kQueueManagerKey + "\\QM1"));
+    EXPECT_TRUE(Contains(Lines(), "***Registry keys of QM 'VL.ONE' kept: its folder '" + inWindows +
+                                      "' was not deleted"))
+        << ReadTextFile(log);
+    DeleteFolderTree(inWindows);
+}
+
 TEST_F(QmDelete, QmgrsStaysWhileSystemHoldsFilesAndAnEmptyListDoesNothing)
 {
     d.RegistryQueueManagers = {{"QM1", "VL.ONE"}};

@@ -19,7 +19,7 @@ static void Make(const std::string &base, std::initializer_list<const char *> fi
 TEST(CleanDirectories, EmptyArgumentIsRefused)
 {
     std::string root = MakeTempFolder("cleanempty");
-    std::string log = StartTestLog(root);
+    std::string log = OpenTestLog(root, false);
     BOOL whole = TRUE;
     EXPECT_EQ(0, CleanLogDirectory("", NULL, NULL));
     EXPECT_EQ(0, CleanDataDirectory("", "", NULL, NULL, &whole));
@@ -37,7 +37,7 @@ TEST(CleanDirectories, EmptyArgumentIsRefused)
 TEST(CleanDirectories, LogDirectory)
 {
     std::string root = MakeTempFolder("cleanlog");
-    std::string log = StartTestLog(root);
+    std::string log = OpenTestLog(root, false);
     std::string g = root + "\\log";
     Make(g, {"S0000001.LOG", "QM1\\active\\S0000002.LOG", "QM1\\avlhlctl.lfh"});
     EXPECT_EQ(1, CleanLogDirectory(g.c_str(), NULL, NULL));
@@ -52,7 +52,7 @@ TEST(CleanDirectories, LogDirectory)
 TEST(CleanDirectories, DataDirectoryKeepsOnlyForeignFiles)
 {
     std::string root = MakeTempFolder("cleandata");
-    std::string log = StartTestLog(root);
+    std::string log = OpenTestLog(root, false);
     std::string d = root + "\\data";
     Make(d, {"VLS.INI", "VLS.ORI", "avlclchl.tab", "editor.log", "x\\macro.log", "trace.1", "y\\z\\trace.3",
              "config\\Config.reg", "errors\\zid0001.log", "errors\\zid0001.fdc", "errors\\zid1.trc",
@@ -75,7 +75,7 @@ TEST(CleanDirectories, DataDirectoryKeepsOnlyForeignFiles)
 TEST(CleanDirectories, WebAdminDirectory)
 {
     std::string root = MakeTempFolder("cleanweb");
-    std::string log = StartTestLog(root);
+    std::string log = OpenTestLog(root, false);
     Make(root, {"vlwa\\scripts\\public\\a.html", "vlwa\\scripts\\public\\img\\b.gif"});
     EXPECT_EQ(1, CleanWebAdminDirectory(root.c_str(), NULL, NULL));
     EXPECT_FALSE(PathExists(root + "\\vlwa"));
@@ -87,7 +87,7 @@ TEST(CleanDirectories, WebAdminDirectory)
 TEST(CleanDirectories, ProgramDirectory)
 {
     std::string root = MakeTempFolder("cleanprog");
-    std::string log = StartTestLog(root);
+    std::string log = OpenTestLog(root, false);
     // Silent, as the removal runs: the test has no NLS library, and the
     // language lookup of the classpath entries would otherwise show a box.
     LogBlock()->Silent = 1;
@@ -131,7 +131,7 @@ TEST(CleanDirectories, ProgramDirectory)
 TEST(CleanDirectories, PathThatDoesNotFitIsRefusedNotCut)
 {
     std::string root = MakeTempFolder("cleanlong");
-    std::string log = StartTestLog(root);
+    std::string log = OpenTestLog(root, false);
     // A data folder so long that "<D>\VLS.INI" passes 259 characters while "<D>\VLS"
     // still fits: cut at 259 the name would be "<D>\VLS." and the system would
     // delete "<D>\VLS" instead.

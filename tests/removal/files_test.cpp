@@ -7,7 +7,7 @@
 TEST(FileDeletion, OutcomesAndTheirLogLines)
 {
     std::string dir = MakeTempFolder("delfile");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     std::string plain = dir + "\\plain.txt", readOnly = dir + "\\readonly.txt";
     WriteTextFile(plain);
     WriteTextFile(readOnly);
@@ -42,7 +42,7 @@ TEST(FileDeletion, OutcomesAndTheirLogLines)
 TEST(FileDeletion, SpeltDeletionLogsOneNameAndNeverFollowsAnother)
 {
     std::string dir = MakeTempFolder("DelSpelt");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     std::string lower = dir + "\\mixed.txt", spelt = dir + "\\MiXeD.TXT", other = dir + "\\Other.txt";
     for (char &c : lower) c = (char)tolower((unsigned char)c);
     WriteTextFile(spelt);
@@ -60,7 +60,7 @@ TEST(FileDeletion, SpeltDeletionLogsOneNameAndNeverFollowsAnother)
 TEST(FileDeletion, HeldOpenByAnotherProcessIsInUse)
 {
     std::string dir = MakeTempFolder("inuse");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     std::string held = dir + "\\held file.dat";
     WriteTextFile(held);
     Holder holder = HoldOpen(held);
@@ -77,7 +77,7 @@ TEST(FileDeletion, HeldOpenByAnotherProcessIsInUse)
 TEST(FileDeletion, PatternDeletesOneDirectoryLevelOnly)
 {
     std::string dir = MakeTempFolder("pattern");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     CreateDirectoryA((dir + "\\sub").c_str(), NULL);
     WriteTextFile(dir + "\\a.tmp");
     WriteTextFile(dir + "\\b.tmp");
@@ -98,7 +98,7 @@ TEST(FileDeletion, PatternDeletesOneDirectoryLevelOnly)
 TEST(FileDeletion, DeletingTheLogFileSwitchesLoggingOffFirst)
 {
     std::string dir = MakeTempFolder("logfile");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     LogLine("before");
     ASSERT_TRUE(PathExists(log));
     // Compared without regard to case.
@@ -115,7 +115,7 @@ TEST(FileDeletion, DeletingTheLogFileSwitchesLoggingOffFirst)
 TEST(FileDeletion, LongAndUnusualNamesAreHandledWithoutTruncation)
 {
     std::string dir = MakeTempFolder("names");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     // Blanks and characters of the ANSI code page above 127.
     std::string odd = dir + "\\caf\xe9 na\xefve \xe4\xf6\xfc.txt";
     WriteTextFile(odd);
@@ -137,7 +137,7 @@ TEST(FileDeletion, LongAndUnusualNamesAreHandledWithoutTruncation)
 TEST(DirectoryRemoval, OutcomesAndTheQuietRules)
 {
     std::string dir = MakeTempFolder("rmdir");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     std::string empty = dir + "\\empty", full = dir + "\\full", missing = dir + "\\missing";
     CreateDirectoryA(empty.c_str(), NULL);
     CreateDirectoryA(full.c_str(), NULL);
@@ -168,7 +168,7 @@ TEST(DirectoryRemoval, OutcomesAndTheQuietRules)
 TEST(DirectoryRemoval, HeldOpenIsRetriedTwentyTimesThenReported_Slow)
 {
     std::string dir = MakeTempFolder("rmdirheld");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     std::string held = dir + "\\held";
     CreateDirectoryA(held.c_str(), NULL);
     Holder holder = HoldOpen(held);

@@ -18,7 +18,7 @@ static std::string ReadRaw(const std::string &key, const char *value, DWORD *typ
 TEST(RegistryValues, SetAndDeleteWithEveryOutcome)
 {
     std::string dir = MakeTempFolder("regval");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     std::string key = TestKeyPath("values");
     CreateKey(key);
     DWORD type = 0;
@@ -58,7 +58,7 @@ TEST(RegistryValues, SetAndDeleteWithEveryOutcome)
 TEST(RegistryKeys, DeleteKeyOutcomes)
 {
     std::string dir = MakeTempFolder("regkey");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     std::string key = TestKeyPath("keys");
     CreateKey(key + "\\leaf");
     CreateKey(key + "\\parent\\child");
@@ -82,7 +82,7 @@ TEST(RegistryKeys, DeleteKeyOutcomes)
 TEST(RegistryTrees, SparedSubkeyAndItsAncestorsStay)
 {
     std::string dir = MakeTempFolder("regtree");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     std::string key = TestKeyPath("tree");
     std::string config = key + "\\Configuration";
     CreateKey(config + "\\A\\deep\\deeper");
@@ -119,10 +119,42 @@ TEST(RegistryTrees, SparedSubkeyAndItsAncestorsStay)
     RemoveFolderTree(dir);
 }
 
+// Nested spared paths keep their keys and their ancestors; everything else
+// goes, a path naming no key spares nothing, and a parent emptied goes too.
+TEST(RegistryTrees, SparedPathsBelowTheKeyStay)
+{
+    std::string dir = MakeTempFolder("regspare");
+    std::string log = OpenTestLog(dir, false);
+    std::string key = TestKeyPath("spare");
+    std::string config = key + "\\Configuration";
+    for (const char *sub : {"\\QueueManager\\QM1\\Log", "\\QueueManager\\QM2\\Log", "\\Services\\QM1\\Listener",
+                            "\\Services\\QM2\\Listener", "\\Other\\QM2", "\\WebAdministration", "\\LogDefaults"})
+        CreateKey(config + sub);
+    const char *spared[] = {"WebAdministration", "queuemanager\\qm2", "Services\\QM2", "Services\\QM9", "QM2"};
+
+    EXPECT_EQ(1, DeleteRegistryTreeSparing(config.c_str(), spared, 5));
+    for (const char *kept : {"\\QueueManager\\QM2\\Log", "\\Services\\QM2\\Listener", "\\WebAdministration"})
+        EXPECT_TRUE(KeyExists(config + kept)) << kept;
+    for (const char *gone : {"\\QueueManager\\QM1", "\\Services\\QM1", "\\Other", "\\LogDefaults"})
+        EXPECT_FALSE(KeyExists(config + gone)) << gone;
+    std::string text = ReadText(log);
+    EXPECT_EQ(2, CountOf(text, "Not deleting subkey 'QM2'")) << text;   // below QueueManager and Services
+    EXPECT_EQ(1, CountOf(text, "Not deleting key '" + config + "\\QueueManager'; it has subkeys"));
+    EXPECT_EQ(1, CountOf(text, "Not deleting key '" + config + "'; it has subkeys"));
+    EXPECT_EQ(0, FailureLines(text));
+
+    // Nothing spared is present any more: the tree goes whole.
+    const char *missing[] = {"QueueManager\\QM7"};
+    EXPECT_EQ(1, DeleteRegistryTreeSparing(key.c_str(), missing, 1));
+    EXPECT_FALSE(KeyExists(key));
+    DeleteKeyTree(key);
+    RemoveFolderTree(dir);
+}
+
 TEST(RegistryTrees, NotRecursiveKeepsAKeyWithSubkeysSilently)
 {
     std::string dir = MakeTempFolder("regflat");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     std::string key = TestKeyPath("flat");
     CreateKey(key + "\\Source\\Sub");
     CreateKey(key + "\\Lone");
@@ -168,7 +200,7 @@ static bool KeyExistsBelow(const std::string &key, std::initializer_list<std::st
 TEST(RegistryTrees, NamesAtTheirMaximumLengthAndPathsBeyondTheBuffer)
 {
     std::string dir = MakeTempFolder("reglong");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     std::string key = TestKeyPath("long");
     std::string name(255, 'k');
     // Created step by step: Wine's ANSI registry calls take at most 259 characters of path.

@@ -84,7 +84,7 @@ static LONG RawOpen(const std::string &key, REGSAM access)
 TEST(SecurityNoVlm, SecuringFailsWithTheSpecifiedLinesAndChangesNothing)
 {
     std::string dir = MakeTempFolder("secnovlm");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     std::string root = TestKeyPath("product");
     CreateKey(root + "\\Components");
     std::vector<Entry> before = ReadDacl("MACHINE\\" + root, SE_REGISTRY_KEY);
@@ -122,7 +122,7 @@ TEST(SecurityNoVlm, RefusingKeyTakesOwnershipButStaysClosed)
 {
     std::string dir = MakeTempFolder("secrefuse");
     SetKeyRepair(OpenKeyWithRepair);   // as the run's start-up does
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     std::string key = ProductTestKeyPath("refusing");
     CreateKey(key);
     RestrictKey(key);
@@ -149,7 +149,7 @@ TEST(SecurityNoVlm, RefusingKeyOutsideTheProductIsReadAsItIs)
 {
     std::string dir = MakeTempFolder("secforeign");
     SetKeyRepair(OpenKeyWithRepair);   // as the run's start-up does
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     std::string key = TestKeyPath("foreign");
     CreateKey(key);
     ASSERT_EQ(1, SetRegistryValueForTest(key, "Version", "6.0"));
@@ -178,7 +178,7 @@ TEST(SecurityNoVlm, RefusingKeyOutsideTheProductIsReadAsItIs)
 TEST(SecurityNoVlm, FileOwnershipAndDomainRole)
 {
     std::string dir = MakeTempFolder("secown");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     std::string file = dir + "\\owned.txt";
     WriteTextFile(file);
     EXPECT_EQ(1, TakeOwnership(file.c_str(), SE_FILE_OBJECT));
@@ -232,7 +232,7 @@ TEST(SecurityWithVlm, RefusingKeyIsRepairedAndOpenedOnTheSecondTry)
 {
     std::string dir = MakeTempFolder("secrepair");
     SetKeyRepair(OpenKeyWithRepair);   // as the run's start-up does
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     PSID vlm = CreateVlmSid();
     ASSERT_TRUE(vlm != NULL) << "run as a user named vlm (USER=vlm)";
     std::string key = ProductTestKeyPath("repair");
@@ -267,7 +267,7 @@ TEST(SecurityWithVlm, RefusingKeyIsRepairedAndOpenedOnTheSecondTry)
 TEST(SecurityWithVlm, ProductTreeHoldsExactlyTheProductEntries)
 {
     std::string dir = MakeTempFolder("sectree");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     PSID vlm = CreateVlmSid();
     ASSERT_TRUE(vlm != NULL);
     std::string root = TestKeyPath("product");
@@ -298,7 +298,7 @@ TEST(SecurityWithVlm, ProductTreeHoldsExactlyTheProductEntries)
 TEST(SecurityWithVlm, SecuredFileIsWrittenWithoutInheritance)
 {
     std::string dir = MakeTempFolder("secfile");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     PSID vlm = CreateVlmSid();
     ASSERT_TRUE(vlm != NULL);
     std::string file = dir + "\\product.dll";

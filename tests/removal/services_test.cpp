@@ -29,7 +29,7 @@ static bool ServiceOpens(SC_HANDLE manager, const std::string &name)
 TEST(Services, CreatedServiceIsDeleted)
 {
     std::string dir = MakeTempFolder("svc");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
     ASSERT_TRUE(manager != NULL);
     std::string name = ServiceName("Del");
@@ -50,7 +50,7 @@ TEST(Services, CreatedServiceIsDeleted)
 TEST(Services, MissingServiceIsNotFoundAndSuccess)
 {
     std::string dir = MakeTempFolder("svcmissing");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     std::string name = ServiceName("None");
     EXPECT_EQ(0u, DeleteServiceByName(name.c_str()));
     std::string text = ReadText(log);
@@ -61,7 +61,7 @@ TEST(Services, MissingServiceIsNotFoundAndSuccess)
 TEST(Services, ServiceAlreadyMarkedForDelete)
 {
     std::string dir = MakeTempFolder("svcmarked");
-    std::string log = StartTestLog(dir);
+    std::string log = OpenTestLog(dir, false);
     SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
     ASSERT_TRUE(manager != NULL);
     std::string name = ServiceName("Marked");

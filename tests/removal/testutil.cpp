@@ -19,13 +19,6 @@ void WriteTextFile(const std::string &path, const char *text)
     fclose(file);
 }
 
-std::string StartTestLog(const std::string &folder)
-{
-    std::string path = folder + "\\test.log";
-    LogOpen(0, 1, path.c_str());
-    return path;
-}
-
 std::string ReadText(const std::string &path)
 {
     std::string text;

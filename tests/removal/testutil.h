@@ -1,6 +1,7 @@
 // Helpers of the removal-primitive tests: unique temp folders, the test log
 // and registry fixtures (with the shared probes and file holder of wintestutil.h).
 #pragma once
+#include "testlog.h"
 #include "wintestutil.h"
 #include <windows.h>
 #include <string>
@@ -11,8 +12,6 @@ std::string MakeTempFolder(const char *tag);
 void RemoveFolderTree(const std::string &path);
 void WriteTextFile(const std::string &path, const char *text = "x");
 
-// Opens the uninstall log on "<folder>\test.log" and returns that path.
-std::string StartTestLog(const std::string &folder);
 std::string ReadText(const std::string &path);
 int CountOf(const std::string &text, const std::string &needle);
 // Log lines that report a failure (text beginning with "***", not the header).

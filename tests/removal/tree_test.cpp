@@ -18,7 +18,7 @@ static void MakeSampleTree(const std::string &d)
 TEST(DeleteTree, DepthFirstFilesThenSubdirectoriesThenTheLevelItself)
 {
     std::string root = MakeTempFolder("walk");
-    std::string log = StartTestLog(root);
+    std::string log = OpenTestLog(root, false);
     std::string d = root + "\\d";
     CreateDirectoryA(d.c_str(), NULL);
     MakeSampleTree(d);
@@ -47,7 +47,7 @@ TEST(DeleteTree, DepthFirstFilesThenSubdirectoriesThenTheLevelItself)
 TEST(DeleteTree, FilesAtAnyDepthWithoutRemovingDirectories)
 {
     std::string root = MakeTempFolder("walkfiles");
-    std::string log = StartTestLog(root);
+    std::string log = OpenTestLog(root, false);
     std::string d = root + "\\d";
     CreateDirectoryA(d.c_str(), NULL);
     MakeSampleTree(d);
@@ -67,7 +67,7 @@ TEST(DeleteTree, FilesAtAnyDepthWithoutRemovingDirectories)
 TEST(DeleteTree, EmptyDirectoriesGoBottomUpAndFullOnesStayQuietly)
 {
     std::string root = MakeTempFolder("walkdirs");
-    std::string log = StartTestLog(root);
+    std::string log = OpenTestLog(root, false);
     std::string d = root + "\\d";
     CreateDirectoryA(d.c_str(), NULL);
     MakeSampleTree(d);
@@ -87,7 +87,7 @@ TEST(DeleteTree, EmptyDirectoriesGoBottomUpAndFullOnesStayQuietly)
 TEST(DeleteTree, PatternWithoutBackslashIsRefused)
 {
     std::string root = MakeTempFolder("walkbad");
-    std::string log = StartTestLog(root);
+    std::string log = OpenTestLog(root, false);
     EXPECT_EQ(0, DeleteTree("*.log", TRUE, TRUE, FALSE, NULL, NULL));
     EXPECT_EQ(1, CountOf(ReadText(log), "***Invalid file pattern; path '*.log', pattern '', dirs 1, FilePaths 1"));
     RemoveFolderTree(root);
@@ -96,7 +96,7 @@ TEST(DeleteTree, PatternWithoutBackslashIsRefused)
 TEST(DeleteTree, MissingTreeIsSilentSuccess)
 {
     std::string root = MakeTempFolder("walkmissing");
-    std::string log = StartTestLog(root);
+    std::string log = OpenTestLog(root, false);
     EXPECT_EQ(1, DeleteTree((root + "\\none\\*.log").c_str(), TRUE, TRUE, TRUE, NULL, NULL));
     EXPECT_EQ(0, FailureLines(ReadText(log)));
     RemoveFolderTree(root);
@@ -105,7 +105,7 @@ TEST(DeleteTree, MissingTreeIsSilentSuccess)
 TEST(DeleteTree, NamesWithBlanksAndAnsiCharacters)
 {
     std::string root = MakeTempFolder("walkansi");
-    std::string log = StartTestLog(root);
+    std::string log = OpenTestLog(root, false);
     std::string d = root + "\\Donn\xe9" "es de test";
     CreateDirectoryA(d.c_str(), NULL);
     CreateDirectoryA((d + "\\sous dossier \xe4").c_str(), NULL);
@@ -121,7 +121,7 @@ TEST(DeleteTree, NamesWithBlanksAndAnsiCharacters)
 TEST(DeleteTree, CcsidTablesAndInstallerLeftovers)
 {
     std::string root = MakeTempFolder("ccsid");
-    std::string log = StartTestLog(root);
+    std::string log = OpenTestLog(root, false);
     CreateDirectoryA((root + "\\conv").c_str(), NULL);
     CreateDirectoryA((root + "\\conv\\more").c_str(), NULL);
     WriteTextFile(root + "\\conv\\ccsid1208.tbl");

@@ -1,13 +1,11 @@
-// Probes and fixtures that the Win32 tests of several areas share: whether a
-// path or key exists, a key that refuses access, and a file held open by
-// another process.
+// Fixtures that the Win32 tests of several areas share: a key that refuses
+// access and a file held open by another process (the probes whether a path
+// or key exists are those of runner.h).
 #pragma once
+#include "runner.h"
 #include <windows.h>
 #include <string>
 
-bool PathExists(const std::string &path);
-// A key below HKEY_LOCAL_MACHINE that can be opened for reading.
-bool KeyExists(const std::string &path);
 // Gives the key (below HKLM) an access list that grants only read access to
 // LocalSystem, so that opening it for the uninstaller needs the access repair.
 void RestrictKey(const std::string &path);

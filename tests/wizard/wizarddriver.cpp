@@ -80,7 +80,11 @@ bool WizardProcess::AnswerBox(HWND box, DWORD timeoutMs)
 bool WizardProcess::ClickAway(const char *caption, int id, DWORD timeoutMs)
 {
     HWND window = Window(caption, timeoutMs);
-    if (!window) return false;
+    return window && ClickGone(window, id, timeoutMs);
+}
+
+bool WizardProcess::ClickGone(HWND window, int id, DWORD timeoutMs)
+{
     Click(window, id);
     return WaitFor([&] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
 }

@@ -48,8 +48,12 @@ struct WizardProcess {
     static void Click(HWND window, int id);
     // Answers a message box with OK and waits until it is gone.
     static bool AnswerBox(HWND box, DWORD timeoutMs = 10000);
-    // Clicks the button and waits until the window is gone from the screen.
+    // Clicks the button of the page with this caption (waiting up to timeoutMs
+    // for it) and waits up to timeoutMs until the page is gone from the screen.
     bool ClickAway(const char *caption, int id, DWORD timeoutMs = 10000);
+    // Clicks the button of this window and waits up to timeoutMs until the
+    // window is gone from the screen.
+    static bool ClickGone(HWND window, int id, DWORD timeoutMs);
     // Checks a radio button of the page and waits until it shows checked.
     bool Choose(const char *caption, int option, DWORD timeoutMs = 10000);
     // Selects, besides those already selected, the item with exactly this

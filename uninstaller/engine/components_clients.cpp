@@ -5,6 +5,7 @@
 #include "removal/files.h"
 #include "engine/procedure.h"
 #include "removal/registry.h"
+#include "qmconfig/qmdelete.h"
 
 static const char kServer[] = "Server";
 
@@ -48,8 +49,8 @@ int RemoveWindowsClientComponent(BOOL counting, BOOL cleanup, const char *regist
         DeleteComponentValue(&run, "Local Clients\\Windows NT Client");
         if (!serverInstalled) {
             Step(&run);
-            if (Working(&run))
-                Counted(&run, DeleteRegistryTree(VL_PRODUCT_KEY "\\Configuration", "WebAdministration", TRUE));
+            // Spares Web Administration and the keys of queue managers whose folders stayed.
+            if (Working(&run)) Counted(&run, DeleteConfigurationTree());
         }
         FillBudget(&run, start, 4);
     }

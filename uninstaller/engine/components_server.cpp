@@ -23,27 +23,30 @@
 enum { SERVICE_PROGRAM_BUDGET = 10, POLL_MS = 500 };
 
 static const char kClient[] = "Local Clients\\Windows NT Client";
-static const char kConfigurationKey[] = VL_PRODUCT_KEY "\\Configuration";
 static const char kLogDefaultsKey[] = VL_PRODUCT_KEY "\\Configuration\\LogDefaults";
 static const char kEventLogKey[] = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Varolink";
+
+struct PollBudget {
+    ProcedureRun *Run;
+    int *Budget;
+};
+
+static void StepWhileBudgetLasts(void *context)
+{
+    PollBudget *poll = (PollBudget *)context;
+    if (poll->Budget && *poll->Budget > 0) {
+        Step(poll->Run);
+        (*poll->Budget)--;
+    }
+}
 
 // Waits for the tracked process, polling every 500 ms, at most 60 s; steps
 // the bar on each poll while budget lasts. FALSE when it did not end in time
 // or the run is ending.
 static BOOL WaitPolling(ProcedureRun *run, int *budget, DWORD *exitCode)
 {
-    for (DWORD waited = 0; PollLaunchedProcess(exitCode); waited += POLL_MS) {
-        if (waited >= VL_PROCESS_WAIT_MS || RemovalStopRequested()) {
-            LogLine("Process timed out.");
-            return FALSE;
-        }
-        SleepMs(POLL_MS);
-        if (budget && *budget > 0) {
-            Step(run);
-            (*budget)--;
-        }
-    }
-    return TRUE;
+    PollBudget poll = {run, budget};
+    return WaitLaunchedProcess(POLL_MS, RemovalStopRequested, StepWhileBudgetLasts, &poll, exitCode);
 }
 
 // Step 1: the queue managers and their data, or their configuration saved
@@ -56,7 +59,7 @@ static BOOL QueueManagerData(ProcedureRun *run, BOOL deleteData, const char *log
         if (!Working(run)) return TRUE;
         Phase(run, 649);
         Step(run);
-        Counted(run, DeleteQueueManagers(run->WorkPath, run->Status3));
+        Counted(run, DeleteQueueManagers(run->WorkPath, run->Status3, logDefaultPath));
         Step(run);
         if (!Working(run)) return TRUE;
         BOOL whole = TRUE;
@@ -206,7 +209,8 @@ int RemoveServerComponent(BOOL counting, BOOL cleanup, BOOL deleteData, const ch
     if (!clientInstalled) {
         Budget(&run, 1);
         Step(&run);
-        if (Working(&run)) Counted(&run, DeleteRegistryTree(kConfigurationKey, "WebAdministration", TRUE));
+        // Spares Web Administration and the keys of queue managers whose folders stayed.
+        if (Working(&run)) Counted(&run, DeleteConfigurationTree());
     }
     Shortcuts(&run);
     PerformanceCounters(&run);

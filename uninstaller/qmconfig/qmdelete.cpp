@@ -55,14 +55,22 @@ static void FreeFolders(QmFolders *folders)
     folders->Count = 0;
 }
 
-// The folder and its qmgrs parent (with @SYSTEM), when they lie in the data folder.
-static int DeleteQmFolder(const char *name, const char *directory, const char *dataDir)
+// The folder and its qmgrs parent (with @SYSTEM), when they lie in the data
+// folder. *refused is set when the folder itself was not to be touched (the
+// guard or the data-folder rules refused it), as against one that could not
+// be emptied.
+static int DeleteQmFolder(const char *name, const char *directory, const char *dataDir, BOOL *refused)
 {
+    *refused = FALSE;
     if (!directory[0]) return 1;   // discovery has reported the missing folder
-    if (!GuardFolder(directory)) return 0;
+    if (!GuardFolder(directory)) {
+        *refused = TRUE;
+        return 0;
+    }
     if (!QmDirectoryIsDeletable(directory, dataDir)) {
         LogLineF("***QM directory '%s' for '%s' is not a queue-manager folder in '%s'; not deleted", directory,
                  name, dataDir);
+        *refused = TRUE;
         return 0;
     }
     int result = 1;
@@ -86,14 +94,24 @@ static int DeleteQmFolder(const char *name, const char *directory, const char *d
     return result;
 }
 
+// logRoot is the log default path once the guard passed it, else "".
 static int DeleteQmLog(const char *name, const char *logPath, const char *directory, const char *dataDir,
-                       const QmFolders *folders)
+                       const char *logRoot, const QmFolders *folders, BOOL *refused)
 {
+    *refused = FALSE;
     if (!logPath[0]) return 1;
-    if (!GuardFolder(logPath)) return 0;
-    if (!QmLogPathIsDeletable(logPath, dataDir, directory, folders->Paths, folders->Count)) {
-        LogLineF("***Log directory '%s' for '%s' is not a log folder of its own in '%s'; not deleted", logPath,
-                 name, dataDir);
+    if (!GuardFolder(logPath)) {
+        *refused = TRUE;
+        return 0;
+    }
+    if (!QmLogPathIsDeletable(logPath, dataDir, logRoot, directory, folders->Paths, folders->Count)) {
+        if (logRoot[0])
+            LogLineF("***Log directory '%s' for '%s' is not a log folder of its own in '%s' or '%s'; not deleted",
+                     logPath, name, dataDir, logRoot);
+        else
+            LogLineF("***Log directory '%s' for '%s' is not a log folder of its own in '%s'; not deleted", logPath,
+                     name, dataDir);
+        *refused = TRUE;
         return 0;
     }
     char path[VL_PATH_SIZE];
@@ -140,28 +158,92 @@ static int DeleteQmKeys(const char *name, const char *keyName)
     return result;
 }
 
-int DeleteQueueManagers(const char *dataDir, HWND status)
+int DeleteQueueManagers(const char *dataDir, HWND status, const char *logDefaultPath)
 {
     LogLine("Deleting all queue managers");
     int result = 1;
     if (!dataDir) dataDir = "";
+    // Log folders may lie in the log default path, unless the guard refuses
+    // that folder itself; then only the data folder holds them.
+    const char *logRoot = "";
+    if (logDefaultPath && logDefaultPath[0] && FolderVerdict(logDefaultPath) == PATH_SAFE) logRoot = logDefaultPath;
     QmFolders folders;
     GatherFolders(&folders, dataDir);
 
     char name[MAX_PATH], directory[MAX_PATH], logPath[MAX_PATH];
-    for (BOOL more = QmListFirst(name, directory, logPath, NULL); more;
-         more = QmListNext(name, directory, logPath, NULL)) {
+    DWORD flags;
+    for (BOOL more = QmListFirst(name, directory, logPath, &flags); more;
+         more = QmListNext(name, directory, logPath, &flags)) {
         SetStatusText(status, name, FALSE);
         Sleep(200);
-        result = DeleteQmFolder(name, directory, dataDir) && result;
-        result = DeleteQmLog(name, logPath, directory, dataDir, &folders) && result;
+        BOOL folderRefused, logRefused;
+        result = DeleteQmFolder(name, directory, dataDir, &folderRefused) && result;
+        result = DeleteQmLog(name, logPath, directory, dataDir, logRoot, &folders, &logRefused) && result;
         const char *slash = strrchr(directory, '\\');
-        if (slash) {
-            char parent[VL_PATH_SIZE], keyName[VL_PATH_SIZE];
-            SplitPath(directory, parent, keyName);
-            result = DeleteQmKeys(name, keyName) && result;
+        if (!slash) continue;
+        if (folderRefused || logRefused) {
+            // A folder left on purpose keeps the keys that name it, so that
+            // the next run (or the administrator) still finds it. A folder
+            // that could not be emptied (a file in use) is not refused: its
+            // keys go as usual.
+            LogLineF("***Registry keys of QM '%s' kept: its folder '%s' was not deleted", name,
+                     folderRefused ? directory : logPath);
+            QmListSetFlags(name, flags | QM_FLAG_KEYS_KEPT);   // spared by DeleteConfigurationTree
+            continue;
         }
+        char parent[VL_PATH_SIZE], keyName[VL_PATH_SIZE];
+        SplitPath(directory, parent, keyName);
+        result = DeleteQmKeys(name, keyName) && result;
     }
     FreeFolders(&folders);
+    return result;
+}
+
+// The keys of the queue managers marked kept, as paths below the
+// configuration key, into paths (capacity entries); the count
+// written, or -1 when a path does not fit.
+static long KeptKeyPaths(char (*paths)[VL_TEXT_SIZE], size_t capacity)
+{
+    size_t count = 0;
+    char directory[MAX_PATH];
+    DWORD flags;
+    for (BOOL more = QmListFirst(NULL, directory, NULL, &flags); more;
+         more = QmListNext(NULL, directory, NULL, &flags)) {
+        if (!(flags & QM_FLAG_KEYS_KEPT)) continue;
+        char parent[VL_PATH_SIZE], keyName[VL_PATH_SIZE];
+        SplitPath(directory, parent, keyName);
+        if (!keyName[0]) continue;
+        if (count + 2 > capacity || !FormatText(paths[count], VL_TEXT_SIZE, "QueueManager\\%s", keyName) ||
+            !FormatText(paths[count + 1], VL_TEXT_SIZE, "Services\\%s", keyName))
+            return -1;
+        count += 2;
+    }
+    return (long)count;
+}
+
+int DeleteConfigurationTree()
+{
+    size_t kept = 0;
+    DWORD flags;
+    for (BOOL more = QmListFirst(NULL, NULL, NULL, &flags); more; more = QmListNext(NULL, NULL, NULL, &flags))
+        if (flags & QM_FLAG_KEYS_KEPT) kept++;
+    if (!kept) return DeleteRegistryTree(QM_CONFIG_KEY, "WebAdministration", TRUE);
+
+    size_t capacity = 1 + 2 * kept;
+    char (*paths)[VL_TEXT_SIZE] = (char (*)[VL_TEXT_SIZE])malloc(capacity * sizeof *paths);
+    const char **spared = (const char **)malloc(capacity * sizeof *spared);
+    long count = paths && spared ? KeptKeyPaths(paths + 1, capacity - 1) : -1;
+    int result = 0;
+    if (count < 0) {
+        // Which keys to keep is not known: the whole configuration stays
+        // rather than lose the keys of a queue manager whose folders stayed.
+        LogLineF("***Can't list the kept QM keys; key '%s' not deleted", QM_CONFIG_KEY);
+    } else {
+        CopyText(paths[0], VL_TEXT_SIZE, "WebAdministration");
+        for (long i = 0; i <= count; i++) spared[i] = paths[i];
+        result = DeleteRegistryTreeSparing(QM_CONFIG_KEY, spared, (size_t)count + 1);
+    }
+    free(paths);
+    free(spared);
     return result;
 }

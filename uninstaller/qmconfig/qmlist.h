@@ -4,6 +4,9 @@
 #include <windows.h>
 
 #define QM_FLAG_TCP_LISTENER 4
+// Set by the queue-manager deletion when the queue manager's folder or log
+// folder was refused: its registry keys stay with it.
+#define QM_FLAG_KEYS_KEPT 8
 
 struct QueueManagerEntry {
     QueueManagerEntry *Next;

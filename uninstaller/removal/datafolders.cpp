@@ -27,11 +27,26 @@ int QmDirectoryIsDeletable(const char *directory, const char *dataDir)
     return parent && TextEqualNoCase(parent + 1, "qmgrs");
 }
 
-int QmLogPathIsDeletable(const char *logPath, const char *dataDir, const char *ownDirectory,
-                         const char *const *directories, size_t count)
+// The folder a log folder must lie in: the data folder, or the log default
+// path when it is a folder of its own (neither the data folder nor one
+// holding it). 0 when log lies strictly inside neither.
+static int LogFolderIsPlaced(const char *log, const char *data, const char *logDefaultPath)
+{
+    if (!TextEqualNoCase(log, data) && FolderHolds(data, log)) return 1;
+    char root[PATH_RULE_SIZE];
+    if (!logDefaultPath || !logDefaultPath[0] || CheckFolderPath(logDefaultPath, root, sizeof root) != PATH_SAFE ||
+        FolderHolds(root, data))
+        return 0;
+    return !TextEqualNoCase(log, root) && FolderHolds(root, log);
+}
+
+int QmLogPathIsDeletable(const char *logPath, const char *dataDir, const char *logDefaultPath,
+                         const char *ownDirectory, const char *const *directories, size_t count)
 {
     char log[PATH_RULE_SIZE], data[PATH_RULE_SIZE];
-    if (!Canonical(logPath, log, dataDir, data) || TextEqualNoCase(log, data) || !FolderHolds(data, log)) return 0;
+    if (!Canonical(logPath, log, dataDir, data) || FolderHolds(log, data) ||
+        !LogFolderIsPlaced(log, data, logDefaultPath))
+        return 0;
     char own[PATH_RULE_SIZE] = "";
     if (ownDirectory) CheckFolderPath(ownDirectory, own, sizeof own);
     for (size_t i = 0; i < count; i++) {

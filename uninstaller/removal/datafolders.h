@@ -15,10 +15,13 @@ int PathIsInside(const char *path, const char *root);
 // strictly inside the data folder.
 int QmDirectoryIsDeletable(const char *directory, const char *dataDir);
 // A queue manager's log folder may be deleted when it lies strictly inside
-// the data folder, is no queue manager's folder nor holds one, and lies inside
-// no other queue manager's folder than its own (ownDirectory).
-int QmLogPathIsDeletable(const char *logPath, const char *dataDir, const char *ownDirectory,
-                         const char *const *directories, size_t count);
+// the data folder or inside the log default path (may be NULL or ""; used
+// only when it neither is nor holds the data folder), is neither the data
+// folder nor holds it, is no queue manager's folder nor holds one, and lies
+// inside no other queue manager's folder than its own (ownDirectory).
+// The caller has the log default path judged by the guard first.
+int QmLogPathIsDeletable(const char *logPath, const char *dataDir, const char *logDefaultPath,
+                         const char *ownDirectory, const char *const *directories, size_t count);
 
 // The folder of a service level: the part of its registry data after the first '='.
 enum {

@@ -148,3 +148,91 @@ int DeleteRegistryTree(const char *keyPath, const char *spared, BOOL recursive)
         LogLineF("Not deleting key '%s'; it has subkeys", keyPath);
     return result;
 }
+
+// 1 when spared names the subkey name itself, 2 when it names a key below it
+// (*rest: the path below name), else 0.
+static int SparedMatch(const char *spared, const char *name, const char **rest)
+{
+    size_t length = strlen(name);
+    if (!TextStartsNoCase(spared, name)) return 0;
+    if (!spared[length]) return 1;
+    if (spared[length] != '\\' || !spared[length + 1]) return 0;
+    *rest = spared + length + 1;
+    return 2;
+}
+
+// *kept: keyPath stays because something below it was spared.
+static int DeleteTreeSparing(const char *keyPath, const char *const *spared, size_t count, BOOL *kept)
+{
+    *kept = FALSE;
+    int result = 1;
+    PathNode *list = NULL;
+    HKEY key;
+    if (OpenProductKey(HKEY_LOCAL_MACHINE, keyPath, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+        for (DWORD index = 0;; index++) {
+            char name[VL_PATH_SIZE + 1];
+            DWORD length = sizeof name;
+            LONG rc = RegEnumKeyExA(key, index, name, &length, NULL, NULL, NULL, NULL);
+            if (rc != ERROR_SUCCESS) {
+                if (rc != ERROR_NO_MORE_ITEMS) {
+                    LogLineF("***Can't enumerate key: '%s' %d", keyPath, (int)rc);
+                    result = 0;
+                    *kept = TRUE;
+                }
+                break;
+            }
+            if (!PushPath(&list, name, "***Can't allocate memory for subkey")) {
+                result = 0;
+                *kept = TRUE;
+                break;
+            }
+        }
+        RegCloseKey(key);
+    }
+
+    while (PathNode *node = PopPath(&list)) {
+        const char *name = node->Path;
+        BOOL whole = FALSE;
+        size_t below = 0;
+        const char **rests = count ? (const char **)malloc(count * sizeof *rests) : NULL;
+        for (size_t i = 0; i < count && !whole; i++) {
+            const char *rest = NULL;
+            int match = spared[i] ? SparedMatch(spared[i], name, &rest) : 0;
+            if (match == 1) whole = TRUE;
+            else if (match == 2 && rests) rests[below++] = rest;
+        }
+        char subPath[VL_TEXT_SIZE];
+        if (whole) {
+            LogLineF("Not deleting subkey '%s'", name);
+            *kept = TRUE;
+        } else if (count && !rests) {
+            LogLine("***Can't allocate memory for subkey");   // which keys to spare is unknown: keep all
+            result = 0;
+            *kept = TRUE;
+        } else if (!FormatText(subPath, sizeof subPath, "%s\\%s", keyPath, name)) {
+            LogLineF("***Can't enumerate key: '%s' %d", keyPath, (int)ERROR_FILENAME_EXCED_RANGE);
+            result = 0;
+            *kept = TRUE;
+        } else if (below) {
+            BOOL subKept;
+            result &= DeleteTreeSparing(subPath, rests, below, &subKept);
+            if (subKept) *kept = TRUE;
+        } else {
+            result &= DeleteRegistryTree(subPath, "", TRUE);
+        }
+        free(rests);
+        FreePathNode(node);
+    }
+
+    if (!*kept)
+        DeleteRegistryKey(keyPath);   // logs its own outcome
+    else
+        LogLineF("Not deleting key '%s'; it has subkeys", keyPath);
+    return result;
+}
+
+int DeleteRegistryTreeSparing(const char *keyPath, const char *const *spared, size_t count)
+{
+    BOOL kept;
+    return DeleteTreeSparing(keyPath, spared, count, &kept);
+}

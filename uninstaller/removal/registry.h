@@ -19,3 +19,8 @@ int DeleteRegistryKey(const char *keyPath);
 // named spared (exact case; NULL or "" = none) and so its ancestors. Without
 // recursive, the key goes only when it has no subkeys at all.
 int DeleteRegistryTree(const char *keyPath, const char *spared, BOOL recursive);
+// The same, recursive, keeping every key that one of the count relative paths
+// of spared names below keyPath ("WebAdministration", "QueueManager\QM1";
+// compared without regard to case, as the registry does) and so its
+// ancestors. A spared key that does not exist spares nothing.
+int DeleteRegistryTreeSparing(const char *keyPath, const char *const *spared, size_t count);

@@ -34,17 +34,38 @@ TEST(DataFolders, QueueManagerFolders)
     EXPECT_FALSE(QmDirectoryIsDeletable("C:\\qmgrs\\QM1", "C:\\"));
 
     const char *dirs[] = {"C:\\D\\qmgrs\\QM1", "C:\\D\\qmgrs\\QM2", "", nullptr};
-    EXPECT_TRUE(QmLogPathIsDeletable("C:\\D\\log\\QM1", "C:\\D", dirs[0], dirs, 4));
-    EXPECT_TRUE(QmLogPathIsDeletable("C:\\D\\qmgrs\\QM1\\log", "C:\\D", dirs[0], dirs, 4));
-    EXPECT_FALSE(QmLogPathIsDeletable("C:\\D\\qmgrs\\QM2", "C:\\D", dirs[0], dirs, 4));
-    EXPECT_FALSE(QmLogPathIsDeletable("c:\\d\\QMGRS\\qm2\\", "C:\\D", dirs[0], dirs, 4));
-    EXPECT_FALSE(QmLogPathIsDeletable("C:\\D\\qmgrs\\QM2\\log", "C:\\D", dirs[0], dirs, 4));
-    EXPECT_FALSE(QmLogPathIsDeletable("C:\\D\\qmgrs", "C:\\D", dirs[0], dirs, 4));
-    EXPECT_FALSE(QmLogPathIsDeletable("C:\\D\\qmgrs\\QM1", "C:\\D", dirs[0], dirs, 4));
-    EXPECT_FALSE(QmLogPathIsDeletable("C:\\D", "C:\\D", dirs[0], dirs, 4));
-    EXPECT_FALSE(QmLogPathIsDeletable("C:\\", "C:\\D", dirs[0], dirs, 4));
-    EXPECT_FALSE(QmLogPathIsDeletable("..", "C:\\D", dirs[0], dirs, 4));
-    EXPECT_FALSE(QmLogPathIsDeletable("C:\\Other\\log", "C:\\D", dirs[0], dirs, 4));
+    EXPECT_TRUE(QmLogPathIsDeletable("C:\\D\\log\\QM1", "C:\\D", nullptr, dirs[0], dirs, 4));
+    EXPECT_TRUE(QmLogPathIsDeletable("C:\\D\\qmgrs\\QM1\\log", "C:\\D", nullptr, dirs[0], dirs, 4));
+    EXPECT_FALSE(QmLogPathIsDeletable("C:\\D\\qmgrs\\QM2", "C:\\D", nullptr, dirs[0], dirs, 4));
+    EXPECT_FALSE(QmLogPathIsDeletable("c:\\d\\QMGRS\\qm2\\", "C:\\D", nullptr, dirs[0], dirs, 4));
+    EXPECT_FALSE(QmLogPathIsDeletable("C:\\D\\qmgrs\\QM2\\log", "C:\\D", nullptr, dirs[0], dirs, 4));
+    EXPECT_FALSE(QmLogPathIsDeletable("C:\\D\\qmgrs", "C:\\D", nullptr, dirs[0], dirs, 4));
+    EXPECT_FALSE(QmLogPathIsDeletable("C:\\D\\qmgrs\\QM1", "C:\\D", nullptr, dirs[0], dirs, 4));
+    EXPECT_FALSE(QmLogPathIsDeletable("C:\\D", "C:\\D", nullptr, dirs[0], dirs, 4));
+    EXPECT_FALSE(QmLogPathIsDeletable("C:\\", "C:\\D", nullptr, dirs[0], dirs, 4));
+    EXPECT_FALSE(QmLogPathIsDeletable("..", "C:\\D", nullptr, dirs[0], dirs, 4));
+    EXPECT_FALSE(QmLogPathIsDeletable("C:\\Other\\log", "C:\\D", nullptr, dirs[0], dirs, 4));
+}
+
+TEST(DataFolders, LogFoldersInTheLogDefaultPathOutsideTheDataFolder)
+{
+    const char *dirs[] = {"C:\\D\\qmgrs\\QM1", "C:\\L\\qmgrs\\QM2"};
+    EXPECT_TRUE(QmLogPathIsDeletable("C:\\L\\QM1", "C:\\D", "C:\\L", dirs[0], dirs, 2));
+    EXPECT_TRUE(QmLogPathIsDeletable("c:\\l\\a\\QM1\\", "C:\\D", "C:\\L\\", dirs[0], dirs, 2));
+    EXPECT_TRUE(QmLogPathIsDeletable("C:\\D\\log\\QM1", "C:\\D", "C:\\L", dirs[0], dirs, 2));
+    // Strictly inside: the log default path itself, and folders elsewhere, are not a queue manager's.
+    EXPECT_FALSE(QmLogPathIsDeletable("C:\\L", "C:\\D", "C:\\L", dirs[0], dirs, 2));
+    EXPECT_FALSE(QmLogPathIsDeletable("C:\\L2\\QM1", "C:\\D", "C:\\L", dirs[0], dirs, 2));
+    EXPECT_FALSE(QmLogPathIsDeletable("C:\\L\\..\\X", "C:\\D", "C:\\L", dirs[0], dirs, 2));
+    // Another queue manager's folder, or one holding it, stays wherever it lies.
+    EXPECT_FALSE(QmLogPathIsDeletable("C:\\L\\qmgrs\\QM2", "C:\\D", "C:\\L", dirs[0], dirs, 2));
+    EXPECT_FALSE(QmLogPathIsDeletable("C:\\L\\qmgrs", "C:\\D", "C:\\L", dirs[0], dirs, 2));
+    // A log default path that holds the data folder (or is it, or a root) widens nothing.
+    EXPECT_FALSE(QmLogPathIsDeletable("C:\\P\\Program", "C:\\P\\D", "C:\\P", dirs[0], dirs, 0));
+    EXPECT_FALSE(QmLogPathIsDeletable("C:\\P\\D", "C:\\P\\D", "C:\\P", dirs[0], dirs, 0));
+    EXPECT_FALSE(QmLogPathIsDeletable("C:\\X\\QM1", "C:\\D", "C:\\", dirs[0], dirs, 0));
+    EXPECT_FALSE(QmLogPathIsDeletable("C:\\X\\QM1", "C:\\D", "..\\X", dirs[0], dirs, 0));
+    EXPECT_FALSE(QmLogPathIsDeletable("C:\\X\\QM1", "C:\\D", "", dirs[0], dirs, 0));
 }
 
 TEST(DataFolders, ServiceLevelFolders)
