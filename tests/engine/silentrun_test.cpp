@@ -250,8 +250,8 @@ TEST_F(SilentRemoval, AWorkPathOrLogPathHoldingProfilesIsRefusedWhole)
     for (const std::string &folder : empties) CreateDirectoryA(folder.c_str(), NULL);
 
     auto log = Run("[Varolink]\nVarolink=REMOVEDATA\n");
-    for (const std::string &canary : canaries) EXPECT_TRUE(FileThere(canary)) << canary;
-    for (const std::string &folder : empties) EXPECT_TRUE(FileThere(folder)) << folder;
+    for (const std::string &canary : canaries) EXPECT_TRUE(PathExists(canary)) << canary;
+    for (const std::string &folder : empties) EXPECT_TRUE(PathExists(folder)) << folder;
     int workLines = 0, logLines = 0;
     for (const std::string &line : log) {
         workLines += line == "***WorkPath '" + profiles + "' is or holds a protected folder; nothing in it is deleted";
@@ -284,9 +284,9 @@ TEST_F(SilentRemoval, AFilePathOfProgramFilesIsRefusedWhole)
     CreateDirectoryA((programFiles + "\\VlEmptyCanary").c_str(), NULL);
 
     auto log = Run("[Varolink]\nVarolink=REMOVE\n");
-    for (const std::string &canary : canaries) EXPECT_TRUE(FileThere(canary)) << canary;
-    EXPECT_TRUE(FileThere(programFiles + "\\VlEmptyCanary"));
-    EXPECT_TRUE(FileThere(uninst + "\\_isuser.dll"));
+    for (const std::string &canary : canaries) EXPECT_TRUE(PathExists(canary)) << canary;
+    EXPECT_TRUE(PathExists(programFiles + "\\VlEmptyCanary"));
+    EXPECT_TRUE(PathExists(uninst + "\\_isuser.dll"));
     int lines = 0;
     for (const std::string &line : log)
         lines += line == "***FilePath '" + programFiles + "' is or holds a protected folder; nothing in it is deleted";
