@@ -18,17 +18,33 @@
 # of the last product run of each case show where its time went.
 #
 # Usage: scripts/bench.sh [RUNS] [SIZES]     e.g. scripts/bench.sh 5 "10000 20000"
-# Needs a build (scripts/build.sh). Works in its own prefix, build/bench/wineprefix.
+#
+# Clicked mode: scripts/bench.sh clicked [RUNS] [SIZES] times the locked-file
+# check alone, on the uninstaller's pages (vlbench_check: from the
+# Checking-locked-files page's coming to the removal page's), over the same
+# toolkit list, once silent and once clicked through the pages, and reports
+# the medians and the clicked/silent ratio (goal: at most 2).
+# Needs a build (scripts/build.sh). Works in its own prefix, build/bench/wineprefix
+# (build/bench64 for the x86_64 build, which runs where the host cannot run
+# 32-bit programs, or with VL_ARCH=x86_64; see scripts/arch.sh).
 set -e -o pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 root=${VL_BUILD_ROOT:-$here/build}
+root=$(mkdir -p "$root" && cd "$root" && pwd)
+. "$here/scripts/arch.sh"
+vl_choose_arch "$root" || exit 2
+mode=removal
+if [ "$1" = clicked ]; then mode=clicked; shift; fi
 runs=${1:-5}
 sizes=${2:-"10000 20000"}
+[ "$mode" = clicked ] && sizes=${2:-10000}
 folders=200
-prefix=$root/bench/wineprefix
+if [ "$VL_ARCH" = x86_64 ]; then out=$root/bench64; else out=$root/bench; fi
+prefix=$out/wineprefix
 drive=$prefix/drive_c
-out=$root/bench
 mkdir -p "$out"
+echo "$VL_ARCH" > "$out/wine-arch"
+echo "the $VL_ARCH build ($VL_WIN_TREE)"
 
 cleanup() {
     WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
@@ -43,8 +59,8 @@ run() { "$here/scripts/wine-run.sh" "$prefix" "$@"; }
 # and answers live inside the prefix (C:\bench).
 run cmd /c exit >/dev/null 2>&1 || true
 mkdir -p "$out/bin" "$drive/bench"
-for f in avliunin.exe _isuser.dll vlfixture.exe vlbench_plain.exe vlbench_logged.exe; do
-    cp "$root/win/bin/$f" "$out/bin/"
+for f in avliunin.exe _isuser.dll vlfixture.exe vlbench_plain.exe vlbench_logged.exe vlbench_check.exe; do
+    cp "$VL_WIN_TREE/bin/$f" "$out/bin/"
 done
 B='T:\bin'
 
@@ -81,6 +97,22 @@ design_waits() {
 landmarks() {
     tr -d '\r' < "$log" | grep -E ' (Launch folder|->|Uninstalling |Finished uninstalling|Deleting obsolete|Processing (program|data|log)|Broadcasting|Refreshing|Starting UninstallShield|Uninstallation ended)' | sed 's/^/    /'
 }
+
+if [ "$mode" = clicked ]; then
+    for size in $sizes; do
+        describe "$size"
+        rm -f "$out/check-$size".*
+        for i in $(seq "$runs"); do
+            fresh "$size"; run "$B\\vlbench_check.exe" silent 'C:\bench\components.rsp' 2>/dev/null | tr -d '\r' | grep -E '^[0-9]+$' >> "$out/check-$size.silent" || true
+            fresh "$size"; run "$B\\vlbench_check.exe" clicked 2>/dev/null | tr -d '\r' | grep -E '^[0-9]+$' >> "$out/check-$size.clicked" || true
+        done
+        s=$(median < "$out/check-$size.silent"); c=$(median < "$out/check-$size.clicked")
+        printf 'locked-file check %6s files: silent %6.2f s  clicked %6.2f s  clicked/silent %5.2f\n' \
+            "$size" "$(calc "$s / 1000")" "$(calc "$c / 1000")" "$(calc "$c / $s")"
+        run "$B\\vlfixture.exe" remove "C:\\bench\\inst-$size.txt" >/dev/null 2>&1 || true
+    done
+    exit 0
+fi
 
 declare -A result
 for size in $sizes; do

@@ -249,27 +249,57 @@ TEST_F(Checks, TheSelectionChoosesTheLists)
         }
         return names;
     };
+    // The lists go by what the registry records when each procedure runs,
+    // whatever discovery took from a localised name of an older release.
+    auto record = [](const char *name, bool recorded) {
+        HKEY key;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, VL_COMPONENTS_KEY, 0, NULL, 0, KEY_SET_VALUE, NULL, &key, NULL),
+                  ERROR_SUCCESS);
+        if (recorded) RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)"", 1);
+        else RegDeleteValueA(key, name);
+        RegCloseKey(key);
+    };
+    const char *client = "Local Clients\\Windows NT Client", *java = "Local Clients\\Java Client";
     LockCheckEntry *queue = NULL;
-    gComponents[COMP_SERVER].Selected = gComponents[COMP_SERVER].Installed = TRUE;
-    gComponents[COMP_WINDOWS_NT_CLIENT].Installed = TRUE;  // its lists go with its own selection
+    record(client, true);
+    gComponents[COMP_SERVER].Selected = TRUE;
+    gComponents[COMP_JAVA_CLIENT].Installed = TRUE;  // found under a 5.0 name only: not recorded
     EXPECT_EQ(BuildLockCheckList(&queue, bar), 14);
     EXPECT_EQ(lists(queue), (std::vector<std::string>{"clijava.u00/P", "javabase.u00/P", "convtab.u00/D",
                                                       "javabind.u00/P", "svslfrg.u00/P", "serverd.u00/D",
                                                       "server.u00/P"}));
     EXPECT_EQ(SendMessageA(bar, PBM_GETRANGE, FALSE, 0), 14);
     FreeLockCheckQueue(&queue);
-    // Client components count only when the server is not installed.
+
+    // The server and the Windows NT client together: the client's procedure
+    // runs after the server's and finds it gone, so it takes the shared lists.
+    gComponents[COMP_WINDOWS_NT_CLIENT].Selected = TRUE;
+    EXPECT_EQ(BuildLockCheckList(&queue, NULL), 20);
+    EXPECT_EQ(lists(queue), (std::vector<std::string>{"clintcnv.u00/D", "clslfrg.u00/P", "clint.u00/P",
+                                                      "clijava.u00/P", "javabase.u00/P", "convtab.u00/D",
+                                                      "javabind.u00/P", "svslfrg.u00/P", "serverd.u00/D",
+                                                      "server.u00/P"}));
+    FreeLockCheckQueue(&queue);
+
+    // Clients with the server recorded and staying: the shared lists stay,
+    // the Java client's own list goes.
+    record(java, true);
     gComponents[COMP_SERVER].Selected = FALSE;
     gComponents[COMP_WINDOWS_NT_CLIENT].Selected = gComponents[COMP_JAVA_CLIENT].Selected = TRUE;
     gComponents[COMP_TOOLKIT].Selected = gComponents[COMP_WEB_ADMIN].Selected = TRUE;
     gComponents[COMP_INTERNET_GATEWAY].Selected = gComponents[COMP_INTERNET_GATEWAY_DOCS].Selected = TRUE;
-    EXPECT_EQ(BuildLockCheckList(&queue, NULL), 10);
+    EXPECT_EQ(BuildLockCheckList(&queue, NULL), 12);
     EXPECT_EQ(lists(queue), (std::vector<std::string>{"inetgway.u00/P", "webscrip.u00/D", "webadmin.u00/P",
-                                                      "ijavadoc.u00/P", "toolkit.u00/P"}));
+                                                      "ijavadoc.u00/P", "toolkit.u00/P", "clijava.u00/P"}));
     FreeLockCheckQueue(&queue);
-    gComponents[COMP_SERVER].Installed = FALSE;
+    // A server found by discovery but not recorded under its own name is
+    // not installed for the client procedures.
+    gComponents[COMP_SERVER].Installed = TRUE;
+    record("Server", false);
     EXPECT_EQ(BuildLockCheckList(&queue, NULL), 20);
     FreeLockCheckQueue(&queue);
+    record(client, false);
+    record(java, false);
     DestroyWindow(bar);
 }
 

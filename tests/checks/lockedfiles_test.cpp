@@ -86,9 +86,10 @@ TEST_F(LockedRun, PerformanceMonitorFilesAloneDoNotStopTheRemoval)
     ASSERT_TRUE(run.ClickAway(kMainCaption, IDC_NEXT));
     ASSERT_TRUE(run.ClickAway(kConfirmDataCaption, IDC_NEXT));
     ASSERT_TRUE(run.ClickAway(kPerfCaption, IDC_NEXT));
-    ASSERT_TRUE(WaitForLogLine("2 locked files:"));
-    ASSERT_TRUE(WaitForLogLine("  '" + Bin() + "\\avlmperf.dll'"));
-    Sleep(500);
+    // The page after the check is the removal's, not Locked-files-found.
+    ASSERT_TRUE(WaitForLogLine("->Deleting-all dialog", 60000)) << LogText();
+    EXPECT_TRUE(InOrder(Log(), {"2 locked files:", "  '" + Bin() + "\\avlmperf.dll'", "->Deleting-all dialog"}))
+        << LogText();
     EXPECT_FALSE(Contains(Log(), "->Locked-files-found dialog")) << LogText();
 }
 
@@ -140,11 +141,47 @@ TEST_F(LockedRun, FoundPageListsNextChecksAgainBackRetraces)
         << LogText();
 }
 
+// Release 5.0 recorded the Windows NT client under its display name, not
+// under the key the removal procedures test: removing the server then takes
+// the client's shared lists too, so a held client library is shown.
+TEST_F(LockedRun, FiveZeroServerRemovalShowsAHeldClientLibrary)
+{
+    d.Release = "5.0";
+    d.Components = {{"Server", ""}, {"Windows NT Client", ""}};
+    Install();
+    WriteList("server", "\\bin\\avlmqm.dll\n");
+    WriteList("clint", "\\bin\\avlcli.dll\n");
+    std::string client = Bin() + "\\avlcli.dll";
+    ASSERT_TRUE(FixtureHoldFile(d, client, "VlStandin.hold.client"));
+    ASSERT_TRUE(StartClicked());
+    ASSERT_TRUE(run.Choose(kMainCaption, IDC_OPTION_COMPONENTS));
+    ASSERT_TRUE(run.ClickAway(kMainCaption, IDC_NEXT));
+    HWND select = run.Window(kSelectCaption);
+    ASSERT_TRUE(select);
+    ASSERT_TRUE(WizardProcess::SelectListItem(select, IDC_COMPONENT_LIST, "Server"));
+    ASSERT_TRUE(run.ClickAway(kSelectCaption, IDC_NEXT));
+    ASSERT_TRUE(run.ClickAway(kConfirmComponentsCaption, IDC_NEXT));
+    HWND found = run.Window(kLockedCaption);
+    ASSERT_TRUE(found) << LogText();
+    HWND list = GetDlgItem(found, IDC_LOCKED_LIST);
+    ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 1);
+    wchar_t wide[300] = L"";
+    char text[300] = "";
+    SendMessageW(list, LB_GETTEXT, 0, (LPARAM)wide);
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, NULL, NULL);
+    EXPECT_EQ(std::string(text), client);
+    EXPECT_TRUE(InOrder(Log(), {"Installed Varolink version is 5.0", "->Checking-locked-files dialog",
+                                "1 locked files:", "  '" + client + "'", "->Locked-files-found dialog"}))
+        << LogText();
+}
+
 TEST_F(LockedRun, LongListKeepsThePageAnsweringAndCancelStopsIt)
 {
     Install();
+    // Long enough that Cancel comes while the check still runs.
+    const int kLines = 40000;
     std::string lines;
-    for (int i = 0; i < 9999; i++) lines += "\\bin\\file" + std::to_string(i) + ".dll\n";
+    for (int i = 0; i < kLines - 1; i++) lines += "\\bin\\file" + std::to_string(i) + ".dll\n";
     WriteList("toolkit", lines + "\\bin\\held.dll\n");
     ASSERT_TRUE(StartClicked());
     ASSERT_TRUE(run.Choose(kMainCaption, IDC_OPTION_REMOVE_DATA));
@@ -153,20 +190,20 @@ TEST_F(LockedRun, LongListKeepsThePageAnsweringAndCancelStopsIt)
     HWND page = CheckingPage();
     ASSERT_TRUE(page);
     HWND bar = GetDlgItem(page, IDC_PROGRESS);
-    EXPECT_EQ(SendMessageA(bar, PBM_GETRANGE, FALSE, 0), 10000);
-    // The page answers while the bar moves on.
-    int last = 0, answered = 0;
-    for (int i = 0; i < 10; i++) {
+    EXPECT_EQ(SendMessageA(bar, PBM_GETRANGE, FALSE, 0), kLines);
+    // The page answers while the bar moves on, until a twentieth is done.
+    int last = 0, answered = 0, samples = 0;
+    ASSERT_TRUE(WaitFor([&] {
         DWORD_PTR result;
+        samples++;
         if (SendMessageTimeoutA(page, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 500, &result)) answered++;
         int position = (int)SendMessageA(bar, PBM_GETPOS, 0, 0);
         EXPECT_GE(position, last);
         last = position;
-        Sleep(50);
-    }
-    EXPECT_EQ(answered, 10);
-    ASSERT_GT(last, 0);
-    ASSERT_LT(last, 10000) << "the check ended before Cancel";
+        return samples >= 5 && last >= kLines / 20;
+    }, 60000));
+    EXPECT_EQ(answered, samples);
+    ASSERT_LT(last, kLines) << "the check ended before Cancel";
     PostMessageA(page, RegisterWindowMessageA("VarolinkUninstallCancel"), 0, 0);
     HWND exitDialog = run.Window(kExitCaption);
     ASSERT_TRUE(exitDialog);

@@ -146,9 +146,19 @@ TEST_F(StopRun, ClickedStopIgnoresASecondNextAndKeepsHelpDisabled)
     // Another Next while the dialog runs (the button is disabled; the
     // message still reaches the page) starts nothing.
     PostMessageA(page, RegisterWindowMessageA("VarolinkUninstallNext"), 0, 0);
-    // The run goes on by itself to the locked-file check.
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(stop); }, 30000));
-    EXPECT_FALSE(IsWindowEnabled(helpButton));
+    // The run goes on by itself to the locked-file check. The page's other
+    // buttons come back when the dialog ends; Help stays disabled until the
+    // page has gone (watched while it is still there).
+    int helpEnabled = 0, watched = 0;
+    ASSERT_TRUE(WaitFor([&] {
+        if (!IsWindow(page) || !IsWindowVisible(page)) return true;
+        watched++;
+        if (IsWindowEnabled(helpButton)) helpEnabled++;
+        return false;
+    }, 30000));
+    EXPECT_GT(watched, 0);
+    EXPECT_EQ(helpEnabled, 0);
+    EXPECT_FALSE(IsWindow(stop));
     ASSERT_TRUE(WaitForLogLine("0 locked files:"));
     auto log = Log();
     auto during = Between(log, "->Stop-VL dialog", "->Checking-locked-files dialog");

@@ -58,17 +58,23 @@ std::string ClickChecks(WizardProcess &run)
     }
 }
 
-// The completion page: its message (a run that met errors reports them
-// before the page takes a click), then Finish.
-std::string ClickCompletion(WizardProcess &run, const char *caption, std::string *message)
+// The completion page and Finish. A run that met errors reports them in a
+// message box from the page's own start, before the page takes a click: it
+// is waited for as long as the removal may take. A run without errors shows
+// none: the page takes Finish once it is shown and enabled.
+std::string ClickCompletion(WizardProcess &run, const char *caption, bool expectErrors, std::string *message)
 {
     HWND page = run.Window(caption, kRemovalMs);
     if (!page) return std::string("no completion page: ") + caption;
-    // The message box comes from the page's own start, right after it is
-    // shown; a run without errors shows none.
-    if (HWND box = run.Window(kMessageCaption, kPageMs)) {
+    if (expectErrors) {
+        HWND box = run.Window(kMessageCaption, kRemovalMs);
+        if (!box) return "no message of the errors on the completion page";
         *message = WizardProcess::BoxText(box);
         if (!WizardProcess::AnswerBox(box, kPageMs)) return "the completion message did not go";
+    } else if (!WaitFor([&] { return IsWindowVisible(page) && IsWindowEnabled(page); }, kPageMs)) {
+        HWND box = run.Window(kMessageCaption, 0);
+        if (box) *message = WizardProcess::BoxText(box);
+        return "the completion page did not take Finish" + (box ? ": a message came: " + *message : "");
     }
     WizardProcess::Click(page, IDC_NEXT);
     return "";
@@ -76,7 +82,8 @@ std::string ClickCompletion(WizardProcess &run, const char *caption, std::string
 
 }  // namespace
 
-ScenarioRun RunClickedScenario(const FixtureDescription &d, const ClickedChoice &choice, const std::string &switches)
+ScenarioRun RunClickedScenario(const FixtureDescription &d, const ClickedChoice &choice, const std::string &switches,
+                               const std::string &mifName)
 {
     return RunScenario(d, [&](const std::string &, ScenarioRun *out) {
         out->ModeLine = "Interactive uninstallation";
@@ -89,11 +96,12 @@ ScenarioRun RunClickedScenario(const FixtureDescription &d, const ClickedChoice 
         std::string failure = ClickOptions(run, choice);
         if (failure.empty()) failure = ClickChecks(run);
         if (failure.empty())
-            failure = ClickCompletion(run, whole ? kAllDoneCaption : kComponentsDoneCaption, &out->CompletionMessage);
+            failure = ClickCompletion(run, whole ? kAllDoneCaption : kComponentsDoneCaption, !out->Vlm,
+                                      &out->CompletionMessage);
         int exitCode = run.ExitCode(failure.empty() ? 60000 : 0);
         if (failure.empty() && exitCode == -2) failure = "the run did not end after Finish";
         if (!failure.empty()) out->Failures += "clicked run: " + failure + "\n";
         run.End();
         return exitCode;
-    });
+    }, mifName);
 }

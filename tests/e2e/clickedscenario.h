@@ -14,8 +14,9 @@ struct ClickedChoice {
 // Installs d, starts avliunin.exe without -S (with the switches, if any) and
 // answers its pages: the option and the components chosen, Next on each
 // confirmation, Next on the running-product pages (the product is stopped),
-// the completion page's message, Finish. A page that does not come, or one
+// the completion page's message (expected exactly when the run lacks the
+// "vlm" account), Finish. With mifName, the MIF of that name is read back. A page that does not come, or one
 // the choice does not expect (files in use, a message before the removal),
 // ends the run and is reported in Failures.
 ScenarioRun RunClickedScenario(const FixtureDescription &d, const ClickedChoice &choice,
-                               const std::string &switches = "");
+                               const std::string &switches = "", const std::string &mifName = "");

@@ -5,6 +5,9 @@
 #include <windows.h>
 #include <algorithm>
 
+#ifndef VL_BIN_DIR
+#define VL_BIN_DIR "."
+#endif
 #ifndef VL_SOURCE_DIR
 #define VL_SOURCE_DIR "."
 #endif
@@ -70,14 +73,66 @@ static std::vector<std::string> InstallerUninstallRecord(const std::string &reco
     return LogEntries(record);
 }
 
-ScenarioRun RunScenario(const FixtureDescription &d, const ScenarioRemoval &remove)
+bool VlmAccountPresent()
+{
+    BYTE sid[SECURITY_MAX_SID_SIZE];
+    char domain[256];
+    DWORD sidSize = sizeof sid, domainSize = sizeof domain;
+    SID_NAME_USE use;
+    return LookupAccountNameA(NULL, "vlm", sid, &sidSize, domain, &domainSize, &use) != 0;
+}
+
+// The profile folders of the "vlm" user that the shell looks for when it
+// names the Start menu and Desktop folders. Wine makes them only for the
+// user a prefix was created by; Windows makes them at a user's first logon.
+static void MakeVlmProfile()
+{
+    char drive[16] = "C:";
+    GetEnvironmentVariableA("SystemDrive", drive, sizeof drive);
+    std::string profile = std::string(drive) + "\\users\\vlm";
+    MakeFolders(profile + "\\Desktop");
+    MakeFolders(profile + "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp");
+}
+
+// The MIF file the stand-in writes for a -I name into folder.
+static std::string MifPath(const std::string &folder, const std::string &mifName)
+{
+    std::string name = mifName;
+    if (name.size() > 4 && lstrcmpiA(name.substr(name.size() - 4).c_str(), ".mif") == 0) name.resize(name.size() - 4);
+    return folder + "\\" + name + ".mif";
+}
+
+// Puts the status-MIF library's stand-in on the search path of the programs
+// started from here, for as long as it lives; it writes into folder (outside
+// the snapshots), not into the Windows folder.
+struct MifLibraryOnPath {
+    std::string Saved;
+    explicit MifLibraryOnPath(const std::string &folder)
+    {
+        char path[32768] = "";
+        GetEnvironmentVariableA("PATH", path, sizeof path);
+        Saved = path;
+        SetEnvironmentVariableA("PATH", (std::string(VL_BIN_DIR "\\mif;") + Saved).c_str());
+        SetEnvironmentVariableA("VL_ISMIF_FOLDER", folder.c_str());
+    }
+    ~MifLibraryOnPath()
+    {
+        SetEnvironmentVariableA("PATH", Saved.c_str());
+        SetEnvironmentVariableA("VL_ISMIF_FOLDER", NULL);
+    }
+};
+
+ScenarioRun RunScenario(const FixtureDescription &d, const ScenarioRemoval &remove, const std::string &mifName)
 {
     ScenarioRun run;
+    run.Vlm = VlmAccountPresent();
+    if (run.Vlm) MakeVlmProfile();
     FixtureRemove(d);
     run.PathBefore = FixtureSystemEnv("PATH");
     // The folder's name holds no "-s", "-g", "-b", "-i" or "-u": the
     // uninstaller finds its switches anywhere in its parameters.
     std::string folder = MakeUniqueTempFolder("e2e");
+    MifLibraryOnPath mifLibrary(folder);
     SnapshotOptions options;
     if (!FixtureInstall(d)) {
         run.Failures = "the installation could not be laid down\n";
@@ -95,13 +150,15 @@ ScenarioRun RunScenario(const FixtureDescription &d, const ScenarioRemoval &remo
     run.LogExists = GetFileAttributesA(log.c_str()) != INVALID_FILE_ATTRIBUTES;
     run.Log = LogEntries(log);
     run.InstallerUninstallRecord = InstallerUninstallRecord(record, run.Log);
+    if (!mifName.empty()) run.Mif = ReadTextFile(MifPath(folder, mifName));
     SetEnvironmentVariableA("VL_ISUNINST_RECORD", NULL);
     FixtureRemove(d);
     DeleteFolderTree(folder);
     return run;
 }
 
-ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &response, const std::string &switches)
+ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &response, const std::string &switches,
+                              const std::string &mifName)
 {
     return RunScenario(d, [&](const std::string &folder, ScenarioRun *run) {
         std::string answers = folder + "\\answers.rsp";
@@ -112,7 +169,7 @@ ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &re
         // Five minutes at most: the stop sequence and the waits of a removal
         // take seconds; a run that hangs on a page is the fault to report.
         return RunUninstallerWith("-S -F1\"" + answers + "\"" + (switches.empty() ? "" : " " + switches), 300000);
-    });
+    }, mifName);
 }
 
 std::string Explain(const ScenarioRun &run, const ExpectedDifference &expected)

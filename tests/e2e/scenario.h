@@ -29,7 +29,18 @@ struct ScenarioRun {
     std::string ModeLine = "Silent uninstallation";
     // A clicked run: the text of the message box its completion page showed ("" for none).
     std::string CompletionMessage;
+    // The run had the product's "vlm" account (the tests run as a user of
+    // that name): it can secure the product key and ends cleanly. Without it
+    // (Wine has no such group) securing fails at start-up and the run ends
+    // on its failure path.
+    bool Vlm = false;
+    // The status MIF file "<name>.mif" the library's stand-in wrote for the
+    // run's -I name, read after the run ("" when none).
+    std::string Mif;
 };
+
+// True when the account "vlm" exists for this process (run with USER=vlm).
+bool VlmAccountPresent();
 
 // Removes the installation of a scenario: runs the uninstaller and returns
 // its exit code. folder is the scenario's own temp folder (for answers);
@@ -38,11 +49,13 @@ using ScenarioRemoval = std::function<int(const std::string &folder, ScenarioRun
 // Installs d, takes the two snapshots around remove and reads back the log
 // and the installer's uninstall record. The installation is removed again
 // afterwards (whatever is left).
-ScenarioRun RunScenario(const FixtureDescription &d, const ScenarioRemoval &remove);
+ScenarioRun RunScenario(const FixtureDescription &d, const ScenarioRemoval &remove, const std::string &mifName = "");
 // The same with avliunin.exe -S and the response text, with further
-// switches after -F1 when given.
+// switches after -F1 when given. The status-MIF library's stand-in is on the
+// program's search path; with mifName the MIF of that name is read back
+// into run.Mif.
 ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &response,
-                              const std::string &switches = "");
+                              const std::string &switches = "", const std::string &mifName = "");
 // The expectation's failures as text, with the log appended when there are any.
 std::string Explain(const ScenarioRun &run, const ExpectedDifference &expected);
 

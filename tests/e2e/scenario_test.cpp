@@ -46,10 +46,23 @@ TEST(ScenarioTest, Release51RemoveKeepsDataAndQueueManagers)
 
 TEST(ScenarioTest, Release51RemoveDataClearsDataAndLogFolders)
 {
-    // With a MIF name, which goes to the installer's uninstall program.
-    ScenarioRun run = RunSilentScenario(RichInstallation("5.1"), kRemoveData, "-Ivlremove");
+    // With a MIF name, which goes to the installer's uninstall program: the
+    // uninstaller, which finds the MIF library, writes none itself.
+    ScenarioRun run = RunSilentScenario(RichInstallation("5.1"), kRemoveData, "-Ivlremove", "vlremove");
     ExpectWholeRemoval(run, "5.1", true, "vlremove");
-    EXPECT_EQ(GetFileAttributesA((WindowsFolder() + "\\vlremove.mif").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(run.Mif, "");
+    EXPECT_FALSE(Contains(run.Log, "Writing MIF file"));
+    ExpectPathRestored(run);
+}
+
+// The same with the product's "vlm" account (CTest runs these tests as
+// USER=vlm): nothing fails, so the default log goes with the data.
+TEST(ScenarioTest, Release51RemoveDataEndsCleanlyWithTheAccount)
+{
+    ASSERT_TRUE(VlmAccountPresent()) << "run as USER=vlm";
+    ScenarioRun run = RunSilentScenario(RichInstallation("5.1"), kRemoveData, "-Ivlremove", "vlremove");
+    ExpectWholeRemoval(run, "5.1", true, "vlremove");
+    EXPECT_EQ(run.Mif, "");
     ExpectPathRestored(run);
 }
 
@@ -66,10 +79,33 @@ TEST(ScenarioTest, Release20RemoveAndRemoveData)
 // Toolkit and Java client: their own files go; the Java base archives, which
 // the installed server shares, stay; the variables the installer created for
 // the toolkit go with their CreationMask bits.
+// Without the "vlm" account the run ends on its failure path: the summary,
+// and a status MIF that reports the failure.
 TEST(ScenarioTest, Release51ComponentsToolkitAndJavaClient)
 {
-    ExpectToolkitAndJavaClientRemoval(
-        RunSilentScenario(RichInstallation("5.1"), ComponentsResponse("REMOVE", "KEEP", "REMOVE", "KEEP", "KEEP")));
+    ScenarioRun run = RunSilentScenario(RichInstallation("5.1"), ComponentsResponse("REMOVE", "KEEP", "REMOVE", "KEEP", "KEEP"),
+                                        "-Ivlparts", "vlparts");
+    ASSERT_FALSE(run.Vlm);
+    ExpectToolkitAndJavaClientRemoval(run);
+    EXPECT_TRUE(InOrder(run.Log, {"***Error securing Varolink registry", "->Component-deletion-complete dialog",
+                                  "***One or more errors have occurred."}))
+        << Explain(run, {});
+    ExpectMifStatus(run, false);
+}
+
+// With the account the same removal ends cleanly: no "***" line, and the
+// status MIF reports success. The product's services are not running here,
+// so the run has no running-product answer to log either.
+TEST(ScenarioTest, Release51ComponentsEndCleanlyWithTheAccount)
+{
+    ASSERT_TRUE(VlmAccountPresent()) << "run as USER=vlm";
+    FixtureDescription d = RichInstallation("5.1");
+    d.Services = false;
+    ScenarioRun run = RunSilentScenario(d, ComponentsResponse("REMOVE", "KEEP", "REMOVE", "KEEP", "KEEP"),
+                                        "-Ivlparts", "vlparts");
+    ExpectToolkitAndJavaClientRemoval(run);
+    ExpectCleanLog(run);
+    ExpectMifStatus(run, true);
 }
 
 // The Windows NT client (with the gateway, which depends on it) while the

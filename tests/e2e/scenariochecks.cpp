@@ -5,16 +5,46 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-// A removal with data deletes its default log at the end unless a step
-// failed (a machine without the product's administration group, such as
-// Wine, fails to secure the registry at start-up).
+// A removal with data deletes its default log at the end of a run that met
+// no error; after an error the log stays. A run with the product's "vlm"
+// account ends cleanly; without it, securing the product key fails at
+// start-up and the run ends on its failure path.
 void ExpectDefaultLogRule(const ScenarioRun &run)
 {
-    if (!run.LogExists) return;
-    bool failed = false;
-    for (const std::string &line : run.Log) failed |= line.rfind("***", 0) == 0;
-    EXPECT_TRUE(failed) << "the default log of a removal with data that met no error must be deleted";
+    if (run.Vlm) {
+        EXPECT_FALSE(run.LogExists) << "the default log of a removal with data that met no error must be deleted\n"
+                                    << Explain(run, {});
+        return;
+    }
+    ASSERT_TRUE(run.LogExists) << "the default log of a removal with data that met an error must stay";
+    EXPECT_TRUE(Contains(run.Log, "***Error securing Varolink registry")) << Explain(run, {});
     ExpectLogEnds(run);
+}
+
+static std::string LogOf(const ScenarioRun &run)
+{
+    std::string text = "---- log of the run ----\n";
+    for (const std::string &line : run.Log) text += line + "\n";
+    return text;
+}
+
+void ExpectCleanLog(const ScenarioRun &run)
+{
+    ASSERT_TRUE(run.Vlm) << "a clean end needs the \"vlm\" account: run as USER=vlm";
+    ASSERT_TRUE(run.LogExists);
+    for (const std::string &line : run.Log) {
+        // The log's header begins with a rule of stars.
+        if (line.find_first_not_of('*') == std::string::npos) continue;
+        EXPECT_NE(line.rfind("***", 0), 0u) << "a run with the account met an error: " << line << "\n" << LogOf(run);
+    }
+}
+
+void ExpectMifStatus(const ScenarioRun &run, bool success)
+{
+    EXPECT_TRUE(InOrder(run.Log, {"Writing MIF file", "MIF file written"})) << LogOf(run);
+    std::string status = std::string("VALUE = \"") + (success ? "Success" : "Failed") + "\"";
+    EXPECT_NE(run.Mif.find("NAME = \"Status\""), std::string::npos) << run.Mif;
+    EXPECT_NE(run.Mif.find(status), std::string::npos) << run.Mif;
 }
 
 void ExpectLogEnds(const ScenarioRun &run)

@@ -7,8 +7,13 @@
 
 // The log begins with the run's mode line and ends with "Uninstallation ended.".
 void ExpectLogEnds(const ScenarioRun &run);
-// A removal with data deletes its default log at the end unless a step failed.
+// A removal with data deletes its default log at the end of a clean run (one
+// with the "vlm" account); after the failure path the log stays with the error.
 void ExpectDefaultLogRule(const ScenarioRun &run);
+// The run had the "vlm" account and its log holds no "***" line.
+void ExpectCleanLog(const ScenarioRun &run);
+// The run wrote its status MIF through the library, reporting success or failure.
+void ExpectMifStatus(const ScenarioRun &run, bool success);
 // The system path is back to what it was before the installation.
 void ExpectPathRestored(const ScenarioRun &run);
 // The installer's uninstall program was started once, as a whole-product

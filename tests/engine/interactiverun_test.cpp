@@ -199,4 +199,36 @@ TEST_F(ClickedRemoval, ExitOnTheDeletingPageEndsTheRunAndARerunFinishes)
     EXPECT_TRUE(ValueExists(kComponents, "Server"));
 }
 
+// Exit during a removal with the data, with a log of its own: the default
+// log in the work folder goes as at the end of any such run, while the
+// interrupted component keeps its marker.
+TEST_F(ClickedRemoval, ExitDuringRemoveDataWithItsOwnLogDeletesTheDefaultLog)
+{
+    for (int i = 150; i < 3000; i++) d.ListLines.push_back({"toolkit", "\\tools\\c\\f" + std::to_string(i) + ".h"});
+    ASSERT_TRUE(FixtureInstall(d));
+    std::string defaultLog = D + "\\avlilogn.txt";
+    ASSERT_TRUE(WriteTextFile(defaultLog, "00:00:00 an earlier run\n"));
+    Start();
+    Choose(kMainCaption, IDC_OPTION_REMOVE_DATA);
+    ClickAway(kMainCaption, IDC_NEXT);
+    ClickAway(kConfirmDataCaption, IDC_NEXT);
+    // The clicked locked-file check reads the toolkit's long list first.
+    HWND deleting = Page(kDeletingAllCaption, 180000);
+    ASSERT_TRUE(deleting) << ReadTextFile(logPath);
+    ASSERT_TRUE(WaitFor([&] { return Contains(Log(), "Uninstalling Development Toolkit (Development Toolkit)"); }, 60000))
+        << ReadTextFile(logPath);
+    Click(deleting, IDC_CANCEL_PAGE);
+    ClickAway(kExitCaption, IDC_EXIT);
+    EXPECT_EQ(ExitCode(), 0);
+    EXPECT_TRUE(InOrder(Log(), {"->Deleting-all dialog", "  User: Exit", "Removal stopped: the uninstallation was ended",
+                                "", "Uninstallation ended."}))
+        << ReadTextFile(logPath);
+    // Stopped inside the toolkit: the data block, which empties the work
+    // folder, never began.
+    EXPECT_EQ(ValueText(kComponents, "Development Toolkit"), "Incomplete");
+    EXPECT_TRUE(PathExists(P + "\\tools\\c\\f2999.h"));
+    EXPECT_FALSE(Contains(Log(), "Processing data files directory '" + D + "'"));
+    EXPECT_FALSE(PathExists(defaultLog));
+}
+
 }  // namespace

@@ -9,15 +9,16 @@
 
 namespace {
 
+// An NLS string of the build's library.
 std::string LoadName(int id)
 {
-    static char names[20][600];
+    char name[600] = "";
     HMODULE library = LoadLibraryExA(VL_BIN_DIR "\\_isuser.dll", NULL, LOAD_LIBRARY_AS_DATAFILE);
     if (library) {
-        LoadStringA(library, id, names[id], sizeof names[id]);
+        LoadStringA(library, id, name, sizeof name);
         FreeLibrary(library);
     }
-    return names[id];
+    return name;
 }
 
 const std::string kProduct = "Software\\Norvik\\Varolink\\CurrentVersion";
@@ -37,19 +38,32 @@ struct SilentRemoval : ::testing::Test {
         record = logFolder + "\\isuninst.txt";
         SetEnvironmentVariableA("VL_ISUNINST_RECORD", record.c_str());
     }
+    std::string savedPath;
+    // Puts the status-MIF library's stand-in on the program's search path;
+    // it writes into the log folder.
+    void UseMifLibrary()
+    {
+        char path[32768] = "";
+        GetEnvironmentVariableA("PATH", path, sizeof path);
+        savedPath = path;
+        SetEnvironmentVariableA("PATH", (std::string(VL_BIN_DIR "\\mif;") + savedPath).c_str());
+        SetEnvironmentVariableA("VL_ISMIF_FOLDER", logFolder.c_str());
+    }
     void TearDown() override
     {
+        if (!savedPath.empty()) SetEnvironmentVariableA("PATH", savedPath.c_str());
+        SetEnvironmentVariableA("VL_ISMIF_FOLDER", NULL);
         SetEnvironmentVariableA("VL_ISUNINST_RECORD", NULL);
         FixtureRemove(d);
         DeleteFolderTree(ProgramsFolder());
         DeleteFolderTree(logFolder);
     }
     // Runs the uninstaller silently with the answers; returns the log.
-    std::vector<std::string> Run(const std::string &answers, const std::string &more = "")
+    std::vector<std::string> Run(const std::string &answers, const std::string &more = "", unsigned limitMs = 300000)
     {
         std::string rsp = logFolder + "\\answers.rsp";
         WriteTextFile(rsp, answers);
-        EXPECT_EQ(RunUninstallerWith("-S -F1\"" + rsp + "\" -G\"" + logPath + "\" " + more, 300000), 0);
+        EXPECT_EQ(RunUninstallerWith("-S -F1\"" + rsp + "\" -G\"" + logPath + "\" " + more, limitMs), 0);
         return LogEntries(logPath);
     }
     std::string LogText() { return ReadTextFile(logPath); }
@@ -93,6 +107,7 @@ TEST_F(SilentRemoval, RemoveComponentsRemovesTheChosenOnesAndWritesTheMif)
     d.ListLines = {{"toolkit", "\\tools\\c\\include\\vl.h"}, {"clijava", "\\java\\lib\\client.jar"},
                    {"inetgway", "\\gateway\\gw.dll"}, {"server", "\\bin\\avlmqm.dll"}};
     ASSERT_TRUE(FixtureInstall(d));
+    UseMifLibrary();
     auto log = Run("[Varolink]\nVarolink=REMOVECOMPONENTS\n[Components]\nDevelopment Toolkit=REMOVE\n"
                    "Local Clients\\Windows NT Client=KEEP\nLocal Clients\\Java Client=REMOVE\n"
                    "Internet Gateway=KEEP\nDocumentation\\Internet Gateway=KEEP\n",
@@ -111,6 +126,14 @@ TEST_F(SilentRemoval, RemoveComponentsRemovesTheChosenOnesAndWritesTheMif)
     EXPECT_TRUE(PathExists(P + "\\gateway\\gw.dll"));
     EXPECT_TRUE(PathExists(P + "\\bin\\avlmqm.dll"));
     EXPECT_TRUE(ReadTextFile(record).empty());  // no installer hand-over for components
+    // This run cannot secure the product key (no "vlm" account here): the
+    // MIF reports the failure with message 283.
+    EXPECT_TRUE(InOrder(log, {"->Component-deletion-complete dialog", "  User: Finish", "", "Writing MIF file",
+                              "MIF file written"}))
+        << LogText();
+    std::string mif = ReadTextFile(logFolder + "\\vlengrun.mif");
+    EXPECT_NE(mif.find("VALUE = \"Failed\""), std::string::npos) << mif;
+    EXPECT_NE(mif.find("VALUE = \"" + LoadName(283) + "\""), std::string::npos) << mif;
 }
 
 TEST_F(SilentRemoval, RemoveDataTakesTheDataTreeAndHandsOver)
@@ -142,6 +165,56 @@ TEST_F(SilentRemoval, RemoveDataTakesTheDataTreeAndHandsOver)
     EXPECT_TRUE(PathExists(P + "\\bin\\avlmqm.dll"));
     // The MIF name goes to the installer's uninstall program.
     EXPECT_NE(Record().find("-mvlengdata|"), std::string::npos) << Record();
+}
+
+// A top-level window whose thread has stopped taking messages, as a hung
+// program's window does.
+struct HungWindow {
+    HANDLE Thread = NULL, Created = NULL, Release = NULL;
+    static DWORD WINAPI Main(LPVOID self)
+    {
+        HungWindow *hung = (HungWindow *)self;
+        HWND window = CreateWindowA("STATIC", "hung", WS_OVERLAPPED, 0, 0, 50, 50, NULL, NULL, NULL, NULL);
+        SetEvent(hung->Created);
+        WaitForSingleObject(hung->Release, 300000);
+        if (window) DestroyWindow(window);
+        return 0;
+    }
+    bool Start()
+    {
+        Created = CreateEventA(NULL, TRUE, FALSE, NULL);
+        Release = CreateEventA(NULL, TRUE, FALSE, NULL);
+        Thread = CreateThread(NULL, 0, Main, this, 0, NULL);
+        return Thread && WaitForSingleObject(Created, 10000) == WAIT_OBJECT_0;
+    }
+    ~HungWindow()
+    {
+        if (Release) SetEvent(Release);
+        if (Thread) WaitForSingleObject(Thread, 10000);
+        for (HANDLE h : {Thread, Created, Release})
+            if (h) CloseHandle(h);
+    }
+};
+
+// The environment broadcast gives up on a window that does not answer: the
+// silent run ends by itself and its log says which broadcast gave up.
+TEST_F(SilentRemoval, AHungWindowDoesNotHoldTheEnvironmentBroadcast)
+{
+    d.Components = {{"Server", ""}, {"Development Toolkit", ""}};
+    d.ListLines = {{"toolkit", "\\tools\\c\\include\\vl.h"}};
+    ASSERT_TRUE(FixtureInstall(d));
+    HungWindow hung;
+    ASSERT_TRUE(hung.Start());
+    auto log = Run("[Varolink]\nVarolink=REMOVECOMPONENTS\n[Components]\nDevelopment Toolkit=REMOVE\n"
+                   "Local Clients\\Windows NT Client=KEEP\nLocal Clients\\Java Client=KEEP\n"
+                   "Internet Gateway=KEEP\nDocumentation\\Internet Gateway=KEEP\n",
+                   "", 120000);
+    EXPECT_TRUE(InOrder(log, {"Finished uninstalling Development Toolkit (" + LoadName(2) + ")", " ",
+                              "Broadcasting environment changes", "Environment change broadcast timed out", " ",
+                              "Refreshing Start menu", "->Component-deletion-complete dialog", "",
+                              "Uninstallation ended."}))
+        << LogText();
+    EXPECT_FALSE(ValueExists(kComponents, "Development Toolkit"));
 }
 
 }  // namespace

@@ -62,6 +62,39 @@ TEST(Launch, TrackedProcessIsPolledAndNinetyNineCountsAsZero)
     RemoveFolderTree(dir);
 }
 
+static volatile LONG sStopAfterPolls;
+static BOOL StopAfterThreePolls() { return InterlockedIncrement(&sStopAfterPolls) > 3; }
+static void CountPoll(void *polls) { (*(int *)polls)++; }
+
+// The removal's waits for a program: the exit code once it ends, and no
+// longer than the run lasts: ended, the wait gives up at once with its own
+// line (not a time-out) and leaves the program running.
+TEST(Launch, WaitForTheTrackedProcessEndsWithTheRun)
+{
+    std::string dir = MakeTempFolder("waitstop");
+    std::string log = OpenTestLog(dir, false);
+    std::string copy = dir + "\\waitcmd.exe";
+    ASSERT_TRUE(CopyFileA(kExitAfter.c_str(), copy.c_str(), FALSE));
+    DWORD code = 1234;
+    int polls = 0;
+    ASSERT_TRUE(LaunchProcess(NULL, copy.c_str(), dir.c_str(), "5 300"));
+    EXPECT_TRUE(WaitLaunchedProcess(50, NULL, CountPoll, &polls, &code));
+    EXPECT_EQ(5u, code);
+    EXPECT_GT(polls, 0);
+
+    sStopAfterPolls = 0;
+    ASSERT_TRUE(LaunchProcess(NULL, copy.c_str(), dir.c_str(), "0 4000"));
+    DWORD start = GetTickCount();
+    EXPECT_FALSE(WaitLaunchedProcess(50, StopAfterThreePolls, NULL, NULL, &code));
+    EXPECT_LT(GetTickCount() - start, 3000u);
+    EXPECT_TRUE(PollLaunchedProcess(&code)) << "the program keeps running";
+    std::string text = ReadText(log);
+    EXPECT_EQ(1, CountOf(text, "Stopped waiting: the uninstallation was ended"));
+    EXPECT_EQ(0, CountOf(text, "Process timed out."));
+    for (int i = 0; i < 200 && PollLaunchedProcess(&code); i++) SleepMs(50);
+    RemoveFolderTree(dir);
+}
+
 static DWORD FindProcess(const char *exeName)
 {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -104,8 +137,16 @@ TEST(Launch, DllThreadRunsTheEntryWithFourteenArguments)
     std::string record = dir + "\\args.txt";
     SetEnvironmentVariableA("VL_DLLENTRY_LOG", record.c_str());
     std::string library = BinPath("dllentry.dll");
-    DWORD args[VL_DLL_ARG_COUNT];
-    for (int i = 0; i < 12; i++) args[i] = 0x11111111u * (i % 15 + 1);
+    DWORD_PTR args[VL_DLL_ARG_COUNT];
+    // The first argument is a pointer into this program's own data, as the
+    // service name given to isuVLStop is: in a 64-bit build it lies above
+    // 4 GB (the image base), so an argument cut to 32 bits shows here.
+    static const char kName[] = "NorvikVarolink";
+    args[0] = (DWORD_PTR)kName;
+    if (sizeof(void *) == 8) {
+        EXPECT_GT((unsigned long long)args[0], 0xFFFFFFFFull) << "not a test of the upper half";
+    }
+    for (int i = 1; i < 12; i++) args[i] = 0x11111111u * (i % 15 + 1);
     args[12] = 400;          // the entry sleeps this long
     args[13] = 0xCAFE0001;   // and returns this
     ASSERT_TRUE(LaunchDllThread(library.c_str(), "RecordArguments", args));
@@ -119,7 +160,9 @@ TEST(Launch, DllThreadRunsTheEntryWithFourteenArguments)
     EXPECT_FALSE(PollDllThread(&result));                  // cleaned up once
     SetEnvironmentVariableA("VL_DLLENTRY_LOG", NULL);
 
-    EXPECT_EQ("11111111 22222222 33333333 44444444 55555555 66666666 77777777 88888888 99999999 aaaaaaaa "
+    char pointer[32];
+    snprintf(pointer, sizeof pointer, "%08llx", (unsigned long long)args[0]);
+    EXPECT_EQ(std::string(pointer) + " 22222222 33333333 44444444 55555555 66666666 77777777 88888888 99999999 aaaaaaaa "
               "bbbbbbbb cccccccc 00000190 cafe0001\r\n",
               ReadText(record));
     std::string text = ReadText(log);
@@ -140,7 +183,7 @@ TEST(Launch, LibraryWithoutTheEntryIsUnloadedAgain)
 {
     std::string dir = MakeTempFolder("dllmissing");
     std::string log = OpenTestLog(dir, false);
-    DWORD args[VL_DLL_ARG_COUNT] = {};
+    DWORD_PTR args[VL_DLL_ARG_COUNT] = {};
     std::string library = BinPath("dllentry.dll");
     EXPECT_FALSE(LaunchDllThread(library.c_str(), "isuNoSuchEntry", args));
     EXPECT_TRUE(GetModuleHandleA("dllentry.dll") == NULL);

@@ -25,7 +25,7 @@ protected:
     {
         GuardClearRoots();
         work = MakeTempFolder("links");
-        log = OpenTestLog(work, false);
+        log = OpenTestLog(work);
         canary = work + "\\Canary";
         P = work + "\\P";
         for (const std::string &folder : {canary, canary + "\\sub", canary + "\\uninst", P})

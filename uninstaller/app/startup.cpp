@@ -250,22 +250,29 @@ static void EndOfRun()
     if (gRun.CurrentPage) DestroyWindow(gRun.CurrentPage);
     gRun.CurrentPage = NULL;
     BOOL workerStopped = StopRemovalWorker(WORKER_STOP_WAIT_MS);
+    if (!workerStopped) {
+        // The worker is still inside a step: nothing it uses may be freed or
+        // closed beside it, so the process ends here, as the end of a run does.
+        LogLine("***The removal did not stop in time; the uninstallation ends with it");
+        LogLine("\nUninstallation ended.");
+        TerminateProcess(GetCurrentProcess(), 0);
+    }
     if (gRun.MainWindow) DestroyWindow(gRun.MainWindow);
     gRun.MainWindow = NULL;
-    if (workerStopped) QmListFree();
-    else LogLine("***The removal did not stop in time; the uninstallation ends with it");
+    QmListFree();
     LogLine("\nUninstallation ended.");
-    // The log of an interrupted removal stays for the rerun to append to.
-    if (workerStopped && !RemovalStopRequested() && gRun.RemoveAllWithData && (gRun.AllSucceeded || !gRun.DefaultLogUsed) &&
-        gRun.ProductWorkPath[0]) {
+    // The default log goes with the data after a removal that met no error,
+    // and always when the run had a log of its own. A removal cut short keeps
+    // its default log for the rerun to append to; one that posted its end
+    // notice did its whole work, even when the run ended before it finished.
+    BOOL complete = gRun.AllSucceeded && !RemovalInterrupted();
+    if (gRun.RemoveAllWithData && (complete || !gRun.DefaultLogUsed) && gRun.ProductWorkPath[0]) {
         char defaultLog[VL_PATH_SIZE];
         if (FormatText(defaultLog, sizeof defaultLog, "%s\\%s", gRun.ProductWorkPath, VL_LOG_FILE_NAME) &&
             GuardFile(defaultLog))
             DeleteFileA(defaultLog);
     }
-    // A worker that is still inside a step keeps the log block, the NLS
-    // library and the queue-manager list: they go with the process.
-    if (workerStopped) CloseLogAndNls();
+    CloseLogAndNls();
 }
 
 static int StopWithEnd()

@@ -2,6 +2,7 @@
 #include "checks/lockcheck.h"
 #include "core/mbchar.h"
 #include "core/log.h"
+#include "core/regread.h"
 #include "core/runstate.h"
 #include "core/text.h"
 #include "removal/listline.h"
@@ -91,6 +92,15 @@ static int AddLists(const char *const *names, const BOOL *work, int n, LockCheck
     return total;
 }
 
+// Whether `component` is still installed when the worker comes to remove
+// `remover`: the registry test the removal procedures make at that moment, so
+// a component selected for removal earlier in the worker's order is gone by then.
+static BOOL InstalledAtRemovalOf(int component, int remover)
+{
+    if (gComponents[component].Selected && RemovalRank(component) < RemovalRank(remover)) return FALSE;
+    return ComponentRecorded(gComponents[component].ValueName);
+}
+
 int BuildLockCheckList(LockCheckEntry **queue, HWND progress)
 {
     static const char *const kServer[] = {"server", "serverd", "svslfrg", "javabind", "convtab"};
@@ -103,15 +113,22 @@ int BuildLockCheckList(LockCheckEntry **queue, HWND progress)
     static const BOOL kWebAdminWork[] = {FALSE, TRUE};
     const Component *c = gComponents;
     int total = 0;
-    BOOL server = c[COMP_SERVER].Selected;
-    BOOL serverInstalled = c[COMP_SERVER].Installed;
-    if (server) {
+    // The lists each procedure deletes, decided with its own test of what
+    // else is installed when it runs.
+    if (c[COMP_SERVER].Selected) {
         total += AddLists(kServer, kServerWork, 5, queue);
-        if (!c[COMP_WINDOWS_NT_CLIENT].Installed) total += AddLists(kNtClient, kNtClientWork, 3, queue);
-        if (!c[COMP_JAVA_CLIENT].Installed) total += AddLists(kJavaClient, kJavaClientWork, 2, queue);
+        if (!InstalledAtRemovalOf(COMP_WINDOWS_NT_CLIENT, COMP_SERVER))
+            total += AddLists(kNtClient, kNtClientWork, 3, queue);
+        if (!InstalledAtRemovalOf(COMP_JAVA_CLIENT, COMP_SERVER))
+            total += AddLists(kJavaClient, kJavaClientWork, 2, queue);
     }
-    if (c[COMP_WINDOWS_NT_CLIENT].Selected && !serverInstalled) total += AddLists(kNtClient, kNtClientWork, 3, queue);
-    if (c[COMP_JAVA_CLIENT].Selected && !serverInstalled) total += AddLists(kJavaClient, kJavaClientWork, 2, queue);
+    if (c[COMP_WINDOWS_NT_CLIENT].Selected && !InstalledAtRemovalOf(COMP_SERVER, COMP_WINDOWS_NT_CLIENT))
+        total += AddLists(kNtClient, kNtClientWork, 3, queue);
+    if (c[COMP_JAVA_CLIENT].Selected) {
+        // The Java client's own list goes whether or not the server stays.
+        if (!InstalledAtRemovalOf(COMP_SERVER, COMP_JAVA_CLIENT)) total += AddLists(kJavaClient, kJavaClientWork, 2, queue);
+        else total += AddLockCheckFileList("clijava", gRun.ProgramFilesPath, queue);
+    }
     if (c[COMP_TOOLKIT].Selected) total += AddLockCheckFileList("toolkit", gRun.ProgramFilesPath, queue);
     if (c[COMP_INTERNET_GATEWAY_DOCS].Selected) total += AddLockCheckFileList("ijavadoc", gRun.ProgramFilesPath, queue);
     if (c[COMP_WEB_ADMIN].Selected) total += AddLists(kWebAdmin, kWebAdminWork, 2, queue);

@@ -27,6 +27,20 @@ Component gComponents[COMPONENT_COUNT] = {
     {NULL, NULL, 20, 0},
 };
 
+const int gRemovalOrder[REMOVAL_ORDER_COUNT] = {
+    COMP_SERVER, COMP_WINDOWS_NT_CLIENT, COMP_TOOLKIT, COMP_HTML_LIBRARY, COMP_PDF_LIBRARY,
+    COMP_JAVA_CLIENT, COMP_WEB_ADMIN, COMP_INTERNET_GATEWAY, COMP_INTERNET_GATEWAY_DOCS,
+    COMP_LANG_EN_US, COMP_LANG_FR_FR, COMP_LANG_DE_DE, COMP_LANG_ES_ES, COMP_LANG_IT_IT,
+    COMP_LANG_JA_JP, COMP_LANG_KO_KR, COMP_LANG_PT_BR, COMP_LANG_ZH_TW, COMP_LANG_ZH_CN,
+};
+
+int RemovalRank(int component)
+{
+    for (int rank = 0; rank < REMOVAL_ORDER_COUNT; rank++)
+        if (gRemovalOrder[rank] == component) return rank;
+    return -1;
+}
+
 void RunStateReset()
 {
     memset(&gRun, 0, sizeof gRun);

@@ -111,5 +111,12 @@ extern char gComponentDisplayNames[20][VL_TEXT_SIZE];
 inline BOOL ServerSelected() { return gComponents[COMP_SERVER].Selected; }
 inline BOOL WebAdminSelected() { return gComponents[COMP_WEB_ADMIN].Selected; }
 
+// The fixed order in which the removal worker removes the selected
+// components (every component but the Java bindings).
+enum { REMOVAL_ORDER_COUNT = 19 };
+extern const int gRemovalOrder[REMOVAL_ORDER_COUNT];
+// The component's place in that order (0 first); -1 when the worker never removes it.
+int RemovalRank(int component);
+
 // Zeroes the run state and sets the start values (AllSucceeded, DefaultLogUsed, DisplayColours).
 void RunStateReset();

@@ -26,23 +26,27 @@ static const char kClient[] = "Local Clients\\Windows NT Client";
 static const char kLogDefaultsKey[] = VL_PRODUCT_KEY "\\Configuration\\LogDefaults";
 static const char kEventLogKey[] = "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Varolink";
 
+struct PollBudget {
+    ProcedureRun *Run;
+    int *Budget;
+};
+
+static void StepWhileBudgetLasts(void *context)
+{
+    PollBudget *poll = (PollBudget *)context;
+    if (poll->Budget && *poll->Budget > 0) {
+        Step(poll->Run);
+        (*poll->Budget)--;
+    }
+}
+
 // Waits for the tracked process, polling every 500 ms, at most 60 s; steps
 // the bar on each poll while budget lasts. FALSE when it did not end in time
 // or the run is ending.
 static BOOL WaitPolling(ProcedureRun *run, int *budget, DWORD *exitCode)
 {
-    for (DWORD waited = 0; PollLaunchedProcess(exitCode); waited += POLL_MS) {
-        if (waited >= VL_PROCESS_WAIT_MS || RemovalStopRequested()) {
-            LogLine("Process timed out.");
-            return FALSE;
-        }
-        SleepMs(POLL_MS);
-        if (budget && *budget > 0) {
-            Step(run);
-            (*budget)--;
-        }
-    }
-    return TRUE;
+    PollBudget poll = {run, budget};
+    return WaitLaunchedProcess(POLL_MS, RemovalStopRequested, StepWhileBudgetLasts, &poll, exitCode);
 }
 
 // Step 1: the queue managers and their data, or their configuration saved

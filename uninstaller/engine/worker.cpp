@@ -15,12 +15,21 @@
 
 // Manual-reset event: set by the worker as its very last action.
 static HANDLE sWorkerFinished;
+// Set by the GUI thread when it starts a worker; set by the worker once its
+// end notice is posted. Read by the end of the run after the worker stopped.
+static volatile LONG sWorkerStarted, sEndNoticePosted;
+// Called by the worker between its end notice and its last action (tests).
+static void (*sAfterEndNotice)();
 
-struct WorkerRow {
-    int Component;       // index into gComponents
-    BOOL Registered;     // the registered name is passed
-    BOOL *DeleteData;    // the delete-data choice, or NULL
-};
+BOOL RemovalInterrupted()
+{
+    return InterlockedCompareExchange(&sWorkerStarted, 0, 0) && !InterlockedCompareExchange(&sEndNoticePosted, 0, 0);
+}
+
+void SetAfterEndNoticeHook(void (*hook)())
+{
+    sAfterEndNotice = hook;
+}
 
 BOOL RemovalWorkerActive()
 {
@@ -41,33 +50,22 @@ static void ShowNls(HWND window, UINT id, BOOL isPath)
 
 static void RemoveComponents(WorkerWindows *w)
 {
-    // The fixed order of removal.
-    const WorkerRow rows[] = {
-        {COMP_SERVER, TRUE, &gRun.DeleteQueueManagerData},
-        {COMP_WINDOWS_NT_CLIENT, TRUE, NULL},
-        {COMP_TOOLKIT, TRUE, NULL},
-        {COMP_HTML_LIBRARY, TRUE, NULL},
-        {COMP_PDF_LIBRARY, FALSE, NULL},
-        {COMP_JAVA_CLIENT, TRUE, NULL},
-        {COMP_WEB_ADMIN, TRUE, &gRun.DeleteWebAdminData},
-        {COMP_INTERNET_GATEWAY, TRUE, NULL},
-        {COMP_INTERNET_GATEWAY_DOCS, TRUE, NULL},
-        {COMP_LANG_EN_US, FALSE, NULL}, {COMP_LANG_FR_FR, FALSE, NULL}, {COMP_LANG_DE_DE, FALSE, NULL},
-        {COMP_LANG_ES_ES, FALSE, NULL}, {COMP_LANG_IT_IT, FALSE, NULL}, {COMP_LANG_JA_JP, FALSE, NULL},
-        {COMP_LANG_KO_KR, FALSE, NULL}, {COMP_LANG_PT_BR, FALSE, NULL}, {COMP_LANG_ZH_TW, FALSE, NULL},
-        {COMP_LANG_ZH_CN, FALSE, NULL},
-    };
     int option = 1;
-    for (const WorkerRow &row : rows) {
+    for (int component : gRemovalOrder) {
         if (RemovalStopRequested()) return;
-        Component &component = gComponents[row.Component];
-        if (!component.Selected) continue;
-        const char *registered = row.Registered && component.RecordedName[0] ? component.RecordedName : NULL;
-        const char *display = component.NlsNameId ? gComponentDisplayNames[component.NlsNameId] : "";
-        gRun.AllSucceeded &= UninstallComponent(component.ValueName, registered, gRun.ProgramFilesPath,
+        Component &entry = gComponents[component];
+        if (!entry.Selected) continue;
+        // The PDF library and the language packs were never recorded under a
+        // localised name; the server and Web Administration get their data choice.
+        BOOL registered = component != COMP_PDF_LIBRARY && component < COMP_LANG_EN_US;
+        BOOL *deleteData = component == COMP_SERVER ? &gRun.DeleteQueueManagerData
+                           : component == COMP_WEB_ADMIN ? &gRun.DeleteWebAdminData : NULL;
+        const char *recorded = registered && entry.RecordedName[0] ? entry.RecordedName : NULL;
+        const char *display = entry.NlsNameId ? gComponentDisplayNames[entry.NlsNameId] : "";
+        gRun.AllSucceeded &= UninstallComponent(entry.ValueName, recorded, gRun.ProgramFilesPath,
                                                 gRun.ProductWorkPath, gRun.LogDefaultPath, gRun.ProgramFolderName,
                                                 &w->Status1, &w->Status2, &w->Status3, &w->Progress, display,
-                                                row.DeleteData, &option, 0);
+                                                deleteData, &option, 0);
     }
 }
 
@@ -145,7 +143,8 @@ void __cdecl RemovalWorker(void *argument)
     if (!RemovalStopRequested()) {
         LogLine(" ");
         RefreshStartMenu(gRun.ProgramFolderName);
-        PostMessageA(w->Page, gRun.MsgEndDel, 0, 0);
+        if (PostMessageA(w->Page, gRun.MsgEndDel, 0, 0)) InterlockedExchange(&sEndNoticePosted, 1);
+        if (sAfterEndNotice) sAfterEndNotice();
     } else {
         LogLine("Removal stopped: the uninstallation was ended");
     }
@@ -157,6 +156,8 @@ void __cdecl RemovalWorker(void *argument)
 int StartRemovalWorker(WorkerWindows *windows)
 {
     RequestRemovalStop(FALSE);
+    InterlockedExchange(&sEndNoticePosted, 0);
+    InterlockedExchange(&sWorkerStarted, 0);
     if (!sWorkerFinished) sWorkerFinished = CreateEventA(NULL, TRUE, FALSE, NULL);
     if (!sWorkerFinished) {
         gRun.WorkerThread = 0;
@@ -170,6 +171,7 @@ int StartRemovalWorker(WorkerWindows *windows)
         return 0;
     }
     gRun.WorkerThread = (HANDLE)thread;
+    InterlockedExchange(&sWorkerStarted, 1);
     return 1;
 }
 

@@ -13,7 +13,8 @@
 // - the log is shared and serialised by the log module;
 // - the end of the run (GUI thread) asks the worker to stop with
 //   StopRemovalWorker and frees the shared state (queue-manager list, log
-//   block, NLS library) only once the worker has stopped at a step boundary.
+//   block, NLS library) only once the worker has stopped at a step boundary;
+//   a worker that does not stop in time ends with the process.
 #pragma once
 #include <windows.h>
 #include "core/runstate.h"
@@ -25,6 +26,13 @@ int StartRemovalWorker(WorkerWindows *windows);
 // The thread procedure.
 void __cdecl RemovalWorker(void *windows);
 
+// TRUE when a worker was started and has not posted its end notice: the
+// removal was cut short (a worker that posted it and had not yet finished
+// when the run ended did its whole work).
+BOOL RemovalInterrupted();
+// A function the worker calls after posting its end notice and before it
+// finishes; NULL for none. Lets a test hold the worker in that gap.
+void SetAfterEndNoticeHook(void (*hook)());
 // TRUE while a worker has been started and has not yet finished.
 BOOL RemovalWorkerActive();
 // Asks a running worker to stop at its next step boundary and waits for it,

@@ -136,9 +136,44 @@ BOOL RemoveOtherLanguageClasspath(const char *base)
     return result;
 }
 
+enum { BROADCAST_WAIT_MS = 3000 };
+
+struct TopWindows {
+    HWND *Windows;
+    int Count, Capacity;
+};
+
+static BOOL CALLBACK CollectTopWindow(HWND window, LPARAM context)
+{
+    TopWindows *list = (TopWindows *)context;
+    if (list->Count == list->Capacity) {
+        int capacity = list->Capacity ? list->Capacity * 2 : 64;
+        HWND *grown = (HWND *)realloc(list->Windows, capacity * sizeof *grown);
+        if (!grown) return FALSE;
+        list->Windows = grown;
+        list->Capacity = capacity;
+    }
+    list->Windows[list->Count++] = window;
+    return TRUE;
+}
+
 BOOL BroadcastEnvironmentChange()
 {
     LogLine("Broadcasting environment changes");
-    SendMessageA(HWND_BROADCAST, WM_WININICHANGE, 0, (LPARAM) "Environment");
+    // Sent window by window, each with a time limit: a window that does not
+    // answer (a hung program anywhere on the desktop) is given up on, so the
+    // removal always ends. Not the removal's failure: a plain log line.
+    TopWindows list = {NULL, 0, 0};
+    EnumWindows(CollectTopWindow, (LPARAM)&list);
+    BOOL gaveUp = FALSE;
+    for (int i = 0; i < list.Count; i++) {
+        DWORD_PTR answer = 0;
+        if (!SendMessageTimeoutA(list.Windows[i], WM_WININICHANGE, 0, (LPARAM) "Environment",
+                                 SMTO_ABORTIFHUNG | SMTO_NORMAL, BROADCAST_WAIT_MS, &answer) &&
+            IsWindow(list.Windows[i]))
+            gaveUp = TRUE;
+    }
+    free(list.Windows);
+    if (gaveUp) LogLine("Environment change broadcast timed out");
     return TRUE;
 }

@@ -292,6 +292,22 @@ int ProcessFileList(BOOL counting, BOOL serviceLevel, UINT phaseTextId, HWND pha
     return result;
 }
 
+// The bar steps on each poll of an unregistering server, keeping one of its
+// ten steps for its end.
+struct ServerPoll {
+    HWND Progress;
+    int *StepsLeft;
+};
+
+static void StepServerPoll(void *context)
+{
+    ServerPoll *poll = (ServerPoll *)context;
+    if (*poll->StepsLeft > 1) {
+        ProgressStep(poll->Progress);
+        (*poll->StepsLeft)--;
+    }
+}
+
 int UnregisterObjectClasses(BOOL counting, const char *listName, HWND itemText, HWND progress,
                             const char *programFiles)
 {
@@ -354,14 +370,12 @@ int UnregisterObjectClasses(BOOL counting, const char *listName, HWND itemText, 
             result = 0;
         } else {
             DWORD exitCode = 0;
-            while (PollLaunchedProcess(&exitCode)) {
-                SleepMs(100);
-                if (stepsLeft > 1) {
-                    ProgressStep(progress);
-                    stepsLeft--;
-                }
-            }
-            if (exitCode != 0) {
+            ServerPoll poll = {progress, &stepsLeft};
+            if (!WaitLaunchedProcess(100, RemovalStopRequested, StepServerPoll, &poll, &exitCode)) {
+                LogLineF("***Unable to unregister file '%s'.", node->Path);
+                result = 0;
+                if (RemovalStopRequested()) break;
+            } else if (exitCode != 0) {
                 LogLineF("***'%s' failed to unregister, code '%8.8lx'", node->Path, (unsigned long)exitCode);
                 result = 0;
             } else {

@@ -27,6 +27,7 @@ struct LockCheckState {
     BOOL StepPending;   // a step arrived while asking
     HWND Status;        // the page's current-file line and bar, looked up once
     HWND Bar;
+    char Current[VL_PATH_SIZE];  // the last file tested, shown once per slice
 };
 static LockCheckState sCheck;
 
@@ -66,7 +67,7 @@ static void CheckListedFile(const char *relative)
         LogLineF("***Path too long: '%s%s'", sCheck.BaseFolder, relative);
         return;
     }
-    SetStatusText(sCheck.Status, path, TRUE);
+    CopyText(sCheck.Current, sizeof sCheck.Current, path);
     if (!FileIsLocked(path) || !AddUniquePath(LockedFileList(), path)) return;
     sCheck.Locked++;
     LowerText(path);
@@ -110,22 +111,27 @@ static BOOL CheckStep(int *steps)
     return FALSE;
 }
 
-// The steps one message handles. Interactive: one, so the page paints and
-// answers Cancel between any two lines. Silent: the page is never shown and
-// nobody can press anything, so lines are read for up to CHECK_SLICE_MS (at
-// least one step); posting the next message and moving the hidden bar cost
-// more than testing a file, and are made once per slice instead of once per
-// line. The bar moves once for all lines the message tested.
-enum { CHECK_SLICE_MS = 20 };
+// The steps one message handles: lines are read for up to a slice of time
+// (at least one line). Posting the next message, moving the bar and drawing
+// the current file cost more than testing a file, so they are done once per
+// slice: the bar moves once for all lines the slice tested and the status
+// line shows the last of them. A shown page redraws both at the end of each
+// slice, which costs it more than a hidden one: its slices are longer, and
+// between two of them it still paints and takes Cancel within a twentieth
+// of a second.
+enum { CHECK_SLICE_MS = 20, SHOWN_CHECK_SLICE_MS = 50 };
 
 static BOOL CheckSlice()
 {
     int steps = 0;
     BOOL done;
+    DWORD slice = gRun.SilentMode ? CHECK_SLICE_MS : SHOWN_CHECK_SLICE_MS;
     DWORD start = GetTickCount();
+    sCheck.Current[0] = 0;
     do {
         done = CheckStep(&steps);
-    } while (!done && gRun.SilentMode && GetTickCount() - start < (DWORD)CHECK_SLICE_MS);
+    } while (!done && GetTickCount() - start < slice);
+    if (sCheck.Current[0]) SetStatusText(sCheck.Status, sCheck.Current, TRUE);
     ProgressAdvance(sCheck.Bar, steps);
     return done;
 }
@@ -148,7 +154,7 @@ static BOOL CheckingOther(HWND page, UINT message, WPARAM wParam, LPARAM, INT_PT
 {
     *result = TRUE;
     if (message == WM_TIMER) {
-        UINT id = PageTimerId(page);
+        UINT_PTR id = PageTimerId(page);
         if (id && wParam == id) {
             LogLine("Next");
             StopPageTimer(page);
@@ -195,7 +201,7 @@ static BOOL LockedFoundOther(HWND page, UINT message, WPARAM wParam, LPARAM, INT
 {
     *result = TRUE;
     if (message != WM_TIMER) return FALSE;
-    UINT id = PageTimerId(page);
+    UINT_PTR id = PageTimerId(page);
     if (id && wParam == id) {
         StopPageTimer(page);
         ApplyLockedFilesOrCancel(page);
