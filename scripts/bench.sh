@@ -24,20 +24,27 @@
 # Checking-locked-files page's coming to the removal page's), over the same
 # toolkit list, once silent and once clicked through the pages, and reports
 # the medians and the clicked/silent ratio (goal: at most 2).
-# Needs a build (scripts/build.sh). Works in its own prefix, build/bench/wineprefix.
+# Needs a build (scripts/build.sh). Works in its own prefix, build/bench/wineprefix
+# (build/bench64 for the x86_64 build, which runs where the host cannot run
+# 32-bit programs, or with VL_ARCH=x86_64; see scripts/arch.sh).
 set -e -o pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 root=${VL_BUILD_ROOT:-$here/build}
+root=$(mkdir -p "$root" && cd "$root" && pwd)
+. "$here/scripts/arch.sh"
+vl_choose_arch "$root" || exit 2
 mode=removal
 if [ "$1" = clicked ]; then mode=clicked; shift; fi
 runs=${1:-5}
 sizes=${2:-"10000 20000"}
 [ "$mode" = clicked ] && sizes=${2:-10000}
 folders=200
-prefix=$root/bench/wineprefix
+if [ "$VL_ARCH" = x86_64 ]; then out=$root/bench64; else out=$root/bench; fi
+prefix=$out/wineprefix
 drive=$prefix/drive_c
-out=$root/bench
 mkdir -p "$out"
+echo "$VL_ARCH" > "$out/wine-arch"
+echo "the $VL_ARCH build ($VL_WIN_TREE)"
 
 cleanup() {
     WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
@@ -53,7 +60,7 @@ run() { "$here/scripts/wine-run.sh" "$prefix" "$@"; }
 run cmd /c exit >/dev/null 2>&1 || true
 mkdir -p "$out/bin" "$drive/bench"
 for f in avliunin.exe _isuser.dll vlfixture.exe vlbench_plain.exe vlbench_logged.exe vlbench_check.exe; do
-    cp "$root/win/bin/$f" "$out/bin/"
+    cp "$VL_WIN_TREE/bin/$f" "$out/bin/"
 done
 B='T:\bin'
 # The display has no window manager: as in the tests, the program's windows

@@ -14,6 +14,14 @@
 # the only host folder the prefix sees is the folder that holds it, as drive
 # T: (tests find their programs there as T:\bin; scripts/winpath.sh gives the
 # T: name of a file below it). The drive's folder must not be the root.
+#
+# The loader: a folder holding prefixes names the build its programs come
+# from in its file "wine-arch" (i686 or x86_64; every Windows build tree has
+# one, and so do the folders of the demo and the benchmark); VL_WINE_ARCH
+# overrides it. i686 runs through the "wine" command, as usual. x86_64 calls
+# Wine's 64-bit loader directly (and names it in WINELOADER): the "wine"
+# command picks the 32-bit loader whenever it is installed, and a host
+# without 32-bit support cannot run that.
 set -e
 prefix=$1; shift
 [ -n "$prefix" ] && [ $# -gt 0 ] || { echo "usage: wine-run.sh PREFIX PROGRAM [ARGS...]" >&2; exit 2; }
@@ -21,6 +29,15 @@ mkdir -p "$(dirname "$prefix")"
 prefix=$(cd "$(dirname "$prefix")" && pwd -P)/$(basename "$prefix")
 share=$(dirname "$prefix")
 [ "$share" != / ] || { echo "wine-run.sh: the prefix must not sit in the root folder" >&2; exit 2; }
+arch=${VL_WINE_ARCH:-$(head -n1 "$share/wine-arch" 2>/dev/null || true)}
+case "${arch:-i686}" in
+    i686) loader=wine ;;
+    x86_64)
+        loader=/usr/lib/wine/wine64
+        [ -x "$loader" ] || { echo "wine-run.sh: Wine's 64-bit loader ($loader, package wine64) is not installed" >&2; exit 2; }
+        export WINELOADER=$loader ;;
+    *) echo "wine-run.sh: unknown architecture '$arch' (from VL_WINE_ARCH or $share/wine-arch)" >&2; exit 2 ;;
+esac
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=${WINEDEBUG:--all}
 # Wine's menu builder is off: every shortcut a test or the demo saves would
 # otherwise start one that waits for ever, and each holds a connection to
@@ -59,9 +76,27 @@ sandbox() {
     flock 9
     if [ ! -f "$prefix/.ready" ]; then
         rm -rf "$prefix"
-        wineboot -i >/dev/null 2>&1 || true
-        wineserver -w
-        touch "$prefix/.ready"
+        # A prefix that could not be made stops here, saying why (the
+        # loader's own last words), not at the first program run in it.
+        boot=0
+        "$loader" wineboot -i >"$prefix.boot.log" 2>&1 9>&- || boot=$?
+        wineserver -w 9>&- || true
+        if [ $boot != 0 ] || [ ! -f "$prefix/system.reg" ]; then
+            echo "wine-run.sh: could not create the Wine prefix $prefix: '$loader wineboot -i' ended with exit code $boot$([ -f "$prefix/system.reg" ] || echo ' and left no registry'):" >&2
+            grep -v '^[[:space:]]*$' "$prefix.boot.log" | tail -n 5 | sed 's/^/  /' >&2
+            [ "$arch" = x86_64 ] || echo "  (a host that cannot run 32-bit programs runs the x86_64 build: VL_ARCH=x86_64)" >&2
+            exit 3
+        fi
+        rm -f "$prefix.boot.log"
+        echo "${arch:-i686}" > "$prefix/.ready"
+    fi
+    # Wine's symbol font, from Debian's fonts-wine: this Wine looks for its
+    # own fonts beside its data folder, not in it, and without Marlett every
+    # caption's close box shows the letter "r". Only this font is added: the
+    # text fonts would change the size of every dialog under test.
+    fonts=$prefix/drive_c/windows/Fonts
+    if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ]; then
+        cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
     fi
     if [ -z "$DISPLAY" ]; then
         d=$(cat "$prefix.display" 2>/dev/null || true)
@@ -87,7 +122,7 @@ sandbox() {
     done
     if [ $warm = 0 ]; then
         wineserver -p300 </dev/null >/dev/null 2>&1 9>&- || true
-        wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
+        "$loader" cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
     fi
     # After the start: the device manager adds its serial-port links then.
     sandbox
@@ -101,7 +136,7 @@ output=$(mktemp "${TMPDIR:-/tmp}/wine-run.XXXXXX")
 program= follower=
 trap 'rm -f "$output"' EXIT
 trap 'kill $program $follower 2>/dev/null; exit 143' TERM INT
-timeout -k 10 "${VL_WINE_TIMEOUT:-600}" wine "$@" 0<&0 >"$output" 2>&1 &
+timeout -k 10 "${VL_WINE_TIMEOUT:-600}" "$loader" "$@" 0<&0 >"$output" 2>&1 &
 program=$!
 tail -s 0.05 -n +1 -f --pid=$program "$output" &
 follower=$!

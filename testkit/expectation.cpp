@@ -1,26 +1,57 @@
 #include "expectation.h"
 #include <ctype.h>
+#include <windows.h>
 
-bool PatternMatches(const std::string &pattern, const std::string &text)
+// The characters of text in the system code page, single-byte A-Z folded
+// (the second byte of a double-byte character never is).
+static std::vector<std::string> Characters(const std::string &text)
 {
-    // Iterative wildcard match with one back-tracking point per "*".
-    size_t p = 0, t = 0, star = std::string::npos, resume = 0;
+    std::vector<std::string> characters;
+    for (const char *c = text.c_str(); *c;) {
+        const char *next = CharNextA(c);
+        if (next == c) next = c + 1;
+        std::string one(c, next);
+        if (one.size() == 1) one[0] = (char)tolower((unsigned char)one[0]);
+        characters.push_back(one);
+        c = next;
+    }
+    return characters;
+}
+
+// Iterative wildcard match with one back-tracking point per "*", over
+// characters (single-byte text: bytes, folded; else Characters above).
+template <typename Seq, typename Same>
+static bool Match(const Seq &pattern, const Seq &text, Same same, typename Seq::value_type star)
+{
+    size_t p = 0, t = 0, starAt = std::string::npos, resume = 0;
     while (t < text.size()) {
-        if (p < pattern.size() && pattern[p] == '*') {
-            star = p++;
+        if (p < pattern.size() && pattern[p] == star) {
+            starAt = p++;
             resume = t;
-        } else if (p < pattern.size() && tolower((unsigned char)pattern[p]) == tolower((unsigned char)text[t])) {
+        } else if (p < pattern.size() && same(pattern[p], text[t])) {
             p++;
             t++;
-        } else if (star != std::string::npos) {
-            p = star + 1;
+        } else if (starAt != std::string::npos) {
+            p = starAt + 1;
             t = ++resume;
         } else {
             return false;
         }
     }
-    while (p < pattern.size() && pattern[p] == '*') p++;
+    while (p < pattern.size() && pattern[p] == star) p++;
     return p == pattern.size();
+}
+
+bool PatternMatches(const std::string &pattern, const std::string &text)
+{
+    bool singleByte = true;
+    for (unsigned char c : pattern) singleByte = singleByte && c < 0x80;
+    for (unsigned char c : text) singleByte = singleByte && c < 0x80;
+    if (singleByte)
+        return Match(pattern, text, [](char a, char b) { return tolower((unsigned char)a) == tolower((unsigned char)b); },
+                     '*');
+    return Match(Characters(pattern), Characters(text),
+                 [](const std::string &a, const std::string &b) { return a == b; }, std::string("*"));
 }
 
 static bool AnyMatches(const std::vector<std::string> &patterns, const std::string &identity)

@@ -58,17 +58,28 @@ std::string MakeUniqueTempFolder(const char *tag)
     return path;
 }
 
+// The separators of a path, by character of the system code page (a second
+// byte may be '\\').
+static std::vector<size_t> Separators(const std::string &path)
+{
+    std::vector<size_t> at;
+    for (const char *c = path.c_str(); *c; c = CharNextA(c))
+        if (*c == '\\') at.push_back((size_t)(c - path.c_str()));
+    return at;
+}
+
 int MakeFolders(const std::string &path)
 {
-    for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
-        CreateDirectoryA(path.substr(0, at).c_str(), NULL);
+    for (size_t at : Separators(path))
+        if (at >= 3) CreateDirectoryA(path.substr(0, at).c_str(), NULL);
     CreateDirectoryA(path.c_str(), NULL);
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 int WriteTextFile(const std::string &path, const std::string &text)
 {
-    size_t slash = path.rfind('\\');
+    std::vector<size_t> separators = Separators(path);
+    size_t slash = separators.empty() ? std::string::npos : separators.back();
     if (slash != std::string::npos) MakeFolders(path.substr(0, slash));
     FILE *file = fopen(path.c_str(), "wb");
     if (!file) return 0;

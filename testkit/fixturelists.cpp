@@ -11,7 +11,11 @@ static const char kEnvKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manag
 
 static std::string Lower(std::string text)
 {
-    std::transform(text.begin(), text.end(), text.begin(), [](char c) { return (char)tolower((unsigned char)c); });
+    // By character of the system code page: a second byte is never folded.
+    for (size_t i = 0; i < text.size(); i++) {
+        if (IsDBCSLeadByte((BYTE)text[i]) && i + 1 < text.size()) i++;
+        else text[i] = (char)tolower((unsigned char)text[i]);
+    }
     return text;
 }
 

@@ -53,10 +53,24 @@ static void WalkSubfolders(const char* dir)
     FindClose(h);
 }
 
+// How many bytes of text fit limit bytes without cutting a character of the
+// code page in two.
+static int WholeCharacters(const char* text, int limit)
+{
+    int n = 0;
+    while (text[n]) {
+        int step = IsDBCSLeadByte((BYTE)text[n]) && text[n + 1] ? 2 : 1;
+        if (n + step > limit)
+            break;
+        n += step;
+    }
+    return n;
+}
+
 void WalkFolder(const char* dir)
 {
     // A carriage return and no line feed: successive folders overwrite one console line.
-    printf("Looking in %-60.60s\r", dir);
+    printf("Looking in %-60.*s\r", WholeCharacters(dir, 60), dir);
     ReportMatches(dir, "*.exe");
     ReportMatches(dir, "*.dll");
     WalkSubfolders(dir);

@@ -4,6 +4,7 @@
 #include "engineutil.h"
 #include "fixturelists.h"
 #include "runner.h"
+#include <shlobj.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -217,3 +218,83 @@ TEST_F(SilentRemoval, AHungWindowDoesNotHoldTheEnvironmentBroadcast)
 }
 
 }  // namespace
+
+namespace {
+
+std::string ShellPath(int csidl)
+{
+    char path[MAX_PATH] = "";
+    SHGetFolderPathA(NULL, csidl, NULL, 0, path);
+    return path;
+}
+
+}  // namespace
+
+// WorkPath and the log default path read from the registry name the profiles
+// root and a profile: a whole removal with data deletes nothing in either
+// (no log file, no settings file, no empty folder, not the default log at the
+// end) and says so once for each value.
+TEST_F(SilentRemoval, AWorkPathOrLogPathHoldingProfilesIsRefusedWhole)
+{
+    d.Components = {{"Server", ""}};
+    ASSERT_TRUE(FixtureInstall(d));
+    std::string profile = ShellPath(CSIDL_PROFILE), profiles = profile.substr(0, profile.rfind('\\'));
+    SetValue(kProduct, "WorkPath", profiles);
+    MakeKey(kProduct + "\\Configuration\\LogDefaults");
+    SetValue(kProduct + "\\Configuration\\LogDefaults", "LogDefaultPath", profile);
+    std::vector<std::string> canaries = {profile + "\\S0000001.LOG", profiles + "\\S0000002.LOG",
+                                         profiles + "\\VLS.INI", profiles + "\\avlilogn.txt"};
+    for (const std::string &canary : canaries) WriteTextFile(canary, "keep");
+    std::vector<std::string> empties = {profile + "\\VlEmptyCanary", profiles + "\\VlEmptyCanary",
+                                        profiles + "\\qmgrs"};
+    for (const std::string &folder : empties) CreateDirectoryA(folder.c_str(), NULL);
+
+    auto log = Run("[Varolink]\nVarolink=REMOVEDATA\n");
+    for (const std::string &canary : canaries) EXPECT_TRUE(PathExists(canary)) << canary;
+    for (const std::string &folder : empties) EXPECT_TRUE(PathExists(folder)) << folder;
+    int workLines = 0, logLines = 0;
+    for (const std::string &line : log) {
+        workLines += line == "***WorkPath '" + profiles + "' is or holds a protected folder; nothing in it is deleted";
+        logLines += line == "***Log default path '" + profile +
+                                "' is or holds a protected folder; nothing in it is deleted";
+    }
+    EXPECT_EQ(1, workLines) << LogText();
+    EXPECT_EQ(1, logLines) << LogText();
+    // The removal reached both folders' clean-up.
+    EXPECT_TRUE(InOrder(log, {"Processing log files directory '" + profile + "'",
+                              "Processing data files directory '" + profiles + "'", "Uninstallation ended."}))
+        << LogText();
+    for (const std::string &canary : canaries) DeleteFileA(canary.c_str());
+    for (const std::string &folder : empties) RemoveDirectoryA(folder.c_str());
+}
+
+// FilePath names Program Files itself: its files and folders stay.
+TEST_F(SilentRemoval, AFilePathOfProgramFilesIsRefusedWhole)
+{
+    d.Components = {{"Server", ""}};
+    ASSERT_TRUE(FixtureInstall(d));
+    std::string programFiles = "C:\\Program Files";
+    std::string uninst = programFiles + "\\uninst";
+    bool madeUninst = CreateDirectoryA(uninst.c_str(), NULL) != 0;
+    ASSERT_TRUE(CopyFileA((P + "\\uninst\\_isuser.dll").c_str(), (uninst + "\\_isuser.dll").c_str(), FALSE));
+    SetValue(kProduct, "FilePath", programFiles);
+    std::vector<std::string> canaries = {programFiles + "\\README.TXT", programFiles + "\\VlCanary\\editor.log",
+                                         uninst + "\\vlcanary.u00"};
+    for (const std::string &canary : canaries) WriteTextFile(canary, "keep");
+    CreateDirectoryA((programFiles + "\\VlEmptyCanary").c_str(), NULL);
+
+    auto log = Run("[Varolink]\nVarolink=REMOVE\n");
+    for (const std::string &canary : canaries) EXPECT_TRUE(PathExists(canary)) << canary;
+    EXPECT_TRUE(PathExists(programFiles + "\\VlEmptyCanary"));
+    EXPECT_TRUE(PathExists(uninst + "\\_isuser.dll"));
+    int lines = 0;
+    for (const std::string &line : log)
+        lines += line == "***FilePath '" + programFiles + "' is or holds a protected folder; nothing in it is deleted";
+    EXPECT_EQ(1, lines) << LogText();
+    EXPECT_TRUE(Contains(log, "Processing program files directory '" + programFiles + "'")) << LogText();
+    for (const std::string &canary : canaries) DeleteFileA(canary.c_str());
+    RemoveDirectoryA((programFiles + "\\VlCanary").c_str());
+    RemoveDirectoryA((programFiles + "\\VlEmptyCanary").c_str());
+    DeleteFileA((uninst + "\\_isuser.dll").c_str());
+    if (madeUninst) RemoveDirectoryA(uninst.c_str());
+}

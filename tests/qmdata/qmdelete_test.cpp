@@ -5,6 +5,7 @@
 #include "qmconfig/qmlist.h"
 #include "qmconfig/qmscan.h"
 #include "core/log.h"
+#include "removal/directories.h"
 #include <gtest/gtest.h>
 #include <algorithm>
 
@@ -258,4 +259,32 @@ TEST_F(QmDelete, HostileFoldersDeleteNothingOutsideTheDataFolder)
     EXPECT_TRUE(Contains(lines, "***Unsafe path refused: '..' (not a full path)"));
     // The damaged entries do not stop the real ones: QM2's own log folder goes.
     EXPECT_FALSE(PathExists(data + "\\log\\QM2"));
+}
+
+// A queue manager's folder, its log folder and qmgrs\@SYSTEM replaced by
+// links to folders outside the data folder: nothing behind them is deleted,
+// and each is refused with a line naming it.
+TEST_F(QmDelete, LinksInQmgrsAndLogFoldersAreNotFollowed)
+{
+    d.RegistryQueueManagers = {{"QM1", "VL.ONE"}};
+    Install();
+    std::string canary = d.Root + "\\Canary";
+    for (const char *folder : {"\\qm", "\\log", "\\system"}) WriteTextFile(canary + folder + "\\keep.dat", "keep");
+    std::vector<std::string> links = {qmgrs + "\\QM1", data + "\\log\\QM1", qmgrs + "\\@SYSTEM"};
+    const char *targets[] = {"\\qm", "\\log", "\\system"};
+    for (size_t i = 0; i < links.size(); i++) {
+        DeleteFolderTree(links[i]);
+        ASSERT_TRUE(MakeLink(links[i], canary + targets[i])) << links[i];
+    }
+    EXPECT_EQ(0, DeleteQueueManagers(data.c_str(), NULL));
+    BOOL whole = TRUE;
+    EXPECT_EQ(0, CleanDataDirectory(data.c_str(), data.c_str(), NULL, NULL, &whole));
+    for (const char *folder : {"\\qm", "\\log", "\\system"})
+        EXPECT_TRUE(PathExists(canary + folder + "\\keep.dat")) << folder;
+    std::vector<std::string> lines = Lines();
+    for (const std::string &link : links)
+        EXPECT_TRUE(Contains(lines, "***Unsafe path refused: '" + link + "' (reparse point)")) << ReadTextFile(log);
+    EXPECT_TRUE(Contains(lines, "***Unsafe path refused: '" + qmgrs + "\\@SYSTEM\\errors' (reparse point '" + qmgrs +
+                                    "\\@SYSTEM')"));
+    for (auto link = links.rbegin(); link != links.rend(); ++link) EXPECT_TRUE(RemoveLink(*link)) << *link;
 }

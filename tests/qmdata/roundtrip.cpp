@@ -16,6 +16,7 @@
 #include "qmconfig/logdefault.h"
 #include "removal/registry.h"
 #include "core/log.h"
+#include "core/codepage.h"
 #include <windows.h>
 #include <stdio.h>
 #include <algorithm>
@@ -78,6 +79,15 @@ static FixtureDescription RichDescription()
         {"sz", "QueueManager\\QM4", "Directory", "QM4"},
         {"sz", "QueueManager\\QM4\\Log", "LogPath", "C:\\vlroundtrip\\Data\\log\\Bob's QM4"},
     };
+    if (GetACP() == 932) {
+        // Code page 932: characters whose second byte is '\\' (ソ 83 5C,
+        // 表 95 5C) in names and data, beside real backslashes and quotes,
+        // and one ending the text (before the closing quote).
+        d.ConfigValues.push_back({"sz", "Misc", "\x95\x5C\\\x83\x5C", "C:\\\x83\x5C\\\x95\x5C"});
+        d.ConfigValues.push_back({"sz", "Misc", "Quotes932", "\x83\x5C\"'\\\x95\x5C\\%PROGRAM%\\\x83\x5C"});
+        // A queue manager's log path ending in 5C, read back from the script.
+        d.ConfigValues.push_back({"sz", "QueueManager\\QM4\\Log", "LogPath", "C:\\vlroundtrip\\Data\\log\\\x83\x5C\x95\x5C"});
+    }
     d.MachineValues = {{"sz", "", "MachineName", "HOST1"}, {"dword", "", "RepositoryValid", "1"},
                        {"sz", "", "VLQMName", "VL.ONE"}, {"sz", "", "ClusterName", "%PROGRAM%"}};
     return d;
@@ -212,6 +222,7 @@ static int Compare(const std::string &what, const std::string &expected, const s
 int main(int argc, char **argv)
 {
     setvbuf(stdout, NULL, _IONBF, 0);
+    UseSystemCodePage();
     if (argc != 3) {
         fprintf(stderr, "usage: qmdata_roundtrip export|check OUT-FOLDER\n");
         return 2;
@@ -263,8 +274,8 @@ int main(int argc, char **argv)
         printf("queue manager VL.THREE lacks its program-folder directory, default log path or listener\n");
         result = 1;
     }
-    if (qms.find("VL.FOUR|C:\\vlroundtrip\\Data\\qm4 home\\qmgrs\\QM4|C:\\vlroundtrip\\Data\\log\\Bob's QM4|-") ==
-        std::string::npos) {
+    std::string fourLog = GetACP() == 932 ? "C:\\vlroundtrip\\Data\\log\\\x83\x5C\x95\x5C" : "C:\\vlroundtrip\\Data\\log\\Bob's QM4";
+    if (qms.find("VL.FOUR|C:\\vlroundtrip\\Data\\qm4 home\\qmgrs\\QM4|" + fourLog + "|-") == std::string::npos) {
         printf("queue manager VL.FOUR lacks its prefix or log path\n");
         result = 1;
     }

@@ -213,3 +213,31 @@ TEST_F(ServiceLevels, AKeyThatRefusesAccessIsRepairedFirst)
     EXPECT_FALSE(PathExists(program + "\\csd08"));
     EXPECT_FALSE(KeyExists(kApplied));
 }
+
+// A service level's folder and a backup replaced by links to folders outside
+// the tree: their targets keep everything, each is refused with a line
+// naming it, and the service level stays recorded.
+TEST_F(ServiceLevels, LinkedLevelAndBackupFoldersAreNotFollowed)
+{
+    d.ServiceLevels = {{"CSD07", "program", "csd07", {}}};
+    d.Backups = {{"program", "u2001"}};
+    Install();
+    std::string canary = d.Root + "\\Canary";
+    WriteTextFile(canary + "\\level\\csdship.log", "added,file,C:\\src\\x.dll,%filepath%\\bin\r\n");
+    WriteTextFile(canary + "\\backup\\saved.dll", "keep");
+    std::string level = program + "\\csd07", backup = program + "\\BackUp\\u2001";
+    DeleteFolderTree(level);
+    DeleteFolderTree(backup);
+    ASSERT_TRUE(MakeLink(level, canary + "\\level"));
+    ASSERT_TRUE(MakeLink(backup, canary + "\\backup"));
+    int count = 0;
+    EXPECT_EQ(0, Run(program, &count));
+    EXPECT_TRUE(PathExists(canary + "\\level\\csdship.log"));
+    EXPECT_TRUE(PathExists(canary + "\\backup\\saved.dll"));
+    std::vector<std::string> lines = LogEntries(log);
+    EXPECT_TRUE(Contains(lines, "***Unsafe path refused: '" + level + "' (reparse point)")) << ReadTextFile(log);
+    EXPECT_TRUE(Contains(lines, "***Unsafe path refused: '" + backup + "' (reparse point)"));
+    EXPECT_TRUE(KeyExists(kApplied));
+    EXPECT_TRUE(RemoveLink(backup));
+    EXPECT_TRUE(RemoveLink(level));
+}

@@ -69,6 +69,8 @@ protected:
 
     void TearDown() override
     {
+        GuardClearRoots();
+        if (GetFileAttributesA("X:\\") != INVALID_FILE_ATTRIBUTES) RemoveDrive('X');
         SetCurrentDirectoryA(previousFolder);
         for (const std::string &canary : canaries) {
             DeleteFileA(canary.c_str());
@@ -103,6 +105,7 @@ TEST_F(DeletionGuard, EveryPrimitiveRefusesRootsAndSystemFolders)
     std::string windows = WindowsFolder();
     std::vector<std::string> folders = {
         "", "\\", "C:", "C:\\", "c:/", "\\\\server\\share", "\\\\server\\share\\", "\\\\?\\C:\\", "\\\\?\\C:\\x",
+        "\\\\server\\share\\x", "\\\\?\\UNC\\server\\share\\x",
         windows, windows + "\\", windows + ".", windows + " ", windows + "\\system32\\..", SystemFolder(),
         programs, programs + "\\", programs + ".", startup, startup + " .",
         "C:\\ProgramData",  // holds the common Programs folder
@@ -135,8 +138,8 @@ TEST_F(DeletionGuard, EveryPrimitiveRefusesRootsAndSystemFolders)
     EXPECT_EQ(0, FolderExists(""));
     EXPECT_EQ(1, FolderIsEmpty(""));   // names no folder: nothing in it
     EXPECT_GT(CountOf(ReadText(log), "***Unsafe path refused: 'C:\\' (drive root)"), 0);
-    EXPECT_GT(CountOf(ReadText(log), "***Unsafe path refused: '" + windows + "' (system folder)"), 0);
-    EXPECT_GT(CountOf(ReadText(log), "***Unsafe path refused: '\\\\server\\share' (share root)"), 0);
+    EXPECT_GT(CountOf(ReadText(log), "***Unsafe path refused: '" + windows + "' (protected folder)"), 0);
+    EXPECT_GT(CountOf(ReadText(log), "***Unsafe path refused: '\\\\server\\share' (network path)"), 0);
 }
 
 TEST_F(DeletionGuard, ANamedFileInTheWindowsFolderStaysDeletable)
@@ -308,4 +311,100 @@ TEST_F(DeletionGuard, AListAppliedToTheWindowsFolderLeavesItsSystemFolder)
     EXPECT_TRUE(PathExists(system));
     EXPECT_EQ(FailureLines(added), 0) << added;
     ExpectCanaries("list on the Windows folder");
+}
+
+// Other names of the same folder: UNC forms of local folders, and a second
+// drive letter for C: (made here, after the test runner has removed every
+// drive but C: and T:). The Windows folder, a profile and Program Files are
+// recognised by identity, whatever their spelling.
+TEST_F(DeletionGuard, OtherNamesOfAProtectedFolderAreRefused)
+{
+    std::string windows = WindowsFolder(), profile = ShellFolder(CSIDL_PROFILE);
+    std::string programFiles = ShellFolder(CSIDL_PROGRAM_FILES);
+    ASSERT_EQ(':', profile[1]);
+    WriteTextFile(profile + "\\vlcanary.txt");
+    canaries.push_back(profile + "\\vlcanary.txt");
+    std::string canaryFolder = work + "\\Canary";
+    ASSERT_TRUE(CreateDirectoryA(canaryFolder.c_str(), NULL));
+    WriteTextFile(canaryFolder + "\\vlcanary.txt");
+    canaries.push_back(canaryFolder + "\\vlcanary.txt");
+
+    for (const std::string &local : {windows, profile, canaryFolder}) {
+        std::string rest = local.substr(2);
+        for (const std::string &name : {"\\\\localhost\\c$" + rest, "\\\\127.0.0.1\\c$" + rest,
+                                        "\\\\?\\UNC\\localhost\\c$" + rest, "//localhost/c$" + rest}) {
+            SCOPED_TRACE(name);
+            ExpectRefused("walk " + name, [&] { return DeleteTree((name + "\\vlcanary*.txt").c_str(), 1, 0, 0, 0, 0); });
+            ExpectRefused("delete " + name, [&] { return DeleteFilePath((name + "\\vlcanary.txt").c_str(), FALSE); });
+            ExpectRefused("rmdir " + name, [&] { return RemoveDirectoryPath(name.c_str(), FALSE); });
+            EXPECT_EQ(1, CountOf(ReadText(log), "***Unsafe path refused: '" + name + "\\vlcanary.txt' (network path)"));
+        }
+    }
+
+    ASSERT_TRUE(MakeDrive('X', "C:\\"));
+    BOOL whole = TRUE;
+    for (const std::string &local : {windows, windows + "\\system32", profile, programFiles, std::string("C:\\users")}) {
+        std::string name = "X:" + local.substr(2);
+        SCOPED_TRACE(name);
+        ExpectRefused("walk " + name, [&] { return DeleteTree((name + "\\vlcanary*.txt").c_str(), 1, 0, 0, 0, 0); });
+        ExpectRefused("log dir " + name, [&] { return CleanLogDirectory(name.c_str(), NULL, NULL); });
+        ExpectRefused("data dir " + name, [&] { return CleanDataDirectory(name.c_str(), name.c_str(), 0, 0, &whole); });
+        ExpectRefused("rmdir " + name, [&] { return RemoveDirectoryPath(name.c_str(), FALSE); });
+        EXPECT_EQ(4, CountOf(ReadText(log), "***Unsafe path refused: '" + name + "' (protected folder)"));
+    }
+    // The same drive's name of an ordinary folder is an ordinary folder.
+    std::string other = "X:" + canaryFolder.substr(2);
+    EXPECT_EQ(1, DeleteFilePath((other + "\\vlcanary.txt").c_str(), FALSE));
+    EXPECT_FALSE(PathExists(canaryFolder + "\\vlcanary.txt"));
+    WriteTextFile(canaryFolder + "\\vlcanary.txt");
+    EXPECT_TRUE(RemoveDrive('X'));
+    ExpectCanaries("other names");
+}
+
+// A product folder read from data that is, or holds, a protected folder is
+// refused as a whole: one line naming the value, nothing in it touched, and
+// no further line however often it is met again.
+TEST_F(DeletionGuard, AProductFolderHoldingAProtectedFolderIsRefusedWhole)
+{
+    std::string profile = ShellFolder(CSIDL_PROFILE), programFiles = ShellFolder(CSIDL_PROGRAM_FILES);
+    std::string profiles = profile.substr(0, profile.rfind('\\'));
+    for (const std::string &folder : {profile, profiles, programFiles}) {
+        WriteTextFile(folder + "\\S0000001.LOG");
+        canaries.push_back(folder + "\\S0000001.LOG");
+    }
+    std::string uninst = work + "\\uninst";
+    CreateDirectoryA(uninst.c_str(), NULL);
+    std::string profileName = profile.substr(profile.rfind('\\') + 1);
+    WriteTextFile(uninst + "\\serverd.u00", ("x\\S0000001.LOG\nx\\" + profileName + "\\S0000001.LOG\n").c_str());
+    BOOL whole = TRUE;
+    HWND status = NULL, progress = NULL;
+    for (const std::string &value : {profiles, profile, programFiles}) {
+        SCOPED_TRACE(value);
+        GuardClearRoots();
+        GuardAddRoot("Log default path", value.c_str());
+        GuardAddRoot("WorkPath", (value + "\\").c_str());
+        GuardAddRoot("FilePath", value.c_str());
+        size_t before = ReadText(log).size();
+        EXPECT_EQ(0, CleanLogDirectory(value.c_str(), NULL, NULL));
+        EXPECT_EQ(0, CleanLogDirectory(value.c_str(), NULL, NULL));
+        EXPECT_EQ(0, CleanDataDirectory(value.c_str(), value.c_str(), &status, &progress, &whole));
+        EXPECT_EQ(0, CleanProgramDirectory(value.c_str(), &status, &progress, &whole));
+        EXPECT_EQ(0, ProcessFileList(FALSE, FALSE, 0, NULL, NULL, NULL, "serverd", uninst.c_str(), value.c_str()));
+        EXPECT_EQ(0, DeleteTree((value + "\\S*.LOG").c_str(), 1, 1, 1, NULL, NULL));
+        std::string added = ReadText(log).substr(before);
+        // The longest of the three equal folders is the first registered.
+        EXPECT_EQ(1, FailureLines(added)) << added;
+        EXPECT_EQ(1, CountOf(added, "***Log default path '" + value +
+                                        "' is or holds a protected folder; nothing in it is deleted"))
+            << added;
+        ExpectCanaries("product folder " + value);
+    }
+    // A product folder inside a profile is an ordinary folder.
+    GuardClearRoots();
+    GuardAddRoot("WorkPath", work.c_str());
+    WriteTextFile(work + "\\S0000001.LOG");
+    EXPECT_EQ(1, CleanLogDirectory(work.c_str(), NULL, NULL));
+    EXPECT_FALSE(PathExists(work + "\\S0000001.LOG"));
+    GuardClearRoots();
+    ExpectCanaries("product folder in a profile");
 }

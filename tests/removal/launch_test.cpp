@@ -137,8 +137,16 @@ TEST(Launch, DllThreadRunsTheEntryWithFourteenArguments)
     std::string record = dir + "\\args.txt";
     SetEnvironmentVariableA("VL_DLLENTRY_LOG", record.c_str());
     std::string library = BinPath("dllentry.dll");
-    DWORD args[VL_DLL_ARG_COUNT];
-    for (int i = 0; i < 12; i++) args[i] = 0x11111111u * (i % 15 + 1);
+    DWORD_PTR args[VL_DLL_ARG_COUNT];
+    // The first argument is a pointer into this program's own data, as the
+    // service name given to isuVLStop is: in a 64-bit build it lies above
+    // 4 GB (the image base), so an argument cut to 32 bits shows here.
+    static const char kName[] = "NorvikVarolink";
+    args[0] = (DWORD_PTR)kName;
+    if (sizeof(void *) == 8) {
+        EXPECT_GT((unsigned long long)args[0], 0xFFFFFFFFull) << "not a test of the upper half";
+    }
+    for (int i = 1; i < 12; i++) args[i] = 0x11111111u * (i % 15 + 1);
     args[12] = 400;          // the entry sleeps this long
     args[13] = 0xCAFE0001;   // and returns this
     ASSERT_TRUE(LaunchDllThread(library.c_str(), "RecordArguments", args));
@@ -152,7 +160,9 @@ TEST(Launch, DllThreadRunsTheEntryWithFourteenArguments)
     EXPECT_FALSE(PollDllThread(&result));                  // cleaned up once
     SetEnvironmentVariableA("VL_DLLENTRY_LOG", NULL);
 
-    EXPECT_EQ("11111111 22222222 33333333 44444444 55555555 66666666 77777777 88888888 99999999 aaaaaaaa "
+    char pointer[32];
+    snprintf(pointer, sizeof pointer, "%08llx", (unsigned long long)args[0]);
+    EXPECT_EQ(std::string(pointer) + " 22222222 33333333 44444444 55555555 66666666 77777777 88888888 99999999 aaaaaaaa "
               "bbbbbbbb cccccccc 00000190 cafe0001\r\n",
               ReadText(record));
     std::string text = ReadText(log);
@@ -173,7 +183,7 @@ TEST(Launch, LibraryWithoutTheEntryIsUnloadedAgain)
 {
     std::string dir = MakeTempFolder("dllmissing");
     std::string log = OpenTestLog(dir, false);
-    DWORD args[VL_DLL_ARG_COUNT] = {};
+    DWORD_PTR args[VL_DLL_ARG_COUNT] = {};
     std::string library = BinPath("dllentry.dll");
     EXPECT_FALSE(LaunchDllThread(library.c_str(), "isuNoSuchEntry", args));
     EXPECT_TRUE(GetModuleHandleA("dllentry.dll") == NULL);

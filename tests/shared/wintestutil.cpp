@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <aclapi.h>
 #include <stdio.h>
+#include <ctype.h>
+#include <vector>
 
 void RestrictKey(const std::string &path)
 {
@@ -56,4 +58,75 @@ void Release(Holder &holder)
     CloseHandle(holder.Process);
     CloseHandle(holder.Stop);
     holder.Process = NULL;
+}
+
+// The Unix name of a Windows path, from Wine's own export.
+static std::string UnixName(const std::string &path)
+{
+    typedef char *(CDECL * UnixNameCall)(const WCHAR *);
+    UnixNameCall call = (UnixNameCall)GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name");
+    WCHAR wide[MAX_PATH * 2];
+    if (!call || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH * 2)) return "";
+    char *unix = call(wide);
+    if (!unix) return "";
+    std::string result = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+// Starts vllink.sh (Wine runs a Unix program without a process handle to
+// wait on) and waits until the name appears or goes.
+static bool RunLinkHelper(const std::string &arguments, const std::string &watched, bool appears)
+{
+    std::string command = "\"" + std::string(VL_BIN_DIR) + "\\vllink.sh\" " + arguments;
+    STARTUPINFOA startup = {sizeof startup};
+    PROCESS_INFORMATION process = {};
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back(0);
+    if (!CreateProcessA(NULL, line.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) return false;
+    if (process.hProcess) CloseHandle(process.hProcess);
+    if (process.hThread) CloseHandle(process.hThread);
+    for (int i = 0; i < 400; i++) {
+        if ((GetFileAttributesA(watched.c_str()) != INVALID_FILE_ATTRIBUTES) == appears) return true;
+        Sleep(25);
+    }
+    return false;
+}
+
+bool MakeLink(const std::string &link, const std::string &target)
+{
+    std::string unixLink = UnixName(link), unixTarget = UnixName(target);
+    if (unixLink.empty() || unixTarget.empty()) return false;
+    return RunLinkHelper("ln \"" + unixTarget + "\" \"" + unixLink + "\"", link, true);
+}
+
+bool RemoveLink(const std::string &link)
+{
+    std::string unixLink = UnixName(link);
+    if (unixLink.empty()) return false;
+    if (!RunLinkHelper("rm \"" + unixLink + "\"", link, false)) return false;
+    return true;
+}
+
+// dosdevices\<letter>: of the prefix, from the Unix name of C:'s root.
+static std::string DriveLink(char letter)
+{
+    std::string root = UnixName("C:\\");
+    size_t at = root.rfind("/c:");
+    if (at == std::string::npos) return "";
+    return root.substr(0, at) + "/" + (char)tolower((unsigned char)letter) + ":";
+}
+
+bool MakeDrive(char letter, const std::string &folder)
+{
+    std::string link = DriveLink(letter), target = UnixName(folder);
+    if (link.empty() || target.empty()) return false;
+    return RunLinkHelper("ln \"" + target + "\" \"" + link + "\"", std::string(1, letter) + ":\\", true);
+}
+
+bool RemoveDrive(char letter)
+{
+    std::string link = DriveLink(letter);
+    if (link.empty()) return false;
+    return RunLinkHelper("rm \"" + link + "\"", std::string(1, letter) + ":\\", false);
 }

@@ -18,3 +18,14 @@ struct Holder {
 };
 Holder HoldOpen(const std::string &path);
 void Release(Holder &holder);
+
+// Links that Wine reports as reparse points: Unix symbolic links, made by
+// vllink.sh (a Unix program in the tests' bin folder) and waited for. Both
+// paths are Windows paths inside the prefix (the test runner turns links that
+// leave the prefix into empty folders). MakeDrive gives a second drive letter
+// to a folder (dosdevices link); the runner removes extra drives before each
+// run, and the test removes its own with RemoveDrive.
+bool MakeLink(const std::string &link, const std::string &target);
+bool RemoveLink(const std::string &link);
+bool MakeDrive(char letter, const std::string &folder);
+bool RemoveDrive(char letter);

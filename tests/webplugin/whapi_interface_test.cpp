@@ -196,6 +196,9 @@ TEST(WHAPIInput, FailedReadThatClaimsBytesHandsOverNoneOfThem)
 
 TEST(WHAPIInput, LengthTooLargeToAllocateGivesNoBufferAndNoCrash)
 {
+    // Two gigabytes do not fit beside the program in a 32-bit address space;
+    // a 64-bit process gets them, so the refusal cannot be reached there.
+    if (sizeof(void*) == 8) GTEST_SKIP() << "a 64-bit process can allocate a body of 2 GB";
     ScriptedRequest request;
     request.Variable("CONTENT_LENGTH", "2147483646");
     WHAPIInterface web(request.Handle());

@@ -1,8 +1,11 @@
 #include "app/startup.h"
+#include "core/codepage.h"
+#include "core/mbchar.h"
 #include "checks/checks.h"
 #include "app/cmdline.h"
 #include "app/discovery.h"
 #include "core/log.h"
+#include "core/pathguard.h"
 #include "core/messagebox.h"
 #include "core/nls.h"
 #include "app/pageflow.h"
@@ -18,6 +21,7 @@
 #include "security/security.h"
 #include "wizard/help.h"
 #include <commctrl.h>
+#include <shlobj.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -58,17 +62,16 @@ BOOL SingleInstanceTest()
 
 static void DropTrailingBackslash(char *path)
 {
-    size_t n = strlen(path);
-    if (n > 0 && path[n - 1] == '\\') path[n - 1] = 0;
+    MbTrimLast(path, '\\');
 }
 
 // Creates every folder on the log path below the drive root (failures ignored).
 static void CreateLogFolders(const char *logPath)
 {
     char folder[VL_PATH_SIZE];
-    const char *first = strchr(logPath, '\\');
+    const char *first = MbFindChar(logPath, '\\');
     if (!first) return;
-    for (const char *slash = strchr(first + 1, '\\'); slash; slash = strchr(slash + 1, '\\')) {
+    for (const char *slash = MbFindChar(first + 1, '\\'); slash; slash = MbFindChar(slash + 1, '\\')) {
         size_t n = (size_t)(slash - logPath);
         if (n >= sizeof folder) return;
         memcpy(folder, logPath, n);
@@ -102,7 +105,7 @@ static void ChooseLogPath(const char *parameters, BOOL *logPathRefused)
         return;
     }
     CreateLogFolders(gRun.LogPath);
-    char *slash = strrchr(gRun.LogPath, '\\');
+    char *slash = MbFindLastChar(gRun.LogPath, '\\');
     if (!slash) {
         gRun.LogActive = TRUE;
         return;
@@ -127,7 +130,7 @@ static BOOL CheckMifName()
     if (n > 4 && TextEqualNoCase(copy + n - 4, ".mif")) copy[n - 4] = 0;
     char full[VL_PATH_SIZE];
     BOOL fits = FormatText(full, sizeof full, "%s\\%s.mif", gRun.WindowsDir, copy);
-    if (fits && ValidMifPath(full) && !strchr(copy, '\\')) {
+    if (fits && ValidMifPath(full) && !MbFindChar(copy, '\\')) {
         LogLineF("MIF file is '%s'", full);
         return TRUE;
     }
@@ -141,7 +144,7 @@ static void FindLaunchFolder(const char *programName)
 {
     char name[VL_PATH_SIZE];
     CopyText(name, sizeof name, programName);
-    if (strchr(name, '\\')) {
+    if (MbFindChar(name, '\\')) {
         SplitPath(name, gRun.LaunchFolder, NULL);
     } else {
         if (!strchr(name, '.') && !AppendText(name, sizeof name, ".exe")) name[0] = 0;
@@ -161,11 +164,11 @@ static void FindLaunchFolder(const char *programName)
 static void FindResponseFile(BOOL given, const char *value)
 {
     if (!gRun.LaunchFolder[0]) {
-        if (given && strchr(value, '\\')) CopyText(gRun.ResponseFilePath, VL_PATH_SIZE, value);
+        if (given && MbFindChar(value, '\\')) CopyText(gRun.ResponseFilePath, VL_PATH_SIZE, value);
         return;
     }
     if (!given) FormatText(gRun.ResponseFilePath, VL_PATH_SIZE, "%s\\%s", gRun.LaunchFolder, "avliunin.rsp");
-    else if (strchr(value, '\\')) CopyText(gRun.ResponseFilePath, VL_PATH_SIZE, value);
+    else if (MbFindChar(value, '\\')) CopyText(gRun.ResponseFilePath, VL_PATH_SIZE, value);
     else if (!FormatText(gRun.ResponseFilePath, VL_PATH_SIZE, "%s\\%s", gRun.LaunchFolder, value))
         gRun.ResponseFilePath[0] = 0;
 }
@@ -216,6 +219,28 @@ static void SetUpMessageBoxes()
     SetMessageBoxTexts(caption, NlsLanguageLetter());
 }
 
+// The folders the removal works in, named by the values they came from, for
+// the deletion guard: links are looked for from each of them down, and one
+// that is or holds a protected folder is refused as a whole.
+static void RegisterProductFolders()
+{
+    GuardClearRoots();
+    GuardAddRoot("FilePath", gRun.ProgramFilesPath);
+    GuardAddRoot("WorkPath", gRun.ProductWorkPath);
+    GuardAddRoot("Log default path", gRun.LogDefaultPath);
+    char name[MAX_PATH], directory[MAX_PATH], logPath[MAX_PATH], source[VL_TEXT_SIZE];
+    for (BOOL more = QmListFirst(name, directory, logPath, NULL); more;
+         more = QmListNext(name, directory, logPath, NULL)) {
+        if (FormatText(source, sizeof source, "Queue manager '%s' directory", name))
+            GuardAddRoot(source, directory);
+        if (FormatText(source, sizeof source, "Queue manager '%s' log path", name)) GuardAddRoot(source, logPath);
+    }
+    char programs[MAX_PATH + 1], folder[VL_PATH_SIZE];
+    if (gRun.ProgramFolderName[0] && SHGetFolderPathA(NULL, CSIDL_COMMON_PROGRAMS, NULL, 0, programs) == S_OK &&
+        FormatText(folder, sizeof folder, "%s\\%s", programs, gRun.ProgramFolderName))
+        GuardAddRoot("Start-menu folder", folder);
+}
+
 static void EndOfRun()
 {
     // A run ended during removal: the worker stops at its next step boundary
@@ -243,7 +268,8 @@ static void EndOfRun()
     BOOL complete = gRun.AllSucceeded && !RemovalInterrupted();
     if (gRun.RemoveAllWithData && (complete || !gRun.DefaultLogUsed) && gRun.ProductWorkPath[0]) {
         char defaultLog[VL_PATH_SIZE];
-        if (FormatText(defaultLog, sizeof defaultLog, "%s\\%s", gRun.ProductWorkPath, VL_LOG_FILE_NAME))
+        if (FormatText(defaultLog, sizeof defaultLog, "%s\\%s", gRun.ProductWorkPath, VL_LOG_FILE_NAME) &&
+            GuardFile(defaultLog))
             DeleteFileA(defaultLog);
     }
     CloseLogAndNls();
@@ -258,7 +284,9 @@ static int StopWithEnd()
 
 int RunUninstaller(HINSTANCE instance, const char *commandLine)
 {
-    // 1-3: run state, system folders, program name and parameters.
+    // 1-3: run state, system folders, program name and parameters. Paths are
+    // read by character of the system's code page from here on.
+    UseSystemCodePage();
     RunStateReset();
     SetKeyRepair(OpenKeyWithRepair);
     InitCommonControls();
@@ -422,6 +450,8 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
             RegCloseKey(components);
         SetRegistryValue(HKEY_LOCAL_MACHINE, VL_COMPONENTS_KEY, "Server", REG_SZ, "Incomplete", -1);
     }
+
+    RegisterProductFolders();
 
     // 29: Web Administration user data.
     char webData[VL_PATH_SIZE];

@@ -1,5 +1,6 @@
 // Which component file lists the locked-file check reads.
 #include "checks/lockcheck.h"
+#include "core/mbchar.h"
 #include "core/log.h"
 #include "core/regread.h"
 #include "core/runstate.h"
@@ -45,7 +46,7 @@ void FreeLockCheckQueue(LockCheckEntry **queue)
 // Puts the list at the head of the queue unless it is there already.
 static void QueueList(const char *listPath, const char *baseFolder, LockCheckEntry **queue)
 {
-    if (!strchr(listPath, '\\')) return;
+    if (!MbFindChar(listPath, '\\')) return;
     for (LockCheckEntry *entry = *queue; entry; entry = entry->Next)
         if (strcmp(entry->ListPath, listPath) == 0) return;
     LockCheckEntry *entry = (LockCheckEntry *)calloc(1, sizeof *entry);

@@ -1,4 +1,5 @@
 #include "core/fileprobes.h"
+#include "core/mbchar.h"
 #include "core/log.h"
 #include "core/runstate.h"
 #include "core/text.h"
@@ -71,9 +72,8 @@ void SplitPath(const char *path, char *parent, char *last)
         if (last) last[0] = 0;
         return;
     }
-    size_t n = strlen(copy);
-    if (n > 0 && copy[n - 1] == '\\') copy[n - 1] = 0;
-    char *slash = strrchr(copy, '\\');
+    MbTrimLast(copy, '\\');
+    char *slash = MbFindLastChar(copy, '\\');
     if (!slash) {
         if (parent) parent[0] = 0;
         if (last) CopyText(last, VL_PATH_SIZE, copy);

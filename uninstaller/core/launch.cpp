@@ -15,7 +15,7 @@ static HANDLE sTrackedProcess;
 struct DllThreadRecord {
     HMODULE Library;
     DllEntry14 Entry;
-    DWORD Arguments[VL_DLL_ARG_COUNT];
+    DWORD_PTR Arguments[VL_DLL_ARG_COUNT];
     HANDLE Thread;
     DWORD Result;
     volatile LONG Done;
@@ -149,7 +149,7 @@ BOOL WaitLaunchedProcess(DWORD pollMs, BOOL (*stop)(), void (*onPoll)(void *), v
 
 static unsigned __stdcall RunDllEntry(void *)
 {
-    const DWORD *a = sDllThread.Arguments;
+    const DWORD_PTR *a = sDllThread.Arguments;
     DWORD result = sDllThread.Entry(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9], a[10],
                                     a[11], a[12], a[13]);
     sDllThread.Result = result;
@@ -158,7 +158,7 @@ static unsigned __stdcall RunDllEntry(void *)
     return result;
 }
 
-BOOL LaunchDllThread(const char *library, const char *entry, const DWORD arguments[VL_DLL_ARG_COUNT])
+BOOL LaunchDllThread(const char *library, const char *entry, const DWORD_PTR arguments[VL_DLL_ARG_COUNT])
 {
     LogLineF("Launching thread '%s(%s)'.", library, entry);
     memcpy(sDllThread.Arguments, arguments, sizeof sDllThread.Arguments);

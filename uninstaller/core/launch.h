@@ -22,12 +22,14 @@ BOOL PollLaunchedProcess(DWORD *exitCode);
 // uninstallation was ended" (the process is left running).
 BOOL WaitLaunchedProcess(DWORD pollMs, BOOL (*stop)(), void (*onPoll)(void *), void *context, DWORD *exitCode);
 
-// The library entry: a __stdcall function of fourteen 32-bit arguments
-// returning a 32-bit result.
-typedef DWORD (WINAPI *DllEntry14)(DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD,
-                                   DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD);
+// The library entry: a __stdcall function of fourteen arguments returning a
+// 32-bit result. The arguments are 32-bit words in the shipped 32-bit build;
+// they are pointer-sized (DWORD_PTR) because one of them is a pointer (the
+// service name of isuVLStop), which a 64-bit build would otherwise cut in half.
+typedef DWORD (WINAPI *DllEntry14)(DWORD_PTR, DWORD_PTR, DWORD_PTR, DWORD_PTR, DWORD_PTR, DWORD_PTR, DWORD_PTR,
+                                   DWORD_PTR, DWORD_PTR, DWORD_PTR, DWORD_PTR, DWORD_PTR, DWORD_PTR, DWORD_PTR);
 // Loads the library and runs the named entry on a new thread.
-BOOL LaunchDllThread(const char *library, const char *entry, const DWORD arguments[VL_DLL_ARG_COUNT]);
+BOOL LaunchDllThread(const char *library, const char *entry, const DWORD_PTR arguments[VL_DLL_ARG_COUNT]);
 // TRUE while the thread runs (result 0); FALSE once it has finished and been
 // cleaned up (result = the entry's result), or when no thread was started.
 BOOL PollDllThread(DWORD *result);

@@ -1,4 +1,5 @@
 #include "core/log.h"
+#include "core/mbchar.h"
 #include "core/runstate.h"
 #include "core/text.h"
 #include <commctrl.h>
@@ -58,8 +59,7 @@ static int OpenSharedLogBlock()
 static void StoreFolder(char *field, const char *folder)
 {
     CopyText(field, 260, folder);
-    size_t n = strlen(field);
-    if (n > 0 && field[n - 1] == '\\') field[n - 1] = 0;
+    MbTrimLast(field, '\\');
 }
 
 static int Given(const char *text) { return text && *text; }

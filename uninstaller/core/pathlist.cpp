@@ -1,4 +1,5 @@
 #include "core/pathlist.h"
+#include "core/mbchar.h"
 #include "core/log.h"
 #include <stdlib.h>
 #include <string.h>
@@ -64,7 +65,7 @@ int PathListHolds(const PathNode *head, const char *path)
 
 int AddUniquePath(PathNode **head, const char *path)
 {
-    if (!strchr(path, '\\') || PathListHolds(*head, path)) return 0;
+    if (!MbFindChar(path, '\\') || PathListHolds(*head, path)) return 0;
     return PushPath(head, path);
 }
 

@@ -1,23 +1,17 @@
 #include "core/pathrules.h"
+#include "core/mbchar.h"
 #include <ctype.h>
 #include <string.h>
 
 static int IsSeparator(char c) { return c == '\\' || c == '/'; }
 
-// A name of dots and blanks only: Windows reads it as "." or "..".
-static int DotsOnly(const char *begin, const char *end)
+// Appends one component to out (with a separator unless it is the first,
+// after the root "X:\").
+static int AppendComponent(char *out, size_t size, size_t *length, const char *part, size_t n, int first)
 {
-    for (const char *c = begin; c < end; c++)
-        if (*c != '.' && *c != ' ') return 0;
-    return 1;
-}
-
-// Appends one component to out (with a separator unless out ends in one).
-static int AppendComponent(char *out, size_t size, size_t *length, const char *part, size_t n)
-{
-    size_t need = *length + (*length && out[*length - 1] != '\\' ? 1 : 0) + n;
+    size_t need = *length + (first ? 0 : 1) + n;
     if (need + 1 > size) return 0;
-    if (*length && out[*length - 1] != '\\') out[(*length)++] = '\\';
+    if (!first) out[(*length)++] = '\\';
     memcpy(out + *length, part, n);
     *length += n;
     out[*length] = 0;
@@ -38,30 +32,17 @@ PathVerdict CheckFolderPath(const char *folder, char *canonical, size_t size)
 
     const char *rest;
     size_t length = 0;
-    int share = 0;
     if (IsSeparator(folder[0]) && IsSeparator(folder[1])) {
+        // "\\?\UNC\server\share": the long form of a network path.
+        if (folder[2] == '?' && IsSeparator(folder[3]) && toupper((unsigned char)folder[4]) == 'U' &&
+            toupper((unsigned char)folder[5]) == 'N' && toupper((unsigned char)folder[6]) == 'C' &&
+            (IsSeparator(folder[7]) || !folder[7]))
+            return PATH_NETWORK;
         // "\\?\x", "\\.\x": device namespace, never a product folder.
         if ((folder[2] == '?' || folder[2] == '.') && (IsSeparator(folder[3]) || !folder[3])) return PATH_DEVICE;
-        // "\\server\share": both parts must be there and must be names.
-        const char *server = folder + 2, *end = server;
-        while (*end && !IsSeparator(*end)) end++;
-        if (end == server || !*end) return PATH_SHARE_ROOT;
-        const char *shareName = end + 1, *shareEnd = shareName;
-        while (*shareEnd && !IsSeparator(*shareEnd)) shareEnd++;
-        if (shareEnd == shareName) return PATH_SHARE_ROOT;
-        for (const char *c = server; c < shareEnd; c++) {
-            unsigned char u = (unsigned char)*c;
-            if (u < 32 || strchr(":*?\"<>|", u)) return PATH_BAD_NAME;
-        }
-        if (DotsOnly(server, end) || DotsOnly(shareName, shareEnd)) return PATH_CLIMBS;
-        if (size < 3) return PATH_TOO_LONG;
-        strcpy(canonical, "\\\\");
-        length = 2;
-        if (!AppendComponent(canonical, size, &length, server, end - server) ||
-            !AppendComponent(canonical, size, &length, shareName, shareEnd - shareName))
-            return PATH_TOO_LONG;
-        share = 1;
-        rest = shareEnd;
+        // "\\server\share\...": another name, perhaps of a local folder
+        // ("\\localhost\c$\windows"); the product's folders are local.
+        return PATH_NETWORK;
     } else if (IsSeparator(folder[0]) && folder[1] == '?' && folder[2] == '?' && IsSeparator(folder[3])) {
         return PATH_DEVICE;
     } else if (isalpha((unsigned char)folder[0]) && folder[1] == ':') {
@@ -81,25 +62,26 @@ PathVerdict CheckFolderPath(const char *folder, char *canonical, size_t size)
     while (*rest) {
         while (IsSeparator(*rest)) rest++;
         if (!*rest) break;
+        // By character: the second byte of a double-byte character may be
+        // '\\' or '|' and is neither.
         const char *end = rest;
-        while (*end && !IsSeparator(*end)) end++;
-        size_t n = end - rest;
-        for (const char *c = rest; c < end; c++) {
-            unsigned char u = (unsigned char)*c;
-            if (u < 32 || strchr(":*?\"<>|", u)) return PATH_BAD_NAME;
+        for (; *end && !IsSeparator(*end); end = MbNext(end)) {
+            unsigned char u = (unsigned char)*end;
+            if (u < 32 || (!MbIsLead(u) && strchr(":*?\"<>|", u))) return PATH_BAD_NAME;
+            // A lead byte with no second byte is no character: joined to a
+            // separator it would read as another name.
+            if (MbIsLead(u) && MbNext(end) == end + 1) return PATH_BAD_NAME;
         }
+        size_t n = end - rest;
         // Windows ignores trailing dots and blanks: "x. " is x, ".." and "..."
-        // climb or stay put.
+        // climb or stay put. (Neither is ever a second byte.)
         while (n > 0 && (rest[n - 1] == '.' || rest[n - 1] == ' ')) n--;
         if (n == 0) return PATH_CLIMBS;
-        if (!AppendComponent(canonical, size, &length, rest, n)) return PATH_TOO_LONG;
+        if (!AppendComponent(canonical, size, &length, rest, n, components == 0)) return PATH_TOO_LONG;
         components++;
         rest = end;
     }
-    if (components == 0) {
-        if (share) return PATH_SHARE_ROOT;
-        return PATH_DRIVE_ROOT;
-    }
+    if (components == 0) return PATH_DRIVE_ROOT;
     return PATH_SAFE;
 }
 
@@ -110,20 +92,20 @@ PathVerdict CheckFilePath(const char *path, char *folder, size_t size)
     size_t total = strnlen(path, PATH_RULE_SIZE);
     if (total >= PATH_RULE_SIZE) return PATH_TOO_LONG;
     const char *last = NULL;
-    for (const char *c = path; *c; c++)
+    for (const char *c = path; *c; c = MbNext(c))
         if (IsSeparator(*c)) last = c;
     if (!last) return PATH_NOT_FULL;
     char parent[PATH_RULE_SIZE];
     memcpy(parent, path, last - path);
     parent[last - path] = 0;
-    // "\\server\share\x": the share is the folder part, not its root.
     PathVerdict verdict = CheckFolderPath(parent, folder, size);
     if (verdict != PATH_SAFE) return verdict;
     const char *name = last + 1;
     size_t n = strlen(name);
-    for (const char *c = name; *c; c++) {
+    for (const char *c = name; *c; c = MbNext(c)) {
         unsigned char u = (unsigned char)*c;
-        if (u < 32 || strchr(":\"<>|", u)) return PATH_BAD_NAME;
+        if (u < 32 || (!MbIsLead(u) && strchr(":\"<>|", u))) return PATH_BAD_NAME;
+        if (MbIsLead(u) && MbNext(c) == c + 1) return PATH_BAD_NAME;
     }
     while (n > 0 && (name[n - 1] == '.' || name[n - 1] == ' ')) n--;
     if (n == 0) return name[0] ? PATH_CLIMBS : PATH_BAD_NAME;
@@ -133,10 +115,8 @@ PathVerdict CheckFilePath(const char *path, char *folder, size_t size)
 int FolderHolds(const char *outer, const char *inner)
 {
     size_t n = strlen(outer);
-    if (n == 0) return 0;
-    for (size_t i = 0; i < n; i++)
-        if (tolower((unsigned char)outer[i]) != tolower((unsigned char)inner[i])) return 0;
-    return inner[n] == 0 || inner[n] == '\\' || outer[n - 1] == '\\';
+    if (n == 0 || strnlen(inner, n) < n || !MbEqualNoCaseN(outer, inner, n)) return 0;
+    return inner[n] == 0 || inner[n] == '\\' || *MbLastChar(outer, n) == '\\';
 }
 
 // One component of a canonical path, from *at: its length; *at moves past it
@@ -144,7 +124,7 @@ int FolderHolds(const char *outer, const char *inner)
 static size_t NextComponent(const char **at)
 {
     const char *start = *at;
-    const char *end = strchr(start, '\\');
+    const char *end = MbFindChar(start, '\\');
     size_t n = end ? (size_t)(end - start) : strlen(start);
     *at = end ? end + 1 : start + n;
     return n;
@@ -152,10 +132,7 @@ static size_t NextComponent(const char **at)
 
 static int SameComponent(const char *a, size_t na, const char *b, size_t nb)
 {
-    if (na != nb) return 0;
-    for (size_t i = 0; i < na; i++)
-        if (tolower((unsigned char)a[i]) != tolower((unsigned char)b[i])) return 0;
-    return 1;
+    return na == nb && MbEqualNoCaseN(a, b, na);
 }
 
 int FolderSpellsHolder(const char *outer, const char *inner, const char *innerShort)
@@ -172,6 +149,21 @@ int FolderSpellsHolder(const char *outer, const char *inner, const char *innerSh
     return 1;
 }
 
+int NearestHolder(const char *path, const char *const *folders, size_t count)
+{
+    int nearest = -1;
+    size_t longest = 0;
+    for (size_t i = 0; i < count; i++) {
+        if (!folders[i] || !folders[i][0]) continue;
+        size_t n = strlen(folders[i]);
+        if (n > longest && FolderHolds(folders[i], path)) {
+            nearest = (int)i;
+            longest = n;
+        }
+    }
+    return nearest;
+}
+
 int RelativePathIsContained(const char *relative)
 {
     if (strchr(relative, ':') || strchr(relative, '/')) return 0;
@@ -180,7 +172,7 @@ int RelativePathIsContained(const char *relative)
     while (*part) {
         const char *end = part;
         int onlyDots = 1, length = 0;
-        for (; *end && *end != '\\'; end++, length++)
+        for (; *end && *end != '\\'; end = MbNext(end), length++)
             if (*end != '.' && *end != ' ') onlyDots = 0;
         // Windows drops trailing dots and blanks, so "..", ". ." and "..."
         // all climb to the parent (or stay put); none belongs in a list.
@@ -202,7 +194,9 @@ const char *PathVerdictText(PathVerdict verdict)
     case PATH_SHARE_ROOT: return "share root";
     case PATH_CLIMBS: return "climbing or empty component";
     case PATH_BAD_NAME: return "invalid name";
-    case PATH_PROTECTED: return "system folder";
+    case PATH_PROTECTED: return "protected folder";
+    case PATH_NETWORK: return "network path";
+    case PATH_LINK: return "reparse point";
     }
     return "refused";
 }

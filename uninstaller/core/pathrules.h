@@ -11,15 +11,21 @@ enum PathVerdict {
     PATH_SAFE = 0,
     PATH_EMPTY,         // "" (would mean the current drive's root or folder)
     PATH_TOO_LONG,      // does not fit a path buffer
-    PATH_NOT_FULL,      // not "X:\..." nor "\\server\share\..." ("\x", "x", "C:x")
+    PATH_NOT_FULL,      // not "X:\..." ("\x", "x", "C:x")
     PATH_DEVICE,        // "\\?\", "\\.\", "\??\" forms
     PATH_DRIVE_ROOT,    // "C:", "C:\"
-    PATH_SHARE_ROOT,    // "\\server", "\\server\share"
+    PATH_SHARE_ROOT,    // (no longer given: every "\\server" form is PATH_NETWORK)
     PATH_CLIMBS,        // a component of dots and blanks only ("..", ".", ". .")
     PATH_BAD_NAME,      // a colon (stream), wildcard or other character no folder name holds
-    PATH_PROTECTED,     // the Windows, system, common Programs or Startup folder, or one holding them
+    PATH_PROTECTED,     // a protected folder (Windows, system, Program Files, profiles, shell
+                        // folders), or one holding one
+    PATH_NETWORK,       // "\\server\share\...", "\\?\UNC\...", or a drive the system reports remote
+    PATH_LINK,          // a reparse point (junction, symbolic link, mount point) on the way
 };
 
+// The product's folders are local: every UNC form ("\\server\share\x",
+// "\\localhost\c$\windows", "//server/share") and "\\?\UNC\..." is
+// PATH_NETWORK, whatever it names.
 // Checks a folder that would be walked, emptied or removed (or the folder of
 // a file to delete) against everything but the machine's protected folders.
 // canonical (size bytes, may be NULL) receives the folder as Windows resolves
@@ -48,6 +54,11 @@ int FolderHolds(const char *outer, const char *inner);
 // by the file system in ways this does not know, so callers ask it only for
 // an ASCII outer.
 int FolderSpellsHolder(const char *outer, const char *inner, const char *innerShort);
+
+// Of count canonical folders (NULL or "" entries skipped), the index of the
+// longest one that FolderHolds the canonical path, or -1: the product folder a
+// path belongs to, from which its links are looked for.
+int NearestHolder(const char *path, const char *const *folders, size_t count);
 
 // A path relative to a folder (from a list, the registry, a string table)
 // stays inside it: no component of dots and blanks only, no drive or stream

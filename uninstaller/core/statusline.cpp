@@ -1,4 +1,5 @@
 #include "core/statusline.h"
+#include "core/mbchar.h"
 #include "core/log.h"
 #include "core/runstate.h"
 #include "core/text.h"
@@ -73,8 +74,8 @@ int SetStatusText(HWND control, const char *text, BOOL isPath)
 {
     if (LogSilent()) return 1;
     char copy[VL_TEXT_SIZE];
-    CopyText(copy, sizeof copy, text);
-    if (isPath && strchr(copy, '\\')) {
+    if (!CopyText(copy, sizeof copy, text)) MbDropCutLead(copy);   // never half a character
+    if (isPath && MbFindChar(copy, '\\')) {
         LowerText(copy);
         RECT area;
         GetClientRect(control, &area);

@@ -1,4 +1,5 @@
 #include "core/text.h"
+#include "core/mbchar.h"
 #include <ctype.h>
 #include <stdarg.h>
 #include <stdio.h>
@@ -36,25 +37,24 @@ int FormatText(char *dst, size_t size, const char *format, ...)
     return (size_t)n < size;
 }
 
+// By character: ASCII A-Z folded in single-byte characters only, the two
+// bytes of a double-byte character compared as they are.
 int TextEqualNoCase(const char *a, const char *b)
 {
-    for (;; a++, b++) {
-        int ca = tolower((unsigned char)*a), cb = tolower((unsigned char)*b);
-        if (ca != cb) return 0;
-        if (!ca) return 1;
-    }
+    size_t n = strlen(a);
+    return n == strlen(b) && MbEqualNoCaseN(a, b, n);
 }
 
 int TextStartsNoCase(const char *text, const char *prefix)
 {
-    for (; *prefix; text++, prefix++)
-        if (tolower((unsigned char)*text) != tolower((unsigned char)*prefix)) return 0;
-    return 1;
+    size_t n = strlen(prefix);
+    return strnlen(text, n) == n && MbEqualNoCaseN(prefix, text, n);
 }
 
 void LowerText(char *text)
 {
-    for (; *text; text++) *text = (char)tolower((unsigned char)*text);
+    for (; *text; text = MbNext(text))
+        if (!MbIsLead((unsigned char)*text)) *text = (char)MbFoldAscii((unsigned char)*text);
 }
 
 void CutLineEnd(char *line)

@@ -6,6 +6,7 @@
 #include "removal/shortcuts.h"
 #include "engine/worker.h"
 #include "core/log.h"
+#include "core/pathguard.h"
 #include "core/nls.h"
 #include "core/regread.h"
 #include "core/text.h"
@@ -178,7 +179,9 @@ void DeleteUninstFileQuietly(ProcedureRun *run, const char *name)
 {
     if (!Working(run)) return;
     char path[VL_PATH_SIZE];
-    if (run->ListFolder[0] && FormatText(path, sizeof path, "%s\\%s", run->ListFolder, name)) DeleteFileA(path);
+    // Quiet, yet through the guard like every other deletion.
+    if (run->ListFolder[0] && FormatText(path, sizeof path, "%s\\%s", run->ListFolder, name) && GuardFile(path))
+        DeleteFileA(path);
 }
 
 BOOL ComponentInstalledNow(const char *componentKey)

@@ -61,7 +61,8 @@ void DropEntry(ProcedureRun *run, const char *variable, const char *relative);
 // an empty or NULL name is skipped.
 void DeleteVersionValue(ProcedureRun *run, const char *name);
 void DeleteComponentValue(ProcedureRun *run, const char *name);
-// Deletes P\uninst\<name> with DeleteFile, no log line, result not counted.
+// Deletes P\uninst\<name> with DeleteFile, no log line (a refusal of the
+// guard excepted), result not counted.
 void DeleteUninstFileQuietly(ProcedureRun *run, const char *name);
 
 // The component-installed test at the moment of the step.

@@ -1,4 +1,5 @@
 #include "qmconfig/configtext.h"
+#include "core/mbchar.h"
 #include "core/text.h"
 #include <ctype.h>
 #include <stdlib.h>
@@ -17,18 +18,24 @@ void CleanConfigValue(char *text)
         n--;
         if (n > 0 && text[n - 1] == '"') text[--n] = 0;
     }
+    // Doubled backslashes collapse, by character: the second byte of a
+    // double-byte character before a backslash is no backslash of its own.
     char *out = text;
-    for (const char *in = text; *in; in++) {
-        if (*in == '\\' && out > text && out[-1] == '\\') continue;
-        *out++ = *in;
+    int afterBackslash = 0;
+    for (const char *in = text; *in;) {
+        const char *next = MbNext(in);
+        int backslash = *in == '\\';
+        if (!(backslash && afterBackslash))
+            while (in < next) *out++ = *in++;
+        in = next;
+        afterBackslash = backslash;
     }
     *out = 0;
 }
 
 void StripTrailingBackslash(char *path)
 {
-    char *slash = strrchr(path, '\\');
-    if (slash && slash[1] == 0) *slash = 0;
+    MbTrimLast(path, '\\');
 }
 
 int ParseRegDword(const char *text, unsigned long *out)
@@ -72,13 +79,16 @@ int DecodeRegString(const char *text, char *out, size_t size)
         return 0;
     }
     size_t used = 0;
-    for (const char *in = text + 1; *in && *in != '"'; in++) {
+    // By character: a '\\' escapes the character after it only where it is
+    // a character of its own, never the second byte of another.
+    for (const char *in = text + 1; *in && *in != '"';) {
         if (*in == '\\' && (in[1] == '\\' || in[1] == '"' || in[1] == '\'')) in++;
-        if (used + 1 >= size) {
+        const char *next = MbNext(in);
+        if (used + (size_t)(next - in) >= size) {
             out[0] = 0;
             return 0;
         }
-        out[used++] = *in;
+        while (in < next) out[used++] = *in++;
     }
     out[used] = 0;
     return 1;

@@ -1,4 +1,5 @@
 #include "qmconfig/qmdelete.h"
+#include "core/mbchar.h"
 #include "qmconfig/qmlist.h"
 #include "qmconfig/qmscan.h"
 #include "core/fileprobes.h"
@@ -179,7 +180,7 @@ int DeleteQueueManagers(const char *dataDir, HWND status, const char *logDefault
         BOOL folderRefused, logRefused;
         result = DeleteQmFolder(name, directory, dataDir, &folderRefused) && result;
         result = DeleteQmLog(name, logPath, directory, dataDir, logRoot, &folders, &logRefused) && result;
-        const char *slash = strrchr(directory, '\\');
+        const char *slash = MbFindLastChar(directory, '\\');
         if (!slash) continue;
         if (folderRefused || logRefused) {
             // A folder left on purpose keeps the keys that name it, so that

@@ -1,4 +1,5 @@
 #include "qmconfig/qmtext.h"
+#include "core/mbchar.h"
 #include "qmconfig/configtext.h"
 #include "core/text.h"
 #include <stdarg.h>
@@ -87,10 +88,10 @@ int ParseRegSectionPath(const char *line, char *path, size_t size)
     LowerText(lower);
     static const char marker[] = "\\configuration\\";
     if (!strstr(lower, "[hkey")) return 0;
-    const char *found = strstr(lower, marker);
+    const char *found = MbFindText(lower, marker);
     if (!found) return 0;
     const char *start = line + (found - lower) + (sizeof marker - 1);
-    const char *close = strchr(start, ']');
+    const char *close = MbFindChar(start, ']');
     if (!close) return 0;
     size_t length = (size_t)(close - start);
     if (length >= size) return 0;
@@ -118,9 +119,8 @@ void SplitConfigPath(const char *path, char *parent, char *last)
 {
     char copy[QM_TEXT_SIZE];
     CopyText(copy, sizeof copy, path);
-    size_t n = strlen(copy);
-    if (n > 0 && copy[n - 1] == '\\') copy[n - 1] = 0;
-    char *slash = strrchr(copy, '\\');
+    MbTrimLast(copy, '\\');
+    char *slash = MbFindLastChar(copy, '\\');
     if (!slash) {
         parent[0] = 0;
         CopyText(last, QM_TEXT_SIZE, copy);

@@ -1,5 +1,6 @@
 #include "qmconfig/regscript.h"
 #include "qmconfig/configtext.h"
+#include "core/mbchar.h"
 #include "core/text.h"
 #include <stdlib.h>
 #include <string.h>
@@ -83,7 +84,8 @@ void FreeVerbatimList(VerbatimPair **head)
 
 static int EndsNoCase(const char *text, size_t textLength, const char *suffix, size_t suffixLength)
 {
-    return suffixLength <= textLength && TextEqualNoCase(text + textLength - suffixLength, suffix);
+    return suffixLength <= textLength && MbIsBoundary(text, textLength - suffixLength) &&
+           TextEqualNoCase(text + textLength - suffixLength, suffix);
 }
 
 int VerbatimKeyMatches(const char *pairKey, const char *header)
@@ -108,18 +110,34 @@ int ValueIsVerbatim(const VerbatimPair *list, const char *header, const char *na
     return 0;
 }
 
+// True when the character before at (previous, or NULL) is a lead byte
+// standing alone: a backslash put after it would be read as its second byte.
+static int LoneLead(const char *previous, const char *at)
+{
+    return previous && previous + 1 == at && MbIsLead((unsigned char)*previous);
+}
+
 int EscapeRegText(const char *text, char *out, size_t size)
 {
     if (size == 0) return 0;
     size_t used = 0;
-    for (const char *in = text; *in; in++) {
+    // By character: the second byte of a double-byte character is never
+    // escaped, whatever its value.
+    const char *previous = NULL;
+    for (const char *in = text; *in;) {
+        const char *next = MbNext(in);
         int escape = *in == '"' || *in == '\'' || *in == '\\';
-        if (used + (size_t)escape + 1 >= size) {
+        if (escape && LoneLead(previous, in)) {
+            out[0] = 0;
+            return 0;
+        }
+        if (used + (size_t)escape + (size_t)(next - in) >= size) {
             out[0] = 0;
             return 0;
         }
         if (escape) out[used++] = '\\';
-        out[used++] = *in;
+        previous = in;
+        while (in < next) out[used++] = *in++;
     }
     out[used] = 0;
     return 1;
@@ -144,6 +162,13 @@ static int FolderAt(const unsigned char *data, size_t size, size_t at, const cha
     return at + length <= size && memcmp(data + at, folder, length) == 0 && FolderEndsAt(data, size, at + length);
 }
 
+// The length of the character at data[at]: the folder is looked for at
+// character starts only, never from the second byte of one.
+static size_t CharAt(const unsigned char *data, size_t size, size_t at)
+{
+    return MbIsLead(data[at]) && at + 1 < size && data[at + 1] >= 0x40 ? 2 : 1;
+}
+
 unsigned char *SubstituteProgramFolder(const unsigned char *data, size_t size, const char *folder,
                                        size_t *outSize)
 {
@@ -156,8 +181,9 @@ unsigned char *SubstituteProgramFolder(const unsigned char *data, size_t size, c
             needed += placeholder;
             at += length;
         } else {
-            needed++;
-            at++;
+            size_t n = CharAt(data, size, at);
+            needed += n;
+            at += n;
         }
     }
     unsigned char *out = (unsigned char *)malloc(needed ? needed : 1);
@@ -169,7 +195,7 @@ unsigned char *SubstituteProgramFolder(const unsigned char *data, size_t size, c
             used += placeholder;
             at += length;
         } else {
-            out[used++] = data[at++];
+            for (size_t n = CharAt(data, size, at); n; n--) out[used++] = data[at++];
         }
     }
     *outSize = used;
@@ -185,12 +211,16 @@ static int FormatValueName(const char *name, char *out, size_t size)
     if (size <= kRoom + 2) return 0;
     size_t limit = size - kRoom, used = 0;
     out[used++] = '"';
-    for (const char *in = name; *in; in++) {
+    const char *previous = NULL;
+    for (const char *in = name; *in;) {
         if (*in == '\r' || *in == '\n') return 0;
+        const char *next = MbNext(in);
         int escape = *in == '"' || *in == '\\';
-        if (used + (size_t)escape + 2 >= limit) return 0;
+        if (escape && LoneLead(previous, in)) return 0;
+        if (used + (size_t)escape + (size_t)(next - in) + 1 >= limit) return 0;
         if (escape) out[used++] = '\\';
-        out[used++] = *in;
+        previous = in;
+        while (in < next) out[used++] = *in++;
     }
     out[used++] = '"';
     out[used] = 0;

@@ -1,4 +1,5 @@
 #include "removal/datafolders.h"
+#include "core/mbchar.h"
 #include "core/pathrules.h"
 #include "core/text.h"
 #include <string.h>
@@ -20,10 +21,10 @@ int QmDirectoryIsDeletable(const char *directory, const char *dataDir)
     char path[PATH_RULE_SIZE], data[PATH_RULE_SIZE];
     if (!Canonical(directory, path, dataDir, data) || TextEqualNoCase(path, data) || !FolderHolds(data, path))
         return 0;
-    char *last = strrchr(path, '\\');
+    char *last = MbFindLastChar(path, '\\');
     if (!last || !last[1]) return 0;
     *last = 0;
-    char *parent = strrchr(path, '\\');
+    char *parent = MbFindLastChar(path, '\\');
     return parent && TextEqualNoCase(parent + 1, "qmgrs");
 }
 

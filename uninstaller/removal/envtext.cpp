@@ -1,4 +1,5 @@
 #include "removal/envtext.h"
+#include "core/mbchar.h"
 #include "core/text.h"
 #include <string.h>
 
@@ -13,13 +14,8 @@ int RemoveEnvListEntry(const char *oldValue, const char *entry, char *out, size_
         const char *end = strchr(part, ';');
         size_t length = end ? (size_t)(end - part) : strlen(part);
         if (length > 0) {
-            int same = strlen(entry) == length;
-            for (size_t i = 0; same && i < length; i++) {
-                char a = part[i], b = entry[i];
-                if (a >= 'A' && a <= 'Z') a = (char)(a - 'A' + 'a');
-                if (b >= 'A' && b <= 'Z') b = (char)(b - 'A' + 'a');
-                same = a == b;
-            }
+            // By character: a second byte is compared as it is, never folded.
+            int same = strlen(entry) == length && MbEqualNoCaseN(entry, part, length);
             if (same) {
                 *found = 1;
             } else {

@@ -1,4 +1,5 @@
 #include "removal/filelist.h"
+#include "core/mbchar.h"
 #include "removal/files.h"
 #include "removal/listline.h"
 #include "removal/registry.h"
@@ -29,20 +30,29 @@ static void ShowNlsText(HWND window, UINT id)
     SetStatusText(window, text, FALSE);
 }
 
+// Case-insensitive order by character: single-byte A-Z fold, the second byte
+// of a double-byte character never does.
 static int CompareNoCase(const char *a, const char *b, size_t limit)
 {
+    int second = 0;
     for (size_t i = 0; i < limit; i++) {
-        int ca = tolower((unsigned char)a[i]), cb = tolower((unsigned char)b[i]);
+        unsigned char ca = (unsigned char)a[i], cb = (unsigned char)b[i];
+        if (!second) {
+            ca = MbFoldAscii(ca);
+            cb = MbFoldAscii(cb);
+        }
         if (ca != cb) return ca - cb;
         if (!ca) return 0;
+        second = !second && MbNext(a + i) == a + i + 2;
     }
     return 0;
 }
 
+// By character: the directory's last character may end in the byte '\\'.
 int IsUnderDirectory(const char *path, const char *directory)
 {
     size_t length = strlen(directory);
-    return length > 0 && CompareNoCase(path, directory, length) == 0 && strlen(path) > length &&
+    return length > 0 && strnlen(path, length + 1) > length && MbEqualNoCaseN(directory, path, length) &&
            path[length] == '\\';
 }
 
@@ -67,9 +77,9 @@ static void GatherAncestors(const char *path, PathNode **directories)
 {
     char parent[VL_PATH_SIZE];
     CopyText(parent, sizeof parent, path);
-    for (char *slash = strrchr(parent, '\\'); slash; slash = strrchr(parent, '\\')) {
+    for (char *slash = MbFindLastChar(parent, '\\'); slash; slash = MbFindLastChar(parent, '\\')) {
         *slash = 0;
-        if (!strchr(parent, '\\')) break;   // never listed (a drive such as "c:")
+        if (!MbFindChar(parent, '\\')) break;   // never listed (a drive such as "c:")
         if (PathListHolds(*directories, parent)) break;
         AddUniquePath(directories, parent);
     }
@@ -171,7 +181,7 @@ static void RemoveListedDirectories(PathNode **head, const char *targetDir, HWND
 // The file name part of a listed path: its HTML Help registration value.
 static int DropHelpRegistration(const char *path)
 {
-    const char *name = strrchr(path, '\\');
+    const char *name = MbFindLastChar(path, '\\');
     name = name ? name + 1 : path;
     return DeleteRegistryValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\HTML Help", name, FALSE);
 }
@@ -316,7 +326,7 @@ int UnregisterObjectClasses(BOOL counting, const char *listName, HWND itemText, 
         while (fgets(line, sizeof line, list)) {
             line[strcspn(line, "\r")] = 0;
             line[strcspn(line, "\n")] = 0;
-            const char *relative = strchr(line, '\\');
+            const char *relative = MbFindChar(line, '\\');
             if (!relative) continue;
             char full[VL_PATH_SIZE];
             // Only programs of the product's own folder are ever started.

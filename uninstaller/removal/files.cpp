@@ -1,5 +1,6 @@
 // Deleting one file and removing one directory, with the fixed outcome lines.
 #include "removal/files.h"
+#include "core/mbchar.h"
 #include "core/log.h"
 #include "core/pathguard.h"
 #include "core/runstate.h"
@@ -39,7 +40,7 @@ static int DeleteFileAs(const char *path, const char *diskPath, BOOL reportAll, 
     if (!GuardFile(path, error)) return 0;
     ReleaseLogIfTarget(path);
 
-    const char *slash = strrchr(path, '\\');
+    const char *slash = MbFindLastChar(path, '\\');
     if (strchr(slash ? slash + 1 : path, '*'))
         return DeleteTree(path, TRUE, FALSE, FALSE, NULL, NULL);
 
@@ -82,9 +83,9 @@ int RemoveDirectoryPath(const char *path, BOOL reportAll, DWORD *error)
 
 int RemoveListedDirectory(const char *path)
 {
-    PathVerdict verdict = FolderVerdict(path);
-    if (verdict == PATH_PROTECTED) return 1;
-    if (!GuardVerdict(path, verdict)) return 0;
+    int verdict = GuardListedFolder(path);
+    if (verdict < 0) return 1;
+    if (!verdict) return 0;
     return RemoveGuardedDirectory(path, FALSE, NULL);
 }
 

@@ -30,7 +30,13 @@ int RemoveListedDirectory(const char *path);
 // The walker. files: path is "<dir>\<pattern>" and matching files are deleted;
 // recurse: the same in every subdirectory, depth first; directories: each
 // directory visited is removed once it is empty. status/progress may be NULL.
+// A reparse point met in a listing is never entered nor removed (refused, 0);
+// each folder is held open while it is walked.
 int DeleteTree(const char *path, BOOL files, BOOL directories, BOOL recurse, HWND status, HWND progress);
+// For tests: called with each listed subfolder's path after its level was
+// listed and before it is entered (NULL: none).
+typedef void (*WalkHook)(const char *subfolder);
+void SetWalkHook(WalkHook hook);
 
 // Deletes <dir>\conv\ccsid*.tbl at any depth and the folders left empty. Always 1.
 int DeleteCcsidTables(const char *directory);

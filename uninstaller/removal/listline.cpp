@@ -1,4 +1,5 @@
 #include "removal/listline.h"
+#include "core/mbchar.h"
 #include "core/text.h"
 #include <string.h>
 
@@ -6,7 +7,7 @@ const char *ListLinePath(char *line)
 {
     CutLineEnd(line);
     if (line[0] == ';' || line[0] == '#') return NULL;
-    return strchr(line, '\\');
+    return MbFindChar(line, '\\');
 }
 
 // The next comma-separated field of *text (text advanced past the comma).
@@ -40,7 +41,7 @@ int ParseServiceLevelLine(char *line, const char *root, char *out, size_t size)
     if (!TextStartsNoCase(destination, "%filepath%") && !TextStartsNoCase(destination, "%workpath%"))
         return CSD_LINE_IGNORED;
     // A source without a folder names no file of its own: the line is skipped.
-    const char *slash = strrchr(source, '\\');
+    const char *slash = MbFindLastChar(source, '\\');
     if (!slash || !slash[1]) return CSD_LINE_IGNORED;
     const char *fileName = slash + 1;
     const char *subdir = destination + 10;

@@ -1,5 +1,6 @@
 // Setting and deleting registry values, keys and key trees.
 #include "removal/registry.h"
+#include "core/mbchar.h"
 #include "core/log.h"
 #include "core/pathlist.h"
 #include "core/regread.h"
@@ -67,7 +68,7 @@ int DeleteRegistryKey(const char *keyPath)
         LogLineF("***RegOpenKeyEx error %d '%s'", (int)ERROR_FILENAME_EXCED_RANGE, keyPath);
         return 0;
     }
-    char *slash = strrchr(parent, '\\');
+    char *slash = MbFindLastChar(parent, '\\');
     if (!slash) return 1;
     *slash = 0;
     const char *leaf = slash + 1;

@@ -1,6 +1,7 @@
 // The directory-tree walker: matching files first, then each subdirectory
 // completely, then the directory itself once it is empty.
 #include "removal/files.h"
+#include "core/mbchar.h"
 #include "core/log.h"
 #include "core/pathguard.h"
 #include "core/pathlist.h"
@@ -22,15 +23,35 @@ static char *JoinedPath(const char *a, const char *b)
     return path;
 }
 
+// A reparse point met in a listing: refused (logged), 0.
+static int RefuseLink(const char *directory, const char *name)
+{
+    char *path = JoinedPath(directory, name);
+    int result = GuardVerdict(path ? path : directory, PATH_LINK);
+    free(path);
+    return result;
+}
+
 static int Dots(const char *name) { return !strcmp(name, ".") || !strcmp(name, ".."); }
 
-int DeleteTree(const char *path, BOOL files, BOOL directories, BOOL recurse, HWND status, HWND progress)
+// Set by a test on its own thread before it starts a walk; read by the walker.
+static WalkHook sWalkHook;
+
+void SetWalkHook(WalkHook hook)
+{
+    sWalkHook = hook;
+}
+
+// One level of the walk. entered: a subfolder the level above listed (and
+// holds open); otherwise the folder the walk starts from.
+static int Walk(const char *path, BOOL files, BOOL directories, BOOL recurse, HWND status, HWND progress,
+                BOOL entered)
 {
     int result = 1;
     char *directory;
     const char *pattern = NULL;
     if (files) {
-        const char *slash = strrchr(path, '\\');
+        const char *slash = MbFindLastChar(path, '\\');
         if (!slash) {
             LogLineF("***Invalid file pattern; path '%s', pattern '%s', dirs %d, FilePaths %d",
                      path, "", (int)directories, (int)files);
@@ -52,9 +73,12 @@ int DeleteTree(const char *path, BOOL files, BOOL directories, BOOL recurse, HWN
         }
     }
 
-    // Nothing outside the product's folders is walked: not a drive or share
-    // root, not the Windows, system or shell folders (nor a folder holding one).
-    if (!GuardFolder(directory)) {
+    // Nothing outside the product's folders is walked: not a drive root, not
+    // a protected folder (nor one holding one), not a network path, nothing
+    // through a reparse point. The folder stays open while it is walked, so
+    // that it cannot be swapped for a link.
+    HANDLE held;
+    if (!(entered ? GuardEnterSubfolder(directory, &held) : GuardEnterFolder(directory, &held))) {
         free(directory);
         return 0;
     }
@@ -75,6 +99,11 @@ int DeleteTree(const char *path, BOOL files, BOOL directories, BOOL recurse, HWN
         } else {
             do {
                 if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                    // A link to a file: left, its target untouched.
+                    result &= RefuseLink(directory, found.cFileName);
+                    continue;
+                }
                 if (!PushJoinedPath(&list, directory, found.cFileName)) result = 0;
             } while (FindNextFileA(search, &found));
             FindClose(search);
@@ -101,22 +130,33 @@ int DeleteTree(const char *path, BOOL files, BOOL directories, BOOL recurse, HWN
         } else {
             do {
                 if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || Dots(found.cFileName)) continue;
-                // A junction or link leads outside this tree: it is not walked.
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
+                // A junction or link leads outside this tree: it is never entered
+                // (nor removed: its target must stay untouched).
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+                    result &= RefuseLink(directory, found.cFileName);
+                    continue;
+                }
                 if (!PushJoinedPath(&list, directory, found.cFileName, files ? pattern : NULL)) result = 0;
             } while (FindNextFileA(search, &found));
             FindClose(search);
         }
         while (PathNode *node = PopPath(&list)) {
             if (status) SetStatusText(status, node->Path, TRUE);
-            result &= DeleteTree(node->Path, files, directories, TRUE, status, progress);
+            if (sWalkHook) sWalkHook(node->Path);
+            result &= Walk(node->Path, files, directories, TRUE, status, progress, TRUE);
             FreePathNode(node);
         }
     }
 
+    GuardReleaseFolder(&held);
     if (directories) result &= RemoveDirectoryPath(directory, FALSE);
     free(directory);
     return result;
+}
+
+int DeleteTree(const char *path, BOOL files, BOOL directories, BOOL recurse, HWND status, HWND progress)
+{
+    return Walk(path, files, directories, recurse, status, progress, FALSE);
 }
 
 int DeleteCcsidTables(const char *directory)

@@ -154,7 +154,7 @@ static BOOL CheckingOther(HWND page, UINT message, WPARAM wParam, LPARAM, INT_PT
 {
     *result = TRUE;
     if (message == WM_TIMER) {
-        UINT id = PageTimerId(page);
+        UINT_PTR id = PageTimerId(page);
         if (id && wParam == id) {
             LogLine("Next");
             StopPageTimer(page);
@@ -201,7 +201,7 @@ static BOOL LockedFoundOther(HWND page, UINT message, WPARAM wParam, LPARAM, INT
 {
     *result = TRUE;
     if (message != WM_TIMER) return FALSE;
-    UINT id = PageTimerId(page);
+    UINT_PTR id = PageTimerId(page);
     if (id && wParam == id) {
         StopPageTimer(page);
         ApplyLockedFilesOrCancel(page);

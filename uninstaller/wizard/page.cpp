@@ -23,14 +23,14 @@ void StartPageTimer(HWND page, UINT ms)
     SetPropA(page, kTimerProperty, (HANDLE)id);
 }
 
-UINT PageTimerId(HWND page)
+UINT_PTR PageTimerId(HWND page)
 {
-    return (UINT)(UINT_PTR)GetPropA(page, kTimerProperty);
+    return (UINT_PTR)GetPropA(page, kTimerProperty);
 }
 
 void StopPageTimer(HWND page)
 {
-    UINT id = PageTimerId(page);
+    UINT_PTR id = PageTimerId(page);
     if (id) KillTimer(page, id);
     SetPropA(page, kTimerProperty, (HANDLE)0);
 }
@@ -66,7 +66,7 @@ INT_PTR RunPageSkeleton(const PageDefinition *definition, HWND page, UINT messag
 
     if (message == WM_TIMER) {
         // Only the page's own timer counts; a foreign id is ignored.
-        UINT id = PageTimerId(page);
+        UINT_PTR id = PageTimerId(page);
         if (id && wParam == id) {
             StopPageTimer(page);
             PostMessageA(page, gRun.MsgNext, 0, 0);
@@ -152,6 +152,15 @@ int SideBitmapId(HWND page, int colours)
     return colours >= 256 ? IDB_SIDE_LARGE_256 : IDB_SIDE_LARGE_16;
 }
 
+// The cached bitmap and icon live in 32-bit words of the shared log block.
+// GDI and USER handles are 32-bit values on 64-bit Windows too (so that 32-
+// and 64-bit programs can share them); a 64-bit build widens the word back
+// with sign extension, as Windows does.
+static HANDLE CachedHandle(DWORD word)
+{
+    return LongToHandle((LONG)word);
+}
+
 void ShowPageBitmap(HWND page)
 {
     int colours = CountDisplayColours(page);
@@ -161,10 +170,10 @@ void ShowPageBitmap(HWND page)
     // Loaded once per run; later pages reuse it whatever their size.
     if (!*cache) {
         HMODULE library = NlsLibrary();
-        if (library) *cache = (DWORD)(UINT_PTR)LoadBitmapA(library, MAKEINTRESOURCEA(id));
+        if (library) *cache = HandleToUlong(LoadBitmapA(library, MAKEINTRESOURCEA(id)));
     }
     if (*cache)
-        SendDlgItemMessageA(page, IDC_SIDE_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)(UINT_PTR)*cache);
+        SendDlgItemMessageA(page, IDC_SIDE_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)CachedHandle(*cache));
 }
 
 void ShowPageIcon(HWND dialog)
@@ -173,9 +182,9 @@ void ShowPageIcon(HWND dialog)
     DWORD *cache = block ? &block->WizardIcon : &sLocalIcon;
     if (!*cache) {
         HMODULE library = NlsLibrary();
-        if (library) *cache = (DWORD)(UINT_PTR)LoadIconA(library, MAKEINTRESOURCEA(IDI_PAGE));
+        if (library) *cache = HandleToUlong(LoadIconA(library, MAKEINTRESOURCEA(IDI_PAGE)));
     }
-    if (*cache) SendDlgItemMessageA(dialog, IDC_PAGE_ICON, STM_SETICON, (WPARAM)(UINT_PTR)*cache, 0);
+    if (*cache) SendDlgItemMessageA(dialog, IDC_PAGE_ICON, STM_SETICON, (WPARAM)CachedHandle(*cache), 0);
 }
 
 // Opens a clip of the program's own resources (the control's instance) and

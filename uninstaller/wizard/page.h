@@ -32,7 +32,7 @@ INT_PTR RunPageSkeleton(const PageDefinition *definition, HWND page, UINT messag
 void PostPageEnd(WPARAM choice, LPARAM how);
 // Starts / reads the page's one-shot silent timer (id 1, 100 ms).
 void StartPageTimer(HWND page, UINT ms);
-UINT PageTimerId(HWND page);
+UINT_PTR PageTimerId(HWND page);
 void StopPageTimer(HWND page);
 // Cancel as the user asked for it: logs, asks, ends the run on Exit.
 void CancelPage(HWND page);

@@ -81,7 +81,7 @@ static void StopEnded(HWND page)
 static BOOL LockedFilesTimer(HWND page, UINT message, WPARAM wParam)
 {
     if (message != WM_TIMER) return FALSE;
-    UINT id = PageTimerId(page);
+    UINT_PTR id = PageTimerId(page);
     if (id && wParam == id) {
         StopPageTimer(page);
         ApplyLockedFilesOrCancel(page);

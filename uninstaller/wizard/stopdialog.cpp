@@ -45,7 +45,7 @@ static BOOL StartStopThread(const char *service)
     }
     // The library is loaded by its plain path: quotes around a path with
     // blanks would make it unloadable.
-    DWORD arguments[VL_DLL_ARG_COUNT] = {(DWORD)(UINT_PTR)service};
+    DWORD_PTR arguments[VL_DLL_ARG_COUNT] = {(DWORD_PTR)service};
     return LaunchDllThread(library, "isuVLStop", arguments);
 }
 

@@ -1,4 +1,5 @@
 #include "app/cmdline.h"
+#include "tests/host/shared/codepage932.h"
 #include <gtest/gtest.h>
 #include <string>
 
@@ -101,4 +102,16 @@ TEST(CommandLine, MifPathRules)
     const char drives[] = "C:\\\0Z:\\\0";
     EXPECT_TRUE(MifDriveListed("c:\\w\\s.mif", drives));
     EXPECT_FALSE(MifDriveListed("d:\\w\\s.mif", drives));
+}
+
+// Values ending in a character whose second byte is '\' keep it; only real
+// doubled backslashes collapse.
+TEST(CommandLine, DoubleByteValuesKeepTheirLastCharacter)
+{
+    CodePage932 cp;
+    EXPECT_EQ("C:\\logs\\" SO, LogValue("-G\"C:\\logs\\" SO "\" -S"));
+    EXPECT_EQ("C:\\" SO "\\" HYOU ".log", LogValue("-GC:\\\\" SO "\\\\" HYOU ".log -S"));
+    EXPECT_EQ("C:\\" SO "\\x.log", LogValue("-GC:\\" SO "\\x.log /S"));
+    EXPECT_EQ("C:\\rsp\\" HYOU, Value("-S -F1\"C:\\rsp\\" HYOU "\"", "F1"));
+    EXPECT_EQ("C:\\" SO, Value("-UC:\\" SO " -S", "U"));
 }

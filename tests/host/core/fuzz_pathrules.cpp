@@ -1,7 +1,9 @@
 // The deletion guard's rules on arbitrary text: never a crash or an overrun,
 // and whatever passes is a full path below a root that reads the same when
-// checked again.
+// checked again. Every input is judged twice: in a single-byte code page and
+// in 932, whose second bytes may be '\\' or a letter.
 #include "core/pathrules.h"
+#include "tests/host/shared/codepage932.h"
 #include <stdlib.h>
 #include <string.h>
 
@@ -9,10 +11,10 @@
 static int HasDotComponent(const char *p)
 {
     for (const char *part = p; *part;) {
-        const char *end = strchr(part, '\\');
+        const char *end = MbFindChar(part, '\\');
         if (!end) end = part + strlen(part);
         int dots = end > part;
-        for (const char *c = part; c < end; c++)
+        for (const char *c = part; c < end; c = MbNext(c))
             if (*c != '.' && *c != ' ') dots = 0;
         if (dots) return 1;
         part = *end ? end + 1 : end;
@@ -25,7 +27,7 @@ static int IsRootForm(const char *p)
     return (p[1] == ':' && (p[2] == 0 || (p[2] == '\\' && p[3] == 0)));
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
+static void Judge(const unsigned char *data, size_t size)
 {
     char text[600];
     size_t n = size < sizeof text - 1 ? size : sizeof text - 1;
@@ -38,7 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
         size_t length = strnlen(canonical, sizeof canonical);
         if (length >= sizeof canonical || length == 0) abort();
         if (IsRootForm(canonical) || HasDotComponent(canonical) || strchr(canonical, '/')) abort();
-        if (canonical[length - 1] == '\\' || canonical[length - 1] == '.' || canonical[length - 1] == ' ') abort();
+        // Every character whole: no lead byte stands alone.
+        for (const char *c = canonical; *c; c = MbNext(c))
+            if (MbIsLead((unsigned char)*c) && MbNext(c) == c + 1) abort();
+        char last = *MbLastChar(canonical, length);
+        if (last == '\\' || last == '.' || last == ' ') abort();
         char again[PATH_RULE_SIZE];
         if (CheckFolderPath(canonical, again, sizeof again) != PATH_SAFE || strcmp(canonical, again)) abort();
         if (!FolderHolds(canonical, canonical)) abort();
@@ -48,11 +54,28 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
         for (const char *p : kProtected)
             if (FolderSpellsHolder(canonical, p, NULL) != FolderHolds(canonical, p)) abort();
     }
+    // Nothing beginning with two separators is ever a local folder.
+    if ((text[0] == '\\' || text[0] == '/') && (text[1] == '\\' || text[1] == '/') && verdict == PATH_SAFE) abort();
+    if (verdict == PATH_SAFE) {
+        // The nearest holder holds the path, and no longer holder was passed over.
+        const char *const folders[] = {"C:\\P", canonical, "C:\\P\\Data", "c:\\p\\data\\log", text};
+        int nearest = NearestHolder(canonical, folders, 5);
+        if (nearest < 0 || !FolderHolds(folders[nearest], canonical)) abort();
+        for (const char *f : folders)
+            if (f[0] && FolderHolds(f, canonical) && strlen(f) > strlen(folders[nearest])) abort();
+    }
     char folder[PATH_RULE_SIZE];
     if (CheckFilePath(text, folder, sizeof folder) == PATH_SAFE) {
         if (CheckFolderPath(folder, NULL, 0) != PATH_SAFE) abort();
     }
     if (RelativePathIsContained(text) && (strchr(text, ':') || strchr(text, '/'))) abort();
     (void)PathVerdictText(verdict);
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
+{
+    Judge(data, size);
+    CodePage932 cp;
+    Judge(data, size);
     return 0;
 }

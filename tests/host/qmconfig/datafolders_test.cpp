@@ -8,7 +8,8 @@ TEST(DataFolders, InsideIsStrictlyBelowInTheResolvedForm)
     EXPECT_TRUE(PathIsInside("C:\\Data\\qmgrs", "C:\\Data"));
     EXPECT_TRUE(PathIsInside("c:\\data\\QMGRS\\", "C:\\Data\\"));
     EXPECT_TRUE(PathIsInside("C:/Data/x", "C:\\Data"));
-    EXPECT_TRUE(PathIsInside("\\\\srv\\share\\d\\x", "\\\\srv\\share\\d"));
+    // Network folders are never the product's: nothing is inside them.
+    EXPECT_FALSE(PathIsInside("\\\\srv\\share\\d\\x", "\\\\srv\\share\\d"));
     EXPECT_FALSE(PathIsInside("C:\\Data", "C:\\Data"));
     EXPECT_FALSE(PathIsInside("C:\\Data.\\", "C:\\Data"));   // Windows drops the dot
     EXPECT_FALSE(PathIsInside("C:\\Data2\\x", "C:\\Data"));

@@ -5,6 +5,7 @@
 #include "qmconfig/configtext.h"
 #include "removal/datafolders.h"
 #include "core/pathrules.h"
+#include "tests/host/shared/codepage932.h"
 #include <stdlib.h>
 #include <strings.h>
 #include <string.h>
@@ -13,7 +14,7 @@
 
 static void NoLog(void *, const char *) {}
 
-extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
+static void Judge(const unsigned char *data, size_t size)
 {
     std::string input((const char *)data, size);
     size_t split = input.find('\0');
@@ -51,8 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
         // The data starts after the '=' that follows the (quoted) name.
         std::string first = lines[0];
         size_t equals = first[0] == '@' ? 1 : std::string::npos;
-        for (size_t i = 1; first[0] == '"' && i < first.size(); i++) {
-            if (first[i] == '\\') i++;
+        for (size_t i = 1; first[0] == '"' && i < first.size(); i = (size_t)(MbNext(first.c_str() + i) - first.c_str())) {
+            if (first[i] == '\\') i = (size_t)(MbNext(first.c_str() + i) - first.c_str());
             else if (first[i] == '"') { equals = i + 1; break; }
         }
         if (equals == std::string::npos || first[equals] != '=') abort();
@@ -87,5 +88,14 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
         (strncasecmp(folder, "C:\\P\\", 5) != 0 || CheckFolderPath(folder, NULL, 0) != PATH_SAFE))
         abort();
     FreeVerbatimList(&list);
+}
+
+// Every input twice: in a single-byte code page and in 932, where a second
+// byte may be '\\' or a quote's neighbour and is never escaped.
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
+{
+    Judge(data, size);
+    CodePage932 cp;
+    Judge(data, size);
     return 0;
 }

@@ -2,7 +2,9 @@
 // environment value editor.
 #include "removal/envtext.h"
 #include "removal/listline.h"
+#include "tests/host/shared/codepage932.h"
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <string.h>
 #include <string>
 
@@ -101,4 +103,22 @@ TEST(EnvText, EntryRemovedWithEmptyEntriesAndTrailingSeparator)
     ASSERT_TRUE(RemoveEnvListEntry("C:\\P\\binx;y", "C:\\P\\bin", out, sizeof out, &found));
     EXPECT_FALSE(found);
     EXPECT_STREQ("C:\\P\\binx;y", out);
+}
+
+TEST(ListLine, DoubleByteNamesInListsAndServiceLevelLines)
+{
+    CodePage932 cp;
+    EXPECT_EQ("\\c\\include\\" SO, Listed(SO "x\\c\\include\\" SO "\r\n"));
+    EXPECT_EQ("\\" KA_A "\\" KA_A ".h", Listed("tools\\" KA_A "\\" KA_A ".h"));
+    EXPECT_TRUE(RelativePathIsContained("\\c\\include\\" SO));
+    std::string path;
+    EXPECT_EQ(CSD_LINE_DELETE, Csd("added,file,C:\\src\\" SO ",%filepath%\\" HYOU, path));
+    EXPECT_EQ("C:\\P\\" HYOU "\\" SO, path);
+    // An environment entry is matched without folding second bytes: ア
+    // (83 41) is not ヂ (83 61).
+    char out[64];
+    int found;
+    ASSERT_TRUE(RemoveEnvListEntry("C:\\\x83\x61;C:\\" KA_A "\\BIN", "c:\\" KA_A "\\bin", out, sizeof out, &found));
+    EXPECT_TRUE(found);
+    EXPECT_STREQ("C:\\\x83\x61", out);
 }

@@ -2,7 +2,9 @@
 // readers see exactly what a file would give them.
 #include "qmconfig/configtext.h"
 #include "qmconfig/qmtext.h"
+#include "tests/host/shared/codepage932.h"
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <string>
 #include <vector>
 
@@ -327,4 +329,35 @@ TEST(QmConfigText, CleaningAndDwordRules)
     char out[QM_TEXT_SIZE];
     EXPECT_TRUE(MatchLogDefaultPathLine(line, out, sizeof out));
     EXPECT_STREQ("c:\\program files\\vl\\log", out);
+}
+
+// Values whose characters have a backslash as their second byte keep it:
+// cleaning, trimming, decoding and splitting all step by character.
+TEST(QmConfigText, DoubleByteValuesKeepTheirSecondBytes)
+{
+    CodePage932 cp;
+    char text[64] = " \"C:\\\\" SO "\\\\" HYOU "\" ";
+    CleanConfigValue(text);
+    EXPECT_STREQ("C:\\" SO "\\" HYOU, text);
+    strcpy(text, "C:\\" SO "\\x");   // a character ending in 5C, then a separator
+    CleanConfigValue(text);
+    EXPECT_STREQ("C:\\" SO "\\x", text);
+    strcpy(text, "C:\\" SO);
+    StripTrailingBackslash(text);
+    EXPECT_STREQ("C:\\" SO, text);
+    strcpy(text, "C:\\" HYOU "\\");
+    StripTrailingBackslash(text);
+    EXPECT_STREQ("C:\\" HYOU, text);
+    char out[QM_TEXT_SIZE];
+    EXPECT_TRUE(DecodeRegString("\"C:\\\\" SO "\"", out, sizeof out));   // 5C before the closing quote
+    EXPECT_STREQ("C:\\" SO, out);
+    EXPECT_TRUE(DecodeRegString("\"" HYOU "\\\\" SO "\\'s\"", out, sizeof out));
+    EXPECT_STREQ(HYOU "\\" SO "'s", out);
+    char parent[QM_TEXT_SIZE], last[QM_TEXT_SIZE];
+    SplitConfigPath("C:\\data\\" SO, parent, last);
+    EXPECT_STREQ("C:\\data", parent);
+    EXPECT_STREQ(SO, last);
+    SplitConfigPath("C:\\" HYOU "\\qmgrs\\", parent, last);
+    EXPECT_STREQ("C:\\" HYOU, parent);
+    EXPECT_STREQ("qmgrs", last);
 }

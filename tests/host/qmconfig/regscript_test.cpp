@@ -3,7 +3,9 @@
 // forms are read back with the script readers' own decoder.
 #include "qmconfig/regscript.h"
 #include "qmconfig/configtext.h"
+#include "tests/host/shared/codepage932.h"
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <string.h>
 #include <string>
 #include <vector>
@@ -218,4 +220,40 @@ TEST(RegScript, VerbatimListLinesAreReadAsKeysAndNames)
     EXPECT_FALSE(ValueIsVerbatim(head, kQmHeader, "Name"));
     FreeVerbatimList(&head);
     EXPECT_EQ(nullptr, head);
+}
+
+// The export escapes '"', '\'' and '\' only where they are characters of
+// their own; the reader undoes exactly that, so 932 text comes back intact.
+TEST(RegScript, DoubleByteTextIsEscapedByCharacterAndReadsBack)
+{
+    CodePage932 cp;
+    EXPECT_EQ("\"" HYOU "\"=\"C:\\\\" SO "\\\\" HYOU "\"", Line(HYOU, SCRIPT_REG_SZ, Sz("C:\\" SO "\\" HYOU)));
+    EXPECT_EQ("\"" SO "\\\"\"=\"" KA_A "\\'\"", Line(SO "\"", SCRIPT_REG_SZ, Sz(KA_A "'")));
+    for (const char *value : {SO, "C:\\" SO "\\" HYOU, HYOU "'\"\\", "\x83"}) {
+        char escaped[256], back[256];
+        ASSERT_TRUE(EscapeRegText(value, escaped, sizeof escaped));
+        std::string quoted = std::string("\"") + escaped + "\"";
+        ASSERT_TRUE(DecodeRegString(quoted.c_str(), back, sizeof back));
+        EXPECT_STREQ(value, back);
+    }
+    // A lead byte standing alone before a quote: escaping the quote would
+    // make the backslash its second byte, so the text takes the hex form and
+    // such a name is refused.
+    EXPECT_EQ("\"T\"=hex(1):83,22,00", Line("T", SCRIPT_REG_SZ, Sz("\x83\"")));
+    int result = 0;
+    EXPECT_TRUE(Lines("\x83\"", SCRIPT_REG_SZ, Sz("v"), nullptr, &result).empty());
+    EXPECT_EQ(REG_VALUE_BAD_NAME, result);
+    // The program folder is looked for at character starts only: here "C:\P"
+    // would begin at the second byte of "\x83C".
+    size_t size = 0;
+    std::string data = "\x83" "C:\\P\\x";
+    unsigned char *out = SubstituteProgramFolder((const unsigned char *)data.data(), data.size(), "C:\\P", &size);
+    ASSERT_TRUE(out);
+    EXPECT_EQ(data, std::string((const char *)out, size));
+    free(out);
+    data = SO "C:\\P\\x";
+    out = SubstituteProgramFolder((const unsigned char *)data.data(), data.size(), "C:\\P", &size);
+    ASSERT_TRUE(out);
+    EXPECT_EQ(SO "%PGMDIR%\\x", std::string((const char *)out, size));
+    free(out);
 }
