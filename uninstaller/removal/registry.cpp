@@ -95,37 +95,45 @@ int DeleteRegistryKey(const char *keyPath)
     return result;
 }
 
-int DeleteRegistryTree(const char *keyPath, const char *spared, BOOL recursive)
+// Lists the subkey names of keyPath into *list (a key that cannot be opened
+// has none). A subkey named spared, when given, is left out with its line and
+// sets *sparedFound. 0 when the key could not be listed in full.
+static int ListSubkeys(const char *keyPath, const char *spared, PathNode **list, BOOL *sparedFound)
 {
     int result = 1;
-    BOOL deleteThisKey = TRUE;
-    PathNode *list = NULL;   // the subkey names of this key
-
     HKEY key;
-    if (OpenProductKey(HKEY_LOCAL_MACHINE, keyPath, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
-        for (DWORD index = 0;; index++) {
-            char name[VL_PATH_SIZE + 1];
-            DWORD length = sizeof name;
-            LONG rc = RegEnumKeyExA(key, index, name, &length, NULL, NULL, NULL, NULL);
-            if (rc != ERROR_SUCCESS) {
-                if (rc != ERROR_NO_MORE_ITEMS) {
-                    LogLineF("***Can't enumerate key: '%s' %d", keyPath, (int)rc);
-                    result = 0;
-                }
-                break;
-            }
-            if (spared && spared[0] && strcmp(name, spared) == 0) {
-                LogLineF("Not deleting subkey '%s'", name);
-                deleteThisKey = FALSE;
-                continue;
-            }
-            if (!PushPath(&list, name, "***Can't allocate memory for subkey")) {
+    if (OpenProductKey(HKEY_LOCAL_MACHINE, keyPath, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return 1;
+    for (DWORD index = 0;; index++) {
+        char name[VL_PATH_SIZE + 1];
+        DWORD length = sizeof name;
+        LONG rc = RegEnumKeyExA(key, index, name, &length, NULL, NULL, NULL, NULL);
+        if (rc != ERROR_SUCCESS) {
+            if (rc != ERROR_NO_MORE_ITEMS) {
+                LogLineF("***Can't enumerate key: '%s' %d", keyPath, (int)rc);
                 result = 0;
-                break;
             }
+            break;
         }
-        RegCloseKey(key);
+        if (spared && spared[0] && strcmp(name, spared) == 0) {
+            LogLineF("Not deleting subkey '%s'", name);
+            *sparedFound = TRUE;
+            continue;
+        }
+        if (!PushPath(list, name, "***Can't allocate memory for subkey")) {
+            result = 0;
+            break;
+        }
     }
+    RegCloseKey(key);
+    return result;
+}
+
+int DeleteRegistryTree(const char *keyPath, const char *spared, BOOL recursive)
+{
+    BOOL sparedFound = FALSE;
+    PathNode *list = NULL;   // the subkey names of this key
+    int result = ListSubkeys(keyPath, spared, &list, &sparedFound);
+    BOOL deleteThisKey = !sparedFound;
 
     while (PathNode *node = PopPath(&list)) {
         if (recursive) {
@@ -166,30 +174,9 @@ static int SparedMatch(const char *spared, const char *name, const char **rest)
 static int DeleteTreeSparing(const char *keyPath, const char *const *spared, size_t count, BOOL *kept)
 {
     *kept = FALSE;
-    int result = 1;
     PathNode *list = NULL;
-    HKEY key;
-    if (OpenProductKey(HKEY_LOCAL_MACHINE, keyPath, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
-        for (DWORD index = 0;; index++) {
-            char name[VL_PATH_SIZE + 1];
-            DWORD length = sizeof name;
-            LONG rc = RegEnumKeyExA(key, index, name, &length, NULL, NULL, NULL, NULL);
-            if (rc != ERROR_SUCCESS) {
-                if (rc != ERROR_NO_MORE_ITEMS) {
-                    LogLineF("***Can't enumerate key: '%s' %d", keyPath, (int)rc);
-                    result = 0;
-                    *kept = TRUE;
-                }
-                break;
-            }
-            if (!PushPath(&list, name, "***Can't allocate memory for subkey")) {
-                result = 0;
-                *kept = TRUE;
-                break;
-            }
-        }
-        RegCloseKey(key);
-    }
+    int result = ListSubkeys(keyPath, NULL, &list, kept);
+    if (!result) *kept = TRUE;
 
     while (PathNode *node = PopPath(&list)) {
         const char *name = node->Path;
