@@ -1,5 +1,6 @@
 #include "core/pathguard.h"
 #include "core/mbchar.h"
+#include "core/ledger.h"
 #include "core/log.h"
 #include "core/runstate.h"
 #include "core/text.h"
@@ -398,7 +399,8 @@ static PathVerdict Judge(const char *path, JudgeKind kind, Judgement *j, HANDLE 
     return j->Verdict;
 }
 
-static int Refuse(const char *path, const Judgement *j, DWORD *error)
+// Logs a refusal (and records it for the end of the run's report); 1 when the path passes.
+static int Refuse(const char *path, const Judgement *j, DWORD *error, int kind = LEDGER_FOLDER)
 {
     if (error) *error = 0;
     if (j->Verdict == PATH_SAFE) return 1;
@@ -406,15 +408,18 @@ static int Refuse(const char *path, const Judgement *j, DWORD *error)
     if (j->Root >= 0) {
         // The whole product folder is refused, once.
         GuardRoot *root = &sRoots[j->Root];
-        if (InterlockedExchange(&root->Logged, 1) == 0)
+        if (InterlockedExchange(&root->Logged, 1) == 0) {
             LogLineF("***%s '%s' %s; nothing in it is deleted", root->Source, root->Path,
                      root->Verdict == PATH_NETWORK ? "is a network path" : "is or holds a protected folder");
+            LedgerRecord(LEDGER_FOLDER, LEDGER_REFUSED, root->Path);
+        }
         return 0;
     }
     if (j->Verdict == PATH_LINK && j->Where[0] && !TextEqualNoCase(j->Where, path))
         LogLineF("***Unsafe path refused: '%s' (reparse point '%s')", path ? path : "", j->Where);
     else
         LogLineF("***Unsafe path refused: '%s' (%s)", path ? path : "", PathVerdictText(j->Verdict));
+    LedgerRecord(kind, LEDGER_REFUSED, path);
     return 0;
 }
 
@@ -429,7 +434,7 @@ int GuardFile(const char *path, DWORD *error)
 {
     Judgement j;
     Judge(path, JUDGE_FILE, &j, NULL);
-    return Refuse(path, &j, error);
+    return Refuse(path, &j, error, LEDGER_FILE);
 }
 
 int GuardTargetFolder(const char *folder)

@@ -1,4 +1,5 @@
 #include "core/runstate.h"
+#include "core/ledger.h"
 #include <string.h>
 
 RunState gRun;
@@ -44,6 +45,7 @@ int RemovalRank(int component)
 void RunStateReset()
 {
     memset(&gRun, 0, sizeof gRun);
+    LedgerReset();
     gRun.AllSucceeded = TRUE;
     gRun.DefaultLogUsed = TRUE;
     gRun.DisplayColours = 16;
