@@ -49,6 +49,10 @@ struct WorkerWindows {
 struct RunState {
     // Set by start-up.
     BOOL SilentMode;
+    // A preview (the response file's "Preview=YES"): every change is logged
+    // as what would be done and none is made. Known before start-up changes
+    // anything; never changes afterwards.
+    BOOL Preview;
     BOOL SkipBroadcast;
     char LogPath[VL_PATH_SIZE];
     BOOL LogActive;
