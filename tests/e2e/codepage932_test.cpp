@@ -51,24 +51,24 @@ void ExpectNoRefusal(const ScenarioRun &run)
 
 
 // Queue managers whose names and folders hold 0x5C and A-Z second bytes, one
-// from each source: the registry (ソア), VLS.INI with its QM.INI (表イ) and
-// Config.reg (能ア). Each has files in its folder and in its log folder, and
+// from each source, every key ending in a 0x5C second byte: the registry
+// (アソ), VLS.INI with its QM.INI (イ表) and Config.reg (ア能). Each has files in its folder and in its log folder, and
 // the registry one values naming the program folder, one of which the
 // installer's list of literal values names under every queue manager's key.
-const char *const kQmKeys[] = {SO KA_A, HYOU KA_I, NOU KA_A};
+const char *const kQmKeys[] = {KA_A SO, KA_I HYOU, KA_A NOU};
 
 void AddDoubleByteQueueManagers(FixtureDescription *d)
 {
-    d->RegistryQueueManagers.push_back({SO KA_A, "VL." SO KA_A, "tcp"});
-    d->IniQueueManagers.push_back({HYOU KA_I, "VL." HYOU KA_I});
-    d->ScriptQueueManagers.push_back({NOU KA_A, "VL." NOU KA_A});
+    d->RegistryQueueManagers.push_back({KA_A SO, "VL." KA_A SO, "tcp"});
+    d->IniQueueManagers.push_back({KA_I HYOU, "VL." KA_I HYOU});
+    d->ScriptQueueManagers.push_back({KA_A NOU, "VL." KA_A NOU});
     for (const char *key : kQmKeys) {
-        d->Files.push_back({"data", std::string("\\qmgrs\\") + key + "\\" SO KA_A ".dat"});
+        d->Files.push_back({"data", std::string("\\qmgrs\\") + key + "\\" KA_A SO ".dat"});
         d->Files.push_back({"data", std::string("\\qmgrs\\") + key + "\\queues\\" SO HYOU ".Q\\q"});
-        d->Files.push_back({"log", std::string("\\") + key + "\\active\\S" SO KA_A "00.LOG"});
+        d->Files.push_back({"log", std::string("\\") + key + "\\active\\S" KA_A SO "00.LOG"});
     }
-    d->ConfigValues.push_back({"sz", "QueueManager\\" SO KA_A, "ExitsPath", "%PROGRAM%\\exits\\" SO});
-    d->ConfigValues.push_back({"sz", "QueueManager\\" SO KA_A, "ToolsPath", "%PROGRAM%\\tools\\" SO});
+    d->ConfigValues.push_back({"sz", "QueueManager\\" KA_A SO, "ExitsPath", "%PROGRAM%\\exits\\" SO});
+    d->ConfigValues.push_back({"sz", "QueueManager\\" KA_A SO, "ToolsPath", "%PROGRAM%\\tools\\" SO});
     d->VerbatimLines.push_back("\"ExitsPath\"");
 }
 
@@ -87,9 +87,9 @@ std::vector<std::string> DoubleByteQueueManagerData()
 void ExpectQueueManagerFilesLogged(const ScenarioRun &run)
 {
     for (const char *key : kQmKeys) {
-        for (const std::string &path : {D + "\\qmgrs\\" + key + "\\" SO KA_A ".dat",
+        for (const std::string &path : {D + "\\qmgrs\\" + key + "\\" KA_A SO ".dat",
                                         D + "\\qmgrs\\" + key + "\\queues\\" SO HYOU ".Q\\q",
-                                        G + "\\" + key + "\\active\\S" SO KA_A "00.LOG"})
+                                        G + "\\" + key + "\\active\\S" KA_A SO "00.LOG"})
             EXPECT_TRUE(Logged(run, "Deleted file: '" + path + "'") || Logged(run, "Deleted file: '" + Lower(path) + "'"))
                 << path;
     }
@@ -126,9 +126,9 @@ bool Scanned(const ScenarioRun &run, const char *key, const char *name)
 // one's TCP listener.
 void ExpectQueueManagersScanned(const ScenarioRun &run)
 {
-    EXPECT_TRUE(Scanned(run, SO KA_A, "VL." SO KA_A));
-    EXPECT_TRUE(Scanned(run, HYOU KA_I, "VL." HYOU KA_I));
-    EXPECT_TRUE(Scanned(run, NOU KA_A, "VL." NOU KA_A));
+    EXPECT_TRUE(Scanned(run, KA_A SO, "VL." KA_A SO));
+    EXPECT_TRUE(Scanned(run, KA_I HYOU, "VL." KA_I HYOU));
+    EXPECT_TRUE(Scanned(run, KA_A NOU, "VL." KA_A NOU));
     for (const std::string &line : run.Log) {
         EXPECT_EQ(line.find("Can't find QM directory"), std::string::npos) << line;
         EXPECT_EQ(line.find("Can't find log directory"), std::string::npos) << line;
@@ -237,14 +237,14 @@ TEST(CodePage932, ServerRemovalKeepingDataExportsDoubleByteQueueManagers)
     ExpectQueueManagersScanned(run);
     ExpectNoRefusal(run);
     const std::string key = "[HKEY_LOCAL_MACHINE\\Software\\Norvik\\Varolink\\CurrentVersion\\Configuration\\";
-    EXPECT_NE(script.find(key + "QueueManager\\" SO KA_A "]"), std::string::npos) << script;
-    EXPECT_NE(script.find(key + "QueueManager\\" SO KA_A "\\Log]"), std::string::npos) << script;
-    EXPECT_NE(script.find(key + "Services\\" SO KA_A "\\Listener]"), std::string::npos) << script;
-    EXPECT_NE(script.find("\"Name\"=\"VL." SO KA_A "\""), std::string::npos) << script;
+    EXPECT_NE(script.find(key + "QueueManager\\" KA_A SO "]"), std::string::npos) << script;
+    EXPECT_NE(script.find(key + "QueueManager\\" KA_A SO "\\Log]"), std::string::npos) << script;
+    EXPECT_NE(script.find(key + "Services\\" KA_A SO "\\Listener]"), std::string::npos) << script;
+    EXPECT_NE(script.find("\"Name\"=\"VL." KA_A SO "\""), std::string::npos) << script;
     // Listed: literal, the program folder escaped by character; not listed: the placeholder.
     EXPECT_NE(script.find("\"ExitsPath\"=\"C:\\\\Varolink\\\\Program\\\\exits\\\\" SO "\""), std::string::npos) << script;
     EXPECT_NE(script.find("\"ToolsPath\"=\"%PGMDIR%\\\\tools\\\\" SO "\""), std::string::npos) << script;
-    EXPECT_NE(script.find("\"LogPath\"=\"C:\\\\Varolink\\\\Data\\\\log\\\\" SO KA_A "\""), std::string::npos) << script;
+    EXPECT_NE(script.find("\"LogPath\"=\"C:\\\\Varolink\\\\Data\\\\log\\\\" KA_A SO "\""), std::string::npos) << script;
 }
 
 // The whole product with its data: the queue managers' log folders go with
@@ -265,7 +265,7 @@ TEST(CodePage932, WholeRemovalWithDataTakesDoubleByteQueueManagerLogs)
     ExpectInstallerHandOver(run);
     ExpectQueueManagersScanned(run);
     for (const char *key : kQmKeys) {
-        std::string path = G + "\\" + key + "\\active\\S" SO KA_A "00.LOG";
+        std::string path = G + "\\" + key + "\\active\\S" KA_A SO "00.LOG";
         EXPECT_TRUE(Logged(run, "Deleted file: '" + path + "'") || Logged(run, "Deleted file: '" + Lower(path) + "'"))
             << path;
     }
