@@ -201,11 +201,19 @@ TEST(CodePage932, WholeRemovalWithDataTakesDoubleByteNames)
 TEST(CodePage932, ServerRemovalWithDataTakesDoubleByteQueueManagers)
 {
     ASSERT_EQ(GetACP(), 932u);
-    ScenarioRun run = RunSilentScenario(IncompleteServerWithDoubleByteQueueManagers(), ServerResponse(true));
+    // The registry one runs: the stop sequence finds it by its log folder and
+    // ends it by its name before its folders go.
+    FixtureDescription d = IncompleteServerWithDoubleByteQueueManagers();
+    d.RunningQueueManagers.push_back(KA_A SO);
+    d.Standins.push_back("endvlcsv.exe");
+    d.Standins.push_back("endvlm.exe");
+    ScenarioRun run = RunSilentScenario(d, ServerResponse(true));
     EXPECT_EQ(run.ExitCode, 0);
     ExpectedDifference e = IncompleteServerRemoval(true);
     Add(&e.MustGo, DoubleByteQueueManagerData());
     EXPECT_EQ(Explain(run, e), "");
+    EXPECT_TRUE(Logged(run, "Queue manager 'VL." KA_A SO "' is running"));
+    EXPECT_TRUE(Logged(run, "\\endvlm.exe' '-i VL." KA_A SO "'"));
     ExpectQueueManagersScanned(run);
     ExpectQueueManagerFilesLogged(run);
     ExpectNoRefusal(run);
