@@ -9,6 +9,7 @@
 #include "core/messagebox.h"
 #include "core/nls.h"
 #include "app/pageflow.h"
+#include "app/runrecord.h"
 #include "core/regread.h"
 #include "core/response.h"
 #include "core/runstate.h"
@@ -241,7 +242,7 @@ static void RegisterProductFolders()
         GuardAddRoot("Start-menu folder", folder);
 }
 
-static void EndOfRun()
+static void EndOfRun(int exitCode)
 {
     // A run ended during removal: the worker stops at its next step boundary
     // (the component it was removing keeps its "Incomplete" marker) before
@@ -266,7 +267,11 @@ static void EndOfRun()
     // its default log for the rerun to append to; one that posted its end
     // notice did its whole work, even when the run ended before it finished.
     BOOL complete = gRun.AllSucceeded && !RemovalInterrupted();
-    if (gRun.RemoveAllWithData && (complete || !gRun.DefaultLogUsed) && gRun.ProductWorkPath[0]) {
+    BOOL defaultLogGoes = gRun.RemoveAllWithData && (complete || !gRun.DefaultLogUsed) && gRun.ProductWorkPath[0];
+    // What stayed and the receipt come after the lines above; a receipt
+    // beside a log that goes is written to the Windows folder instead.
+    RunRecordEnd(exitCode, defaultLogGoes && gRun.DefaultLogUsed, TRUE);
+    if (defaultLogGoes) {
         char defaultLog[VL_PATH_SIZE];
         if (FormatText(defaultLog, sizeof defaultLog, "%s\\%s", gRun.ProductWorkPath, VL_LOG_FILE_NAME) &&
             GuardFile(defaultLog))
@@ -275,11 +280,18 @@ static void EndOfRun()
     CloseLogAndNls();
 }
 
+// A stop during start-up: nothing was removed; the receipt says how it ended.
+static int StopRun()
+{
+    RunRecordEnd(EXIT_STOP, FALSE, FALSE);
+    CloseLogAndNls();
+    return EXIT_STOP;
+}
+
 static int StopWithEnd()
 {
     LogLine("\nUninstallation ended.");
-    CloseLogAndNls();
-    return EXIT_STOP;
+    return StopRun();
 }
 
 int RunUninstaller(HINSTANCE instance, const char *commandLine)
@@ -288,6 +300,7 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
     // read by character of the system's code page from here on.
     UseSystemCodePage();
     RunStateReset();
+    RunRecordStart();
     SetKeyRepair(OpenKeyWithRepair);
     InitCommonControls();
     if (!GetWindowsDirectoryA(gRun.WindowsDir, VL_PATH_SIZE)) gRun.WindowsDir[0] = 0;
@@ -318,8 +331,7 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
     LogOpen(gRun.SilentMode, gRun.LogActive, gRun.LogPath);
     if (!commandLineFits) {
         LogLine("***Command line too long; uninstallation not started");
-        CloseLogAndNls();
-        return EXIT_STOP;
+        return StopRun();
     }
     if (logPathRefused) LogLine("***Log file path too long; using the default log");
 
@@ -334,12 +346,10 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
     }
     if (SwitchValue(parameters, "I", gRun.MifName, VL_PATH_SIZE, &fits) && !fits) {
         LogLineF("MIF file specification '%s' not valid", gRun.MifName);
-        CloseLogAndNls();
-        return EXIT_STOP;
+        return StopRun();
     }
     if (!CheckMifName()) {
-        CloseLogAndNls();
-        return EXIT_STOP;
+        return StopRun();
     }
 
     // 11-13: launch folder, response file, the first lines.
@@ -410,6 +420,7 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
         char message[VL_TEXT_SIZE];
         LoadNlsString(message, 238);
         ShowMessage(NULL, message, MB_ICONSTOP);
+        // No receipt: it would take the running copy's place.
         CloseLogAndNls();
         return EXIT_STOP;
     }
@@ -417,8 +428,7 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
     // 21-22: the help prerequisites, and the right to create services.
     CheckHelpPrerequisites(NULL, NULL);
     if (!ServiceControlAllowed()) {
-        CloseLogAndNls();
-        return EXIT_STOP;
+        return StopRun();
     }
 
     // 23-27: discovery, language, help file, response file, display names.
@@ -430,8 +440,7 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
     FindHelpFile();
     if (gRun.SilentMode && !ReadResponseFile()) {
         LogLine("Response file error");
-        CloseLogAndNls();
-        return EXIT_STOP;
+        return StopRun();
     }
     LoadComponentDisplayNames();
 
@@ -466,17 +475,15 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
         char message[VL_TEXT_SIZE];
         FormatText(message, sizeof message, "LoadLibrary failed '%s'. (ZID4700)", gRun.NlsLibraryPath);
         ShowMessage(NULL, message, MB_ICONSTOP);
-        CloseLogAndNls();
-        return EXIT_STOP;
+        return StopRun();
     }
 
     // 31-32: messages, main window, the page loop.
     if (!CreateMainWindow(instance)) {
-        CloseLogAndNls();
-        return EXIT_STOP;
+        return StopRun();
     }
     PostMessageA(gRun.MainWindow, gRun.MsgStartMain, 0, 0);
     int exitCode = RunMessageLoop();
-    EndOfRun();
+    EndOfRun(exitCode);
     return exitCode;
 }

@@ -39,6 +39,15 @@ BOOL ResponseLookup(const char *stanza, const char *keyword, char *out)
     }
 }
 
+BOOL ResponseValue(const char *stanza, const char *keyword, char *out)
+{
+    out[0] = 0;
+    const char *value;
+    if (ResponseFind(&sTable, stanza, keyword, &value) != 0) return FALSE;
+    CopyText(out, VL_TEXT_SIZE, value);
+    return TRUE;
+}
+
 BOOL ResponseComponentChoice(const char *keyword, BOOL *flag)
 {
     char value[VL_TEXT_SIZE];

@@ -9,6 +9,9 @@ BOOL ReadResponseFile();
 // Copies the value (at most VL_TEXT_SIZE) into out; logs a missing stanza or keyword.
 BOOL ResponseLookup(const char *stanza, const char *keyword, char *out);
 
+// The same lookup without a log line: for keywords that are optional.
+BOOL ResponseValue(const char *stanza, const char *keyword, char *out);
+
 // Component selection from stanza "Components": REMOVE/REMOVEDATA set *flag,
 // KEEP/Skip leave it; anything else is logged and gives FALSE.
 BOOL ResponseComponentChoice(const char *keyword, BOOL *flag);
