@@ -1,4 +1,5 @@
 #include "scenario.h"
+#include "receiptcheck.h"
 #include "fixturelists.h"
 #include "runner.h"
 #include "snapshot.h"
@@ -20,6 +21,9 @@ std::string WindowsFolder()
     GetWindowsDirectoryA(windows, sizeof windows);
     return windows;
 }
+
+std::string DefaultReceipt() { return D + "\\avlilogn.json"; }
+std::string WindowsReceipt() { return WindowsFolder() + "\\avlilogn.json"; }
 
 std::string ProductKey(const std::string &sub)
 {
@@ -128,6 +132,7 @@ ScenarioRun RunScenario(const FixtureDescription &d, const ScenarioRemoval &remo
     run.Vlm = VlmAccountPresent();
     if (run.Vlm) MakeVlmProfile();
     FixtureRemove(d);
+    DeleteFileA(WindowsReceipt().c_str());
     run.PathBefore = FixtureSystemEnv("PATH");
     // The folder's name holds no "-s", "-g", "-b", "-i" or "-u": the
     // uninstaller finds its switches anywhere in its parameters.
@@ -151,6 +156,14 @@ ScenarioRun RunScenario(const FixtureDescription &d, const ScenarioRemoval &remo
     run.Log = LogEntries(log);
     run.InstallerUninstallRecord = InstallerUninstallRecord(record, run.Log);
     if (!mifName.empty()) run.Mif = ReadTextFile(MifPath(folder, mifName));
+    for (const std::string &receipt : {FixtureWorkFolder(d) + "\\avlilogn.json", WindowsReceipt()}) {
+        if (GetFileAttributesA(receipt.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+        run.ReceiptPath = receipt;
+        run.Receipt = ReadTextFile(receipt);
+        run.ReceiptProblems = ReceiptSchemaProblems(receipt);
+        break;
+    }
+    DeleteFileA(WindowsReceipt().c_str());
     SetEnvironmentVariableA("VL_ISUNINST_RECORD", NULL);
     FixtureRemove(d);
     DeleteFolderTree(folder);
@@ -175,7 +188,13 @@ ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &re
 std::string Explain(const ScenarioRun &run, const ExpectedDifference &expected)
 {
     std::string text = run.Failures;
-    for (const std::string &failure : CheckDifference(run.Before, run.After, expected)) text += failure + "\n";
+    // Every run writes a receipt, as it writes its log; the receipt tests
+    // say where. Each receipt is held to the schema here.
+    ExpectedDifference withReceipt = expected;
+    Add(&withReceipt.MayCome, {File(DefaultReceipt()), File(WindowsReceipt())});
+    Add(&withReceipt.MayChange, {File(DefaultReceipt())});
+    if (!run.ReceiptProblems.empty()) text += run.ReceiptProblems + "\n";
+    for (const std::string &failure : CheckDifference(run.Before, run.After, withReceipt)) text += failure + "\n";
     if (!text.empty()) {
         text += "---- log of the run ----\n";
         for (const std::string &line : run.Log) text += line + "\n";

@@ -37,6 +37,10 @@ struct ScenarioRun {
     // The status MIF file "<name>.mif" the library's stand-in wrote for the
     // run's -I name, read after the run ("" when none).
     std::string Mif;
+    // The receipt: where it was found (beside the default log, else in the
+    // Windows folder; "" when in neither), its text, and what the schema
+    // check said of it ("" when valid).
+    std::string ReceiptPath, Receipt, ReceiptProblems;
 };
 
 // True when the account "vlm" exists for this process (run with USER=vlm).
@@ -46,8 +50,9 @@ bool VlmAccountPresent();
 // its exit code. folder is the scenario's own temp folder (for answers);
 // what goes wrong on the way is added to run->Failures.
 using ScenarioRemoval = std::function<int(const std::string &folder, ScenarioRun *run)>;
-// Installs d, takes the two snapshots around remove and reads back the log
-// and the installer's uninstall record. The installation is removed again
+// Installs d, takes the two snapshots around remove and reads back the log,
+// the receipt (checked against its schema) and the installer's uninstall
+// record. The installation is removed again
 // afterwards (whatever is left).
 ScenarioRun RunScenario(const FixtureDescription &d, const ScenarioRemoval &remove, const std::string &mifName = "");
 // The same with avliunin.exe -S and the response text, with further
@@ -62,6 +67,9 @@ std::string Explain(const ScenarioRun &run, const ExpectedDifference &expected);
 // Identities, for writing expectations: the folders of the rich installations.
 extern const std::string P, D, G;   // program, data and queue-manager log folders
 std::string WindowsFolder();
+// Where a run's receipt may stand when no other place is named.
+std::string DefaultReceipt();          // beside the default log
+std::string WindowsReceipt();          // the Windows folder's
 inline std::string File(const std::string &path) { return "file " + path; }
 inline std::string Dir(const std::string &path) { return "dir " + path; }
 inline std::string Menu(const std::string &item) { return "menu " + item; }
