@@ -130,7 +130,6 @@ TEST(ReceiptTest, CleanComponentRemovalWithTheAccount)
     EXPECT_EQ(r["ReceiptPath"], DefaultReceipt());
     EXPECT_EQ(r["Mif"]["Path"], WindowsFolder() + "\\vlparts.mif");
     EXPECT_EQ(r["Mif"]["WrittenBy"], "uninstaller");
-    EXPECT_GT(r["Counts"]["Deleted"].get<long>(), 0);   // the ledger's own count, once every change records it
     for (const char *count : {"WouldDelete", "Failed", "Refused", "InUse"}) EXPECT_EQ(r["Counts"][count], 0) << count;
     struct Expected {
         const char *Name, *Result;

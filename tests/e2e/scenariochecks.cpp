@@ -1,21 +1,34 @@
 #include "scenariochecks.h"
+#include "receiptcheck.h"
 #include "expectations.h"
 #include "runner.h"
 #include "snapshot.h"
 #include <gtest/gtest.h>
 #include <windows.h>
 
+using nlohmann::json;
+
 // A removal with data deletes its default log at the end of a run that met
 // no error; after an error the log stays. A run with the product's "vlm"
 // account ends cleanly; without it, securing the product key fails at
 // start-up and the run ends on its failure path.
+// The receipt goes with it: to the Windows folder when the log goes, else beside it.
 void ExpectDefaultLogRule(const ScenarioRun &run)
 {
+    json receipt = ParseReceipt(run.Receipt);
+    EXPECT_EQ(run.ReceiptProblems, "");
     if (run.Vlm) {
         EXPECT_FALSE(run.LogExists) << "the default log of a removal with data that met no error must be deleted\n"
                                     << Explain(run, {});
+        EXPECT_EQ(run.ReceiptPath, WindowsReceipt()) << "the receipt of a run whose log goes is in the Windows folder";
+        ASSERT_TRUE(receipt.is_object()) << run.Receipt;
+        EXPECT_EQ(receipt["LogRemoved"], true);
+        EXPECT_EQ(receipt["AllSucceeded"], true);
         return;
     }
+    EXPECT_EQ(run.ReceiptPath, DefaultReceipt());
+    ASSERT_TRUE(receipt.is_object()) << run.Receipt;
+    EXPECT_EQ(receipt["LogRemoved"], false);
     ASSERT_TRUE(run.LogExists) << "the default log of a removal with data that met an error must stay";
     EXPECT_TRUE(Contains(run.Log, "***Error securing Varolink registry")) << Explain(run, {});
     ExpectLogEnds(run);

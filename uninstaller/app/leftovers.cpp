@@ -239,7 +239,10 @@ void Registry(Inspection &in)
 {
     int otherwise = in.Whole ? REASON_INSTALLER : REASON_KEPT;
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, VL_PRODUCT_KEY, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    // Kept as a whole, the product's key is one item.
+    if (!in.Whole) {
+        if (KeyExists(VL_PRODUCT_KEY)) Add(in, LEFT_KEY, REASON_KEPT, 0, kProductKey);
+    } else if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, VL_PRODUCT_KEY, 0, KEY_READ, &key) == ERROR_SUCCESS) {
         char name[VL_PATH_SIZE];
         for (DWORD i = 0;; i++) {
             DWORD size = sizeof name;
