@@ -32,11 +32,13 @@ bool FullPath(const char *value) { return value[0] && value[1] == ':' && value[2
 // Where the receipt goes: the response file's "Receipt" (a full path, or a
 // name for the log's folder), else beside the log with the extension
 // ".json", else (no log, or a log the run deletes with its folder) in the
-// Windows folder under the log's name.
+// Windows folder under the log's name. A preview without a log of its own
+// writes there too: the receipt beside the default log is the last real
+// run's, and a preview changes nothing of another run's.
 int ReceiptPath(const char *logPath, BOOL logGoes, BOOL quiet, char *out)
 {
     char folder[VL_PATH_SIZE] = "";
-    if (logPath[0] && !logGoes) {
+    if (logPath[0] && !logGoes && !(gRun.Preview && gRun.DefaultLogUsed)) {
         CopyText(folder, sizeof folder, logPath);
         char *slash = MbFindLastChar(folder, '\\');
         if (slash) *slash = 0;
