@@ -84,6 +84,13 @@ TEST_F(StartupTest, NoProductKeyStopsWithExitCodeOne)
     std::vector<std::string> log = LogEntries(kLog);
     EXPECT_TRUE(InOrder(log, {"Silent uninstallation", "Varolink for Windows NT is not installed.", "",
                               "Uninstallation ended."}));
+    // The receipt beside the log says so too; nothing was looked at after it.
+    std::string receipt = ReadTextFile("C:\\vlstartlogs\\run.json");
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(), "Receipt written: 'C:\\vlstartlogs\\run.json'");
+    EXPECT_NE(receipt.find("\"ExitCode\": 1,"), std::string::npos) << receipt;
+    EXPECT_NE(receipt.find("\"Ended\": true,"), std::string::npos) << receipt;
+    EXPECT_NE(receipt.find("\"Leftovers\": null"), std::string::npos) << receipt;
 }
 
 TEST_F(StartupTest, MissingFilePathStopsWithExitCodeOne)
