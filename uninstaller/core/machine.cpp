@@ -113,6 +113,17 @@ int FindHeldValue(const char *target, DWORD *type, BYTE *data, DWORD *size, LONG
 
 }  // namespace
 
+// Set by the GUI thread when a preview's stop begins; read by the probes.
+static volatile LONG sStopHeld;
+
+void MachineReset()
+{
+    EnterCriticalSection(&sHeldLock.Section);
+    sHeldValues.clear();
+    LeaveCriticalSection(&sHeldLock.Section);
+    InterlockedExchange(&sStopHeld, 0);
+}
+
 DWORD MachineDeleteFile(const char *path, const char *diskPath)
 {
     if (!diskPath) diskPath = path;
@@ -236,12 +247,13 @@ LONG MachineSetValue(HKEY key, const char *keyPath, const char *valueName, DWORD
 LONG MachineQueryValue(HKEY key, const char *keyPath, const char *valueName, DWORD *type, BYTE *data,
                        DWORD *size)
 {
-    if (keyPath) {
+    if (keyPath && Previewing()) {
         char target[VL_TEXT_SIZE];
         ValueTarget(target, sizeof target, keyPath, valueName);
         LONG rc;
+        if (LedgerWouldGo(keyPath)) return ERROR_FILE_NOT_FOUND;
         if (FindHeldValue(target, type, data, size, &rc)) return rc;
-        if (LedgerWouldGo(target) || LedgerWouldGo(keyPath)) return ERROR_FILE_NOT_FOUND;
+        if (LedgerWouldGo(target)) return ERROR_FILE_NOT_FOUND;
     }
     return RegQueryValueExA(key, valueName, NULL, type, data, size);
 }
@@ -312,9 +324,6 @@ void MachineNoteServiceStop(const char *name)
         LedgerRecord(LEDGER_PROGRAM, LEDGER_WOULD, name);
     }
 }
-
-// Set by the GUI thread when a preview's stop begins; read by the probes.
-static volatile LONG sStopHeld;
 
 void MachineStopStarted()
 {

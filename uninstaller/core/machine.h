@@ -27,6 +27,10 @@ enum { MACHINE_HELD_BACK = 0x20000001 };
 
 #define VL_ENVIRONMENT_KEY "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment"
 
+// Forgets what a preview held back (its values and its stop): for a new run
+// in the same process (tests).
+void MachineReset();
+
 // Files and folders. path is what the log and the ledger show; diskPath (NULL:
 // path) is the same path as the file system is given it.
 DWORD MachineDeleteFile(const char *path, const char *diskPath = NULL);
