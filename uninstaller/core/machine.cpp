@@ -188,9 +188,13 @@ DWORD MachineReplaceFile(const char *from, const char *to)
 LONG MachineDeleteKey(HKEY parent, const char *leaf, const char *keyPath)
 {
     if (Previewing()) {
-        if (LedgerWouldGo(keyPath)) return ERROR_FILE_NOT_FOUND;
+        // A key that is not there is passed over without a line: the real
+        // run's caller reports a missing key as deleted, which a preview
+        // must not claim.
+        if (LedgerWouldGo(keyPath)) return MACHINE_HELD_BACK;
         HKEY key;
         LONG rc = RegOpenKeyExA(parent, leaf, 0, KEY_READ, &key);
+        if (rc == ERROR_FILE_NOT_FOUND) return MACHINE_HELD_BACK;
         if (rc != ERROR_SUCCESS) return rc;
         BOOL kept = KeyKeepsSubkeys(key, keyPath);
         RegCloseKey(key);

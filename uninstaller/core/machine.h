@@ -46,7 +46,8 @@ FILE *MachineCreateTextFile(const char *path, const char *shownPath);
 DWORD MachineReplaceFile(const char *from, const char *to);
 
 // Registry (keys below HKLM; keyPath names them in lines and the ledger).
-// parent is the open parent of the key leaf.
+// parent is the open parent of the key leaf. A preview passes over a key
+// that is not there (or would be gone) with MACHINE_HELD_BACK and no line.
 LONG MachineDeleteKey(HKEY parent, const char *leaf, const char *keyPath);
 LONG MachineDeleteValue(HKEY key, const char *keyPath, const char *valueName);
 // key may be NULL in a preview only, for a key that a held-back
