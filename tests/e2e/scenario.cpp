@@ -4,6 +4,8 @@
 #include "runner.h"
 #include "snapshot.h"
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 #include <algorithm>
 
 #ifndef VL_BIN_DIR
@@ -126,7 +128,37 @@ struct MifLibraryOnPath {
     }
 };
 
+// The owner and access list of the product key as SDDL ("" when unreadable).
+static std::string ProductKeySecurity()
+{
+    PSECURITY_DESCRIPTOR descriptor = NULL;
+    if (GetNamedSecurityInfoA("MACHINE\\Software\\Norvik\\Varolink\\CurrentVersion", SE_REGISTRY_KEY,
+                              OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, NULL, NULL, NULL, NULL,
+                              &descriptor) != ERROR_SUCCESS)
+        return "";
+    char *text = NULL;
+    std::string sddl;
+    if (ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1,
+                                                             OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                                             &text, NULL)) {
+        sddl = text;
+        LocalFree(text);
+    }
+    LocalFree(descriptor);
+    return sddl;
+}
+
+static ScenarioRun RunScenarioAfter(const FixtureDescription &d, const ScenarioRemoval *preview,
+                                    const ScenarioRemoval &remove, const std::string &mifName);
+
 ScenarioRun RunScenario(const FixtureDescription &d, const ScenarioRemoval &remove, const std::string &mifName)
+{
+    return RunScenarioAfter(d, NULL, remove, mifName);
+}
+
+// RunScenario, with preview (when given) run between a first snapshot and Before.
+static ScenarioRun RunScenarioAfter(const FixtureDescription &d, const ScenarioRemoval *preview,
+                                    const ScenarioRemoval &remove, const std::string &mifName)
 {
     ScenarioRun run;
     run.Vlm = VlmAccountPresent();
@@ -144,6 +176,12 @@ ScenarioRun RunScenario(const FixtureDescription &d, const ScenarioRemoval &remo
         FixtureRemove(d);
         DeleteFolderTree(folder);
         return run;
+    }
+    if (preview) {
+        run.BeforePreview = TakeSnapshot(options);
+        run.KeySecurityBeforePreview = ProductKeySecurity();
+        run.PreviewExitCode = (*preview)(folder, &run);
+        run.KeySecurityAfterPreview = ProductKeySecurity();
     }
     run.Before = TakeSnapshot(options);
     // The installer's uninstall stand-in appends its command line here.
@@ -183,6 +221,45 @@ ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &re
         // take seconds; a run that hangs on a page is the fault to report.
         return RunUninstallerWith("-S -F1\"" + answers + "\"" + (switches.empty() ? "" : " " + switches), 300000);
     }, mifName);
+}
+
+// Writes the answers into folder; "" after a failure (noted in the run).
+static std::string WriteAnswers(const std::string &folder, const std::string &name, const std::string &response,
+                                ScenarioRun *run)
+{
+    std::string answers = folder + "\\" + name;
+    if (WriteTextFile(answers, response)) return answers;
+    run->Failures += "the response file could not be written\n";
+    return "";
+}
+
+ScenarioRun RunPreviewedScenario(const FixtureDescription &d, const std::string &response,
+                                 const std::string &switches)
+{
+    ScenarioRemoval preview = [&](const std::string &folder, ScenarioRun *run) {
+        // The keyword joins the answers' own "Varolink" stanza.
+        std::string asked = response;
+        size_t stanza = asked.find("[Varolink]\r\n");
+        if (stanza == std::string::npos) asked = "[Varolink]\r\nPreview=YES\r\n" + asked;
+        else asked.insert(stanza + 12, "Preview=YES\r\n");
+        std::string answers = WriteAnswers(folder, "preview.rsp", asked, run);
+        if (answers.empty()) return -1;
+        // Its own log in a folder of its own, which the preview makes.
+        std::string log = folder + "\\preview\\preview.txt";
+        int exitCode = RunUninstallerWith("-S -F1\"" + answers + "\" -G\"" + log + "\"" +
+                                          (switches.empty() ? "" : " " + switches), 300000);
+        run->PreviewLog = LogEntries(log);
+        std::string receipt = folder + "\\preview\\preview.json";
+        run->PreviewReceipt = ReadTextFile(receipt);
+        run->PreviewReceiptProblems = ReceiptSchemaProblems(receipt);
+        return exitCode;
+    };
+    ScenarioRemoval remove = [&](const std::string &folder, ScenarioRun *run) {
+        std::string answers = WriteAnswers(folder, "answers.rsp", response, run);
+        if (answers.empty()) return -1;
+        return RunUninstallerWith("-S -F1\"" + answers + "\"" + (switches.empty() ? "" : " " + switches), 300000);
+    };
+    return RunScenarioAfter(d, &preview, remove, "");
 }
 
 std::string Explain(const ScenarioRun &run, const ExpectedDifference &expected)

@@ -41,6 +41,17 @@ struct ScenarioRun {
     // Windows folder; "" when in neither), its text, and what the schema
     // check said of it ("" when valid).
     std::string ReceiptPath, Receipt, ReceiptProblems;
+
+    // A run previewed first (RunPreviewedScenario): the snapshot before the
+    // preview (Before is then the one after it), its exit code and its own
+    // log, and the product key's owner and access list (SDDL) before and
+    // after it.
+    std::vector<std::string> BeforePreview;
+    int PreviewExitCode = -1;
+    std::vector<std::string> PreviewLog;
+    std::string KeySecurityBeforePreview, KeySecurityAfterPreview;
+    // The preview's receipt (beside its own log) and its schema check.
+    std::string PreviewReceipt, PreviewReceiptProblems;
 };
 
 // True when the account "vlm" exists for this process (run with USER=vlm).
@@ -61,6 +72,12 @@ ScenarioRun RunScenario(const FixtureDescription &d, const ScenarioRemoval &remo
 // into run.Mif.
 ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &response,
                               const std::string &switches = "", const std::string &mifName = "");
+// RunSilentScenario with the same answers run as a preview first (the
+// response file's "Preview=YES", its own log given with -G): the preview's
+// snapshot, exit code and log are kept in the run.
+ScenarioRun RunPreviewedScenario(const FixtureDescription &d, const std::string &response,
+                                 const std::string &switches = "");
+
 // The expectation's failures as text, with the log appended when there are any.
 std::string Explain(const ScenarioRun &run, const ExpectedDifference &expected);
 
