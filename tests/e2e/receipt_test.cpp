@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <algorithm>
+#include <set>
 
 using nlohmann::json;
 
@@ -130,6 +131,7 @@ TEST(ReceiptTest, CleanComponentRemovalWithTheAccount)
     EXPECT_EQ(r["ReceiptPath"], DefaultReceipt());
     EXPECT_EQ(r["Mif"]["Path"], WindowsFolder() + "\\vlparts.mif");
     EXPECT_EQ(r["Mif"]["WrittenBy"], "uninstaller");
+    EXPECT_GT(r["Counts"]["Deleted"].get<long>(), 0);
     for (const char *count : {"WouldDelete", "Failed", "Refused", "InUse"}) EXPECT_EQ(r["Counts"][count], 0) << count;
     struct Expected {
         const char *Name, *Result;
@@ -309,4 +311,38 @@ TEST(ReceiptTest, UnwritableReceiptLeavesTheResultAloneWithTheAccount)
         if (line.find_first_not_of('*') == std::string::npos || line == run.Log.back()) continue;
         EXPECT_NE(line.rfind("***", 0), 0u) << line;
     }
+}
+
+// A preview's receipt: its mode, exit code 0, what it would delete counted and
+// nothing deleted; what it says would stay is what the removal that follows
+// leaves, item by item and reason by reason.
+TEST(ReceiptTest, PreviewNamesWhatTheRemovalLeaves)
+{
+    ScenarioRun run = RunPreviewedScenario(RichInstallation("5.1"), kRemove);
+    EXPECT_EQ(run.PreviewExitCode, 0);
+    EXPECT_EQ(run.PreviewReceiptProblems, "");
+    EXPECT_EQ(run.ReceiptProblems, "");
+    json preview = ParseReceipt(run.PreviewReceipt), removal = ParseReceipt(run.Receipt);
+    ASSERT_TRUE(preview.is_object()) << run.PreviewReceipt;
+    ASSERT_TRUE(removal.is_object()) << run.Receipt;
+    EXPECT_EQ(preview["Mode"], "preview");
+    EXPECT_EQ(preview["ExitCode"], 0);
+    EXPECT_EQ(preview["Counts"]["Deleted"], 0);
+    EXPECT_GT(preview["Counts"]["WouldDelete"].get<long>(), 0);
+    EXPECT_EQ(removal["Mode"], "silent");
+    EXPECT_EQ(removal["Counts"]["WouldDelete"], 0);
+    EXPECT_EQ(preview["Counts"]["WouldDelete"], removal["Counts"]["Deleted"]);
+    EXPECT_EQ(ReceiptComponent(preview, "Development Toolkit")["Result"], "removed");
+    std::set<std::string> would, left;
+    for (const json &item : preview["Leftovers"]["Items"])
+        would.insert(Lower(item["Path"].get<std::string>()) + " " + item["Reason"].get<std::string>());
+    for (const json &item : removal["Leftovers"]["Items"])
+        left.insert(Lower(item["Path"].get<std::string>()) + " " + item["Reason"].get<std::string>());
+    std::string onlyPreview, onlyRemoval;
+    for (const std::string &item : would)
+        if (!left.count(item)) onlyPreview += "  " + item + "\n";
+    for (const std::string &item : left)
+        if (!would.count(item)) onlyRemoval += "  " + item + "\n";
+    EXPECT_EQ(onlyPreview, "") << "the preview says these would stay; the removal took them";
+    EXPECT_EQ(onlyRemoval, "") << "these stayed; the preview did not say so";
 }

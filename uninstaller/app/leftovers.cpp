@@ -1,9 +1,10 @@
-// The report of what stayed: the ledger's items first (what the run tried
-// and could not do), then the product's places, each remaining item with its
-// reason.
+// The report of what stayed: the product's places, each remaining item with
+// its reason, then the ledger's items (what the run tried and could not do)
+// that the places did not show.
 #include "app/leftovers.h"
 #include "app/productnames.h"
 #include "core/ledger.h"
+#include "core/machine.h"
 #include "core/mbchar.h"
 #include "core/runstate.h"
 #include "core/text.h"
@@ -21,7 +22,7 @@ enum { WALK_LIMIT = 100000 };
 
 const char kProductKey[] = "HKLM\\" VL_PRODUCT_KEY;
 const char kUninstallEntry[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Norvik Varolink Client V5.1";
-const char kEnvironmentKey[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+const char *const kEnvironmentKey = VL_ENVIRONMENT_KEY;
 const char *const kServices[] = {"NorvikVarolink", "VarolinkServices"};
 
 std::string Folded(const std::string &text)
@@ -275,7 +276,8 @@ void Services(Inspection &in)
     }
 }
 
-// Entries of the system environment that name the program or data folder.
+// Entries of the system environment that name the program or data folder,
+// read as the run left them (a preview: as it would have set them).
 void Environment(Inspection &in)
 {
     HKEY key;
@@ -283,13 +285,15 @@ void Environment(Inspection &in)
     std::vector<char> data(32768);
     char name[VL_PATH_SIZE];
     for (DWORD i = 0;; i++) {
-        DWORD nameSize = sizeof name, size = (DWORD)data.size() - 1, type = 0;
-        LONG status = RegEnumValueA(key, i, name, &nameSize, NULL, &type, (BYTE *)data.data(), &size);
+        DWORD nameSize = sizeof name;
+        LONG status = RegEnumValueA(key, i, name, &nameSize, NULL, NULL, NULL, NULL);
         if (status == ERROR_MORE_DATA) continue;
         if (status != ERROR_SUCCESS) break;
-        if (type != REG_SZ && type != REG_EXPAND_SZ) continue;
+        DWORD size = (DWORD)data.size() - 1, type = 0;
+        if (MachineQueryValue(key, kEnvironmentKey, name, &type, (BYTE *)data.data(), &size) != ERROR_SUCCESS ||
+            (type != REG_SZ && type != REG_EXPAND_SZ))
+            continue;
         data[size < data.size() ? size : data.size() - 1] = 0;
-        if (WouldGo(in, {name})) continue;
         for (const char *entry = data.data(); *entry;) {
             const char *end = MbFindChar(entry, ';');
             std::string text = end ? std::string(entry, end - entry) : std::string(entry);
@@ -308,7 +312,6 @@ void Environment(Inspection &in)
 
 void Inspect(Inspection &in)
 {
-    FromLedger(in);
     const char *P = gRun.ProgramFilesPath, *D = gRun.ProductWorkPath, *G = gRun.LogDefaultPath;
     char menu[MAX_PATH + 1] = "", programs[MAX_PATH + 1];
     if (gRun.ProgramFolderName[0] && SHGetFolderPathA(NULL, CSIDL_COMMON_PROGRAMS, NULL, 0, programs) == S_OK &&
@@ -340,6 +343,10 @@ void Inspect(Inspection &in)
     Registry(in);
     Services(in);
     Environment(in);
+    // Last: what the ledger names that no walk met (outside the product's
+    // folders, or inside a folder kept as a whole). Met by a walk, an item
+    // carries its name as it is on disk; here, as the run named it.
+    FromLedger(in);
 }
 
 }  // namespace
