@@ -369,7 +369,7 @@ int InspectLeftovers(LeftoverReport *report, const std::vector<std::string> &ski
             if (!path.empty()) in.Skip.insert(Folded(path));
         Inspect(in);
         return 1;
-    } catch (const std::bad_alloc &) {
+    } catch (...) {
         return 0;
     }
 }

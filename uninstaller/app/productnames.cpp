@@ -95,7 +95,7 @@ void NoteProductListNames(const char *uninstFolder)
             fclose(list);
         } while (FindNextFileA(find, &found));
         FindClose(find);
-    } catch (const std::bad_alloc &) {
+    } catch (...) {
         // What was kept so far still counts.
     }
 }
@@ -105,7 +105,7 @@ int ProductListNames(const char *root, const char *path)
     const char *below = Below(root, path);
     try {
         return below && sNames.count(Folded(below)) ? 1 : 0;
-    } catch (const std::bad_alloc &) {
+    } catch (...) {
         return 0;
     }
 }
@@ -115,7 +115,7 @@ int ProductListNamesBelow(const char *root, const char *folder)
     const char *below = Below(root, folder);
     try {
         return below && sFolders.count(Folded(below)) ? 1 : 0;
-    } catch (const std::bad_alloc &) {
+    } catch (...) {
         return 0;
     }
 }

@@ -95,7 +95,7 @@ void RunRecordEnd(int exitCode, BOOL logGoes, BOOL inspect)
         std::vector<std::string> own;
         try {
             own = {logPath, path, sEarlyReceipt};
-        } catch (const std::bad_alloc &) {
+        } catch (...) {
         }
         if (report && !InspectLeftovers(report, own)) LogLine("***What stayed could not all be looked at: out of memory");
         if (report) LogLeftovers(*report);
