@@ -141,7 +141,7 @@ DWORD MachineDeleteFile(const char *path, const char *diskPath)
     return code;
 }
 
-DWORD MachineRemoveFolder(const char *path)
+DWORD MachineRemoveFolder(const char *path, BOOL lastTry)
 {
     if (Previewing()) {
         if (LedgerWouldGo(path)) return ERROR_FILE_NOT_FOUND;
@@ -154,8 +154,7 @@ DWORD MachineRemoveFolder(const char *path)
     }
     SetLastError(0);
     DWORD code = RemoveDirectoryA(path) ? 0 : GetLastError();
-    // A folder in use is retried by the caller: only its last answer counts.
-    if (code != ERROR_SHARING_VIOLATION) Record(LEDGER_FOLDER, path, code);
+    if (code != ERROR_SHARING_VIOLATION || lastTry) Record(LEDGER_FOLDER, path, code);
     return code;
 }
 

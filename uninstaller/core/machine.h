@@ -34,7 +34,8 @@ void MachineReset();
 // Files and folders. path is what the log and the ledger show; diskPath (NULL:
 // path) is the same path as the file system is given it.
 DWORD MachineDeleteFile(const char *path, const char *diskPath = NULL);
-DWORD MachineRemoveFolder(const char *path);
+// lastTry: a folder in use is recorded as such only on the caller's last try.
+DWORD MachineRemoveFolder(const char *path, BOOL lastTry = TRUE);
 // Clears the attributes of a file (FILE_ATTRIBUTE_NORMAL) before its deletion;
 // held back quietly in a preview (the deletion that follows is what it lists).
 DWORD MachineClearAttributes(const char *path);
