@@ -56,7 +56,8 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh ${VL_W
 
 # The prefix is a sandbox (see scripts/wine-run.sh): the only host folder it
 # sees is this build folder, as drive T:. The programs are T:\bin; the source
-# folders the tests read data from (tests, demo, testkit) are copied to
+# folders the tests read data from (tests, demo, testkit, and the receipt's
+# schema of docs) are copied to
 # T:\source at every build, so VL_SOURCE_DIR_WIN names the copy. (Backslashes
 # are doubled: the values become C string literals.)
 set(VL_BIN_DIR_WIN "T:\\\\bin")
@@ -66,6 +67,8 @@ add_custom_target(vl_source_copy ALL
     COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/tests ${VL_SOURCE_COPY}/tests
     COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/demo ${VL_SOURCE_COPY}/demo
     COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/testkit ${VL_SOURCE_COPY}/testkit
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${VL_SOURCE_COPY}/docs
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/docs/receipt.schema.json ${VL_SOURCE_COPY}/docs
     VERBATIM)
 
 # GoogleTest built from the Debian sources with the same cross compiler.

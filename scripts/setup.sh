@@ -11,7 +11,8 @@ need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 for p in wine wine32:i386 wine64 g++-mingw-w64-i686 mingw-w64-i686-dev \
          g++-mingw-w64-x86-64 mingw-w64-x86-64-dev fonts-wine xvfb xauth \
-         cmake ninja-build clang libclang-rt-14-dev googletest g++ python3 curl fp-utils; do
+         cmake ninja-build clang libclang-rt-14-dev googletest g++ python3 curl fp-utils \
+         nlohmann-json3-dev python3-jsonschema; do
     have "$p" || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then

@@ -5,11 +5,14 @@
 // Names are written as their 932 bytes.
 #include "expectations.h"
 #include "runner.h"
+#include "receiptcheck.h"
 #include "scenario.h"
 #include "scenariochecks.h"
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <algorithm>
+
+using nlohmann::json;
 
 namespace {
 
@@ -277,5 +280,29 @@ TEST(CodePage932, WholeRemovalWithDataTakesDoubleByteQueueManagerLogs)
         EXPECT_TRUE(Logged(run, "Deleted file: '" + path + "'") || Logged(run, "Deleted file: '" + Lower(path) + "'"))
             << path;
     }
+    ExpectNoRefusal(run);
+}
+
+// The receipt is UTF-8 whatever the code page: a file of the user's with a
+// double-byte name, left in the program folder by a whole-product removal,
+// is reported under its name converted from code page 932, and the receipt
+// passes the schema check.
+TEST(CodePage932, ReceiptNamesDoubleByteFilesInUtf8)
+{
+    ASSERT_EQ(GetACP(), 932u);
+    FixtureDescription d = RichInstallation("5.1");
+    const std::string name = "\\custom\\" SO HYOU KA_A ".txt";
+    d.Files.push_back({"program", name});
+    ScenarioRun run = RunSilentScenario(d, "[Varolink]\r\nVarolink=REMOVE\r\nLockedFiles=CONTINUE\r\n");
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(run.ReceiptProblems, "");
+    // ソ表ア in UTF-8.
+    const std::string utf8 = P + "\\custom\\\xE3\x82\xBD\xE8\xA1\xA8\xE3\x82\xA2.txt";
+    json r = ParseReceipt(run.Receipt);
+    ASSERT_TRUE(r.is_object()) << run.Receipt;
+    json item = LeftoverItem(r, utf8);
+    ASSERT_FALSE(item.is_null()) << r["Leftovers"].dump(1);
+    EXPECT_EQ(item["Reason"], "not-product");
+    EXPECT_EQ(run.Receipt.find(P + name), std::string::npos) << "code-page bytes in the receipt";
     ExpectNoRefusal(run);
 }

@@ -1,8 +1,11 @@
 #include "scenario.h"
+#include "receiptcheck.h"
 #include "fixturelists.h"
 #include "runner.h"
 #include "snapshot.h"
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 #include <algorithm>
 
 #ifndef VL_BIN_DIR
@@ -20,6 +23,9 @@ std::string WindowsFolder()
     GetWindowsDirectoryA(windows, sizeof windows);
     return windows;
 }
+
+std::string DefaultReceipt() { return D + "\\avlilogn.json"; }
+std::string WindowsReceipt() { return WindowsFolder() + "\\avlilogn.json"; }
 
 std::string ProductKey(const std::string &sub)
 {
@@ -122,12 +128,43 @@ struct MifLibraryOnPath {
     }
 };
 
+// The owner and access list of the product key as SDDL ("" when unreadable).
+static std::string ProductKeySecurity()
+{
+    PSECURITY_DESCRIPTOR descriptor = NULL;
+    if (GetNamedSecurityInfoA("MACHINE\\Software\\Norvik\\Varolink\\CurrentVersion", SE_REGISTRY_KEY,
+                              OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, NULL, NULL, NULL, NULL,
+                              &descriptor) != ERROR_SUCCESS)
+        return "";
+    char *text = NULL;
+    std::string sddl;
+    if (ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1,
+                                                             OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                                             &text, NULL)) {
+        sddl = text;
+        LocalFree(text);
+    }
+    LocalFree(descriptor);
+    return sddl;
+}
+
+static ScenarioRun RunScenarioAfter(const FixtureDescription &d, const ScenarioRemoval *preview,
+                                    const ScenarioRemoval &remove, const std::string &mifName);
+
 ScenarioRun RunScenario(const FixtureDescription &d, const ScenarioRemoval &remove, const std::string &mifName)
+{
+    return RunScenarioAfter(d, NULL, remove, mifName);
+}
+
+// RunScenario, with preview (when given) run between a first snapshot and Before.
+static ScenarioRun RunScenarioAfter(const FixtureDescription &d, const ScenarioRemoval *preview,
+                                    const ScenarioRemoval &remove, const std::string &mifName)
 {
     ScenarioRun run;
     run.Vlm = VlmAccountPresent();
     if (run.Vlm) MakeVlmProfile();
     FixtureRemove(d);
+    DeleteFileA(WindowsReceipt().c_str());
     run.PathBefore = FixtureSystemEnv("PATH");
     // The folder's name holds no "-s", "-g", "-b", "-i" or "-u": the
     // uninstaller finds its switches anywhere in its parameters.
@@ -140,6 +177,12 @@ ScenarioRun RunScenario(const FixtureDescription &d, const ScenarioRemoval &remo
         DeleteFolderTree(folder);
         return run;
     }
+    if (preview) {
+        run.BeforePreview = TakeSnapshot(options);
+        run.KeySecurityBeforePreview = ProductKeySecurity();
+        run.PreviewExitCode = (*preview)(folder, &run);
+        run.KeySecurityAfterPreview = ProductKeySecurity();
+    }
     run.Before = TakeSnapshot(options);
     // The installer's uninstall stand-in appends its command line here.
     std::string record = folder + "\\isuninst.txt";
@@ -151,6 +194,14 @@ ScenarioRun RunScenario(const FixtureDescription &d, const ScenarioRemoval &remo
     run.Log = LogEntries(log);
     run.InstallerUninstallRecord = InstallerUninstallRecord(record, run.Log);
     if (!mifName.empty()) run.Mif = ReadTextFile(MifPath(folder, mifName));
+    for (const std::string &receipt : {FixtureWorkFolder(d) + "\\avlilogn.json", WindowsReceipt()}) {
+        if (GetFileAttributesA(receipt.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+        run.ReceiptPath = receipt;
+        run.Receipt = ReadTextFile(receipt);
+        run.ReceiptProblems = ReceiptSchemaProblems(receipt);
+        break;
+    }
+    DeleteFileA(WindowsReceipt().c_str());
     SetEnvironmentVariableA("VL_ISUNINST_RECORD", NULL);
     FixtureRemove(d);
     DeleteFolderTree(folder);
@@ -172,10 +223,55 @@ ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &re
     }, mifName);
 }
 
+// Writes the answers into folder; "" after a failure (noted in the run).
+static std::string WriteAnswers(const std::string &folder, const std::string &name, const std::string &response,
+                                ScenarioRun *run)
+{
+    std::string answers = folder + "\\" + name;
+    if (WriteTextFile(answers, response)) return answers;
+    run->Failures += "the response file could not be written\n";
+    return "";
+}
+
+ScenarioRun RunPreviewedScenario(const FixtureDescription &d, const std::string &response,
+                                 const std::string &switches)
+{
+    ScenarioRemoval preview = [&](const std::string &folder, ScenarioRun *run) {
+        // The keyword joins the answers' own "Varolink" stanza.
+        std::string asked = response;
+        size_t stanza = asked.find("[Varolink]\r\n");
+        if (stanza == std::string::npos) asked = "[Varolink]\r\nPreview=YES\r\n" + asked;
+        else asked.insert(stanza + 12, "Preview=YES\r\n");
+        std::string answers = WriteAnswers(folder, "preview.rsp", asked, run);
+        if (answers.empty()) return -1;
+        // Its own log in a folder of its own, which the preview makes.
+        std::string log = folder + "\\preview\\preview.txt";
+        int exitCode = RunUninstallerWith("-S -F1\"" + answers + "\" -G\"" + log + "\"" +
+                                          (switches.empty() ? "" : " " + switches), 300000);
+        run->PreviewLog = LogEntries(log);
+        std::string receipt = folder + "\\preview\\preview.json";
+        run->PreviewReceipt = ReadTextFile(receipt);
+        run->PreviewReceiptProblems = ReceiptSchemaProblems(receipt);
+        return exitCode;
+    };
+    ScenarioRemoval remove = [&](const std::string &folder, ScenarioRun *run) {
+        std::string answers = WriteAnswers(folder, "answers.rsp", response, run);
+        if (answers.empty()) return -1;
+        return RunUninstallerWith("-S -F1\"" + answers + "\"" + (switches.empty() ? "" : " " + switches), 300000);
+    };
+    return RunScenarioAfter(d, &preview, remove, "");
+}
+
 std::string Explain(const ScenarioRun &run, const ExpectedDifference &expected)
 {
     std::string text = run.Failures;
-    for (const std::string &failure : CheckDifference(run.Before, run.After, expected)) text += failure + "\n";
+    // Every run writes a receipt, as it writes its log; the receipt tests
+    // say where. Each receipt is held to the schema here.
+    ExpectedDifference withReceipt = expected;
+    Add(&withReceipt.MayCome, {File(DefaultReceipt()), File(WindowsReceipt())});
+    Add(&withReceipt.MayChange, {File(DefaultReceipt())});
+    if (!run.ReceiptProblems.empty()) text += run.ReceiptProblems + "\n";
+    for (const std::string &failure : CheckDifference(run.Before, run.After, withReceipt)) text += failure + "\n";
     if (!text.empty()) {
         text += "---- log of the run ----\n";
         for (const std::string &line : run.Log) text += line + "\n";

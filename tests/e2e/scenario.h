@@ -37,6 +37,21 @@ struct ScenarioRun {
     // The status MIF file "<name>.mif" the library's stand-in wrote for the
     // run's -I name, read after the run ("" when none).
     std::string Mif;
+    // The receipt: where it was found (beside the default log, else in the
+    // Windows folder; "" when in neither), its text, and what the schema
+    // check said of it ("" when valid).
+    std::string ReceiptPath, Receipt, ReceiptProblems;
+
+    // A run previewed first (RunPreviewedScenario): the snapshot before the
+    // preview (Before is then the one after it), its exit code and its own
+    // log, and the product key's owner and access list (SDDL) before and
+    // after it.
+    std::vector<std::string> BeforePreview;
+    int PreviewExitCode = -1;
+    std::vector<std::string> PreviewLog;
+    std::string KeySecurityBeforePreview, KeySecurityAfterPreview;
+    // The preview's receipt (beside its own log) and its schema check.
+    std::string PreviewReceipt, PreviewReceiptProblems;
 };
 
 // True when the account "vlm" exists for this process (run with USER=vlm).
@@ -46,8 +61,9 @@ bool VlmAccountPresent();
 // its exit code. folder is the scenario's own temp folder (for answers);
 // what goes wrong on the way is added to run->Failures.
 using ScenarioRemoval = std::function<int(const std::string &folder, ScenarioRun *run)>;
-// Installs d, takes the two snapshots around remove and reads back the log
-// and the installer's uninstall record. The installation is removed again
+// Installs d, takes the two snapshots around remove and reads back the log,
+// the receipt (checked against its schema) and the installer's uninstall
+// record. The installation is removed again
 // afterwards (whatever is left).
 ScenarioRun RunScenario(const FixtureDescription &d, const ScenarioRemoval &remove, const std::string &mifName = "");
 // The same with avliunin.exe -S and the response text, with further
@@ -56,12 +72,21 @@ ScenarioRun RunScenario(const FixtureDescription &d, const ScenarioRemoval &remo
 // into run.Mif.
 ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &response,
                               const std::string &switches = "", const std::string &mifName = "");
+// RunSilentScenario with the same answers run as a preview first (the
+// response file's "Preview=YES", its own log given with -G): the preview's
+// snapshot, exit code and log are kept in the run.
+ScenarioRun RunPreviewedScenario(const FixtureDescription &d, const std::string &response,
+                                 const std::string &switches = "");
+
 // The expectation's failures as text, with the log appended when there are any.
 std::string Explain(const ScenarioRun &run, const ExpectedDifference &expected);
 
 // Identities, for writing expectations: the folders of the rich installations.
 extern const std::string P, D, G;   // program, data and queue-manager log folders
 std::string WindowsFolder();
+// Where a run's receipt may stand when no other place is named.
+std::string DefaultReceipt();          // beside the default log
+std::string WindowsReceipt();          // the Windows folder's
 inline std::string File(const std::string &path) { return "file " + path; }
 inline std::string Dir(const std::string &path) { return "dir " + path; }
 inline std::string Menu(const std::string &item) { return "menu " + item; }

@@ -3,7 +3,9 @@
 // difference its silent scenario expects.
 #pragma once
 #include "scenario.h"
+#include <set>
 #include <string>
+#include <vector>
 
 // The log begins with the run's mode line and ends with "Uninstallation ended.".
 void ExpectLogEnds(const ScenarioRun &run);
@@ -29,3 +31,11 @@ void ExpectWholeRemoval(const ScenarioRun &run, const std::string &release, bool
 // installation: exit code 0, the expected difference, the class path left
 // to the server, no hand-over, the log's ends.
 void ExpectToolkitAndJavaClientRemoval(const ScenarioRun &run);
+
+// The items a preview's log lists as deleted ("Would delete ..."), named as
+// a snapshot names them (lower case).
+std::set<std::string> PreviewDeletions(const std::vector<std::string> &log);
+// A run previewed first (RunPreviewedScenario): the preview ended with exit
+// code 0, changed nothing (snapshots, the product key's access list), and
+// listed as would-be-deleted exactly what the removal then deleted.
+void ExpectPreviewMatchesRemoval(const ScenarioRun &run);

@@ -109,7 +109,7 @@ Interruption AtLine(const std::string &line)
 class InterruptedRemoval : public ::testing::Test {
 protected:
     FixtureDescription d;
-    std::string P, D, folder, answers, logPath;
+    std::string P, D, folder, answers, logPath, receiptPath;
     SnapshotOptions where;
     // The end state of an uninterrupted removal, and how long it took.
     std::vector<std::string> reference;
@@ -136,6 +136,7 @@ protected:
         folder = MakeUniqueTempFolder("killed");
         answers = folder + "\\answers.rsp";
         logPath = D + "\\avlilogn.txt";
+        receiptPath = D + "\\avlilogn.json";
         SetEnvironmentVariableA("VL_ISUNINST_RECORD", (folder + "\\isuninst.txt").c_str());
         // The product's own folders, registry, services, environment and menus.
         where.Drive = d.Root;
@@ -168,15 +169,15 @@ protected:
     }
 
     // Lines of a snapshot that make up the kept data: the data folder (the
-    // log aside, which every run appends to) and the queue managers' and
-    // logs' configuration in the registry.
+    // log aside, which every run appends to, and the receipt, which every run
+    // writes) and the queue managers' and logs' configuration in the registry.
     std::vector<std::string> KeptData(const std::vector<std::string> &snapshot) const
     {
         std::vector<std::string> kept;
         std::string data = Lower(D), configuration = Lower("HKLM\\Software\\Norvik\\Varolink\\CurrentVersion\\Configuration");
         for (const std::string &line : snapshot) {
             std::string identity = Lower(SnapshotIdentity(line));
-            if (identity == "file " + Lower(logPath)) continue;
+            if (identity == "file " + Lower(logPath) || identity == "file " + Lower(receiptPath)) continue;
             if (StartsWith(identity, "file " + data + "\\") || StartsWith(identity, "dir " + data + "\\") ||
                 StartsWith(identity, "key " + configuration) || StartsWith(identity, "value " + configuration))
                 kept.push_back(line);
@@ -285,9 +286,12 @@ protected:
         fflush(stdout);
         std::vector<std::string> after = TakeSnapshot(where);
         SnapshotDifference difference = DiffSnapshots(reference, after);
-        // The log holds both runs; only that it is there (or not) must match.
+        // The log holds both runs and the receipt tells the last; only that
+        // they are there (or not) must match.
         auto isLog = [&](const std::string &line) {
-            return Lower(SnapshotIdentity(line)) == "file " + Lower(logPath) && line.find(" -> ") != std::string::npos;
+            std::string identity = Lower(SnapshotIdentity(line));
+            return (identity == "file " + Lower(logPath) || identity == "file " + Lower(receiptPath)) &&
+                   line.find(" -> ") != std::string::npos;
         };
         difference.Changed.erase(std::remove_if(difference.Changed.begin(), difference.Changed.end(), isLog),
                                  difference.Changed.end());

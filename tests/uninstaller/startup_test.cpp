@@ -6,6 +6,21 @@
 
 namespace {
 
+// The log without what every run writes after its last own line: the
+// section on what stayed and the line naming the receipt.
+std::vector<std::string> RunLines(std::vector<std::string> log)
+{
+    for (size_t i = log.size(); i-- > 1;)
+        if (log[i - 1].empty() && (log[i].rfind("Left on the machine:", 0) == 0 ||
+                                   log[i] == "Nothing of the product is left on the machine.")) {
+            log.resize(i - 1);
+            return log;
+        }
+    if (!log.empty() && (log.back().rfind("Receipt written: '", 0) == 0 || log.back().rfind("***Receipt not written", 0) == 0))
+        log.pop_back();
+    return log;
+}
+
 const char kRoot[] = "C:\\vlstart";
 const char kLog[] = "C:\\vlstartlogs\\run.log";
 
@@ -46,7 +61,7 @@ TEST_F(StartupTest, SilentRunLogsStartupAndDiscoveryInOrder)
                               "Response file:", "  [Varolink]", "  Varolink=REMOVE", "No Web Admin user data exists",
                               "", "Uninstallation ended."}))
         << ReadTextFile(WorkLog());
-    EXPECT_EQ(log.back(), "Uninstallation ended.");
+    EXPECT_EQ(RunLines(log).back(), "Uninstallation ended.");
 }
 
 TEST_F(StartupTest, InteractiveRunNeverReadsTheResponseFile)
@@ -69,6 +84,13 @@ TEST_F(StartupTest, NoProductKeyStopsWithExitCodeOne)
     std::vector<std::string> log = LogEntries(kLog);
     EXPECT_TRUE(InOrder(log, {"Silent uninstallation", "Varolink for Windows NT is not installed.", "",
                               "Uninstallation ended."}));
+    // The receipt beside the log says so too; nothing was looked at after it.
+    std::string receipt = ReadTextFile("C:\\vlstartlogs\\run.json");
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(), "Receipt written: 'C:\\vlstartlogs\\run.json'");
+    EXPECT_NE(receipt.find("\"ExitCode\": 1,"), std::string::npos) << receipt;
+    EXPECT_NE(receipt.find("\"Ended\": true,"), std::string::npos) << receipt;
+    EXPECT_NE(receipt.find("\"Leftovers\": null"), std::string::npos) << receipt;
 }
 
 TEST_F(StartupTest, MissingFilePathStopsWithExitCodeOne)
@@ -86,7 +108,7 @@ TEST_F(StartupTest, MifNames)
     char windows[MAX_PATH];
     GetWindowsDirectoryA(windows, sizeof windows);
     EXPECT_EQ(RunUninstallerWith(std::string("-S -G") + kLog + " -Ic:\\status"), 1);
-    EXPECT_EQ(LogEntries(kLog).back(), "MIF file specification 'c:\\status' not valid");
+    EXPECT_EQ(RunLines(LogEntries(kLog)).back(), "MIF file specification 'c:\\status' not valid");
     DeleteFileA(kLog);
     std::string rsp = Rsp("[Varolink]\nVarolink=REMOVE\n");
     EXPECT_EQ(RunUninstallerWith(std::string("-S -G") + kLog + " -Istatus.MIF -F1" + rsp), 0);
@@ -122,7 +144,7 @@ TEST_F(StartupTest, SecondInstanceIsRefused)
     LoadStringA(nls, 238, text, sizeof text);
     FreeLibrary(nls);
     ASSERT_TRUE(text[0]);
-    EXPECT_EQ(log.back(), std::string("MessageBox: '") + text + "'");
+    EXPECT_EQ(RunLines(log).back(), std::string("MessageBox: '") + text + "'");
 }
 
 TEST_F(StartupTest, ResponseFileErrorsStopSilentRuns)
@@ -133,7 +155,7 @@ TEST_F(StartupTest, ResponseFileErrorsStopSilentRuns)
     std::vector<std::string> log = LogEntries(WorkLog());
     EXPECT_TRUE(InOrder(log, {"Response file:", "  [Varolink]", "  Varolink", "No equals (=) sign in line",
                               "No keyword name in line", "Response file error"}));
-    EXPECT_EQ(log.back(), "Response file error");
+    EXPECT_EQ(RunLines(log).back(), "Response file error");
     DeleteFileA(WorkLog().c_str());
     EXPECT_EQ(RunUninstallerWith("-S -F1 answers.rsp"), 1);
     EXPECT_TRUE(InOrder(LogEntries(WorkLog()), {"Can't open '" VL_BIN_DIR "\\'", "Response file error"}));
@@ -146,7 +168,37 @@ TEST_F(StartupTest, MissingNlsLibraryIsReported)
     std::string rsp = Rsp("[Varolink]\nVarolink=REMOVE\n");
     EXPECT_EQ(RunUninstallerWith("-S -F1" + rsp), 1);
     std::string nls = FixtureProgramFolder(d) + "\\uninst\\_isuser.dll";
-    EXPECT_EQ(LogEntries(WorkLog()).back(), "MessageBox: 'LoadLibrary failed '" + nls + "'. (ZID4700)'");
+    EXPECT_EQ(RunLines(LogEntries(WorkLog())).back(), "MessageBox: 'LoadLibrary failed '" + nls + "'. (ZID4700)'");
+}
+
+// A preview is known before the log opens: without a log of its own it
+// writes none (the default log belongs to the real runs), with -G it makes
+// that log's folders; an interactive run ignores the keyword.
+TEST_F(StartupTest, PreviewIsSilentOnlyAndWritesNoOtherRunsLog)
+{
+    ASSERT_TRUE(FixtureInstall(d));
+    std::string rsp = Rsp("[varolink]\npreview=yes\nVarolink=REMOVEDATA\n");
+    ASSERT_EQ(GetFileAttributesA(WorkLog().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(RunUninstallerWith("-S -F1" + rsp), 0);
+    EXPECT_EQ(GetFileAttributesA(WorkLog().c_str()), INVALID_FILE_ATTRIBUTES) << ReadTextFile(WorkLog());
+    EXPECT_TRUE(PathExists(FixtureWorkFolder(d)));
+    EXPECT_TRUE(KeyExists("Software\\Norvik\\Varolink\\CurrentVersion\\Components"));
+
+    std::string own = "C:\\vlstartlogs\\preview\\run.log";
+    EXPECT_EQ(RunUninstallerWith("-S -F1" + rsp + " -G" + own), 0);
+    std::vector<std::string> log = LogEntries(own);
+    EXPECT_TRUE(InOrder(log, {"Silent uninstallation", "Response file '" + rsp + "'",
+                              "Preview: what the uninstallation would change is listed; nothing is changed",
+                              "Would delete path: '" + FixtureWorkFolder(d) + "'", "Uninstallation ended."}))
+        << ReadTextFile(own);
+    EXPECT_EQ(GetFileAttributesA(WorkLog().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(PathExists(FixtureWorkFolder(d)));
+
+    // Interactive: the keyword is ignored, and said to be.
+    RunUninstallerWith("-F1\"" + rsp + "\"", 5000);
+    log = LogEntries(WorkLog());
+    EXPECT_TRUE(InOrder(log, {"Interactive uninstallation", "Preview ignored: a preview is a silent uninstallation only"}))
+        << ReadTextFile(WorkLog());
 }
 
 TEST_F(StartupTest, DefaultLogGoesWithTheDataOnlyAfterSuccessOrWithALogOfItsOwn)
@@ -158,11 +210,11 @@ TEST_F(StartupTest, DefaultLogGoesWithTheDataOnlyAfterSuccessOrWithALogOfItsOwn)
     EXPECT_EQ(RunUninstallerWith("-S -F1" + rsp), 0);
     std::vector<std::string> log = LogEntries(WorkLog());
     EXPECT_TRUE(Contains(log, "***Error securing Varolink registry"));
-    EXPECT_EQ(log.back(), "Uninstallation ended.");
+    EXPECT_EQ(RunLines(log).back(), "Uninstallation ended.");
     // With a log of its own the default log is deleted in either case.
     EXPECT_EQ(RunUninstallerWith("-S -F1" + rsp + " -G" + kLog), 0);
     EXPECT_EQ(GetFileAttributesA(WorkLog().c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(LogEntries(kLog).back(), "Uninstallation ended.");
+    EXPECT_EQ(RunLines(LogEntries(kLog)).back(), "Uninstallation ended.");
 }
 
 TEST_F(StartupTest, OverlongCommandLineIsRefused)
@@ -173,7 +225,7 @@ TEST_F(StartupTest, OverlongCommandLineIsRefused)
     EXPECT_EQ(RunUninstallerWith("-S -F1" + rsp + " -G" + kLog + std::string(3000, 'x')), 1);
     std::vector<std::string> log = LogEntries(WorkLog());
     ASSERT_FALSE(log.empty());
-    EXPECT_EQ(log.back(), "***Command line too long; uninstallation not started");
+    EXPECT_EQ(RunLines(log).back(), "***Command line too long; uninstallation not started");
     EXPECT_FALSE(Contains(log, "Silent uninstallation"));
     EXPECT_EQ(GetFileAttributesA("C:\\vlstartlogs"), INVALID_FILE_ATTRIBUTES);
 }

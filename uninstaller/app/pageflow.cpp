@@ -3,6 +3,7 @@
 #include "core/log.h"
 #include "core/nls.h"
 #include "app/pagetransition.h"
+#include "app/runrecord.h"
 #include "core/runstate.h"
 #include "wizard/pagetable.h"
 
@@ -100,6 +101,8 @@ void ShowNextPage(WPARAM choice, LPARAM how)
         DestroyWindow(gRun.CurrentPage);
         gRun.CurrentPage = NULL;
     }
+    // The deleting page starts the removal as it is created.
+    if (next == PAGE_DELETING_COMPONENT || next == PAGE_DELETING_ALL) RunRecordRemovalStarts();
     HWND window = CreateDialogIndirectParamA(GetModuleHandleA(NULL), page, NULL, procedure, 0);
     if (!window) {
         gRun.CurrentPageId = 0;

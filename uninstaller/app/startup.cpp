@@ -5,10 +5,12 @@
 #include "app/cmdline.h"
 #include "app/discovery.h"
 #include "core/log.h"
+#include "core/machine.h"
 #include "core/pathguard.h"
 #include "core/messagebox.h"
 #include "core/nls.h"
 #include "app/pageflow.h"
+#include "app/runrecord.h"
 #include "core/regread.h"
 #include "core/response.h"
 #include "core/runstate.h"
@@ -92,6 +94,12 @@ static void ChooseLogPath(const char *parameters, BOOL *logPathRefused)
         } else {
             *logPathRefused = TRUE;
         }
+    }
+    // A preview writes no other run's log: without a log of its own it has none.
+    if (gRun.DefaultLogUsed && gRun.Preview) {
+        gRun.LogPath[0] = 0;
+        gRun.LogActive = FALSE;
+        return;
     }
     if (gRun.DefaultLogUsed) {
         ReadProductPaths();
@@ -241,7 +249,7 @@ static void RegisterProductFolders()
         GuardAddRoot("Start-menu folder", folder);
 }
 
-static void EndOfRun()
+static void EndOfRun(int exitCode)
 {
     // A run ended during removal: the worker stops at its next step boundary
     // (the component it was removing keeps its "Incomplete" marker) before
@@ -266,20 +274,31 @@ static void EndOfRun()
     // its default log for the rerun to append to; one that posted its end
     // notice did its whole work, even when the run ended before it finished.
     BOOL complete = gRun.AllSucceeded && !RemovalInterrupted();
-    if (gRun.RemoveAllWithData && (complete || !gRun.DefaultLogUsed) && gRun.ProductWorkPath[0]) {
+    BOOL defaultLogGoes = gRun.RemoveAllWithData && (complete || !gRun.DefaultLogUsed) && gRun.ProductWorkPath[0];
+    // What stayed and the receipt come after the lines above; a receipt
+    // beside a log that goes is written to the Windows folder instead.
+    RunRecordEnd(exitCode, defaultLogGoes && gRun.DefaultLogUsed, TRUE);
+    if (defaultLogGoes) {
         char defaultLog[VL_PATH_SIZE];
         if (FormatText(defaultLog, sizeof defaultLog, "%s\\%s", gRun.ProductWorkPath, VL_LOG_FILE_NAME) &&
             GuardFile(defaultLog))
-            DeleteFileA(defaultLog);
+            MachineDeleteFile(defaultLog);
     }
     CloseLogAndNls();
+}
+
+// A stop during start-up: nothing was removed; the receipt says how it ended.
+static int StopRun()
+{
+    RunRecordEnd(EXIT_STOP, FALSE, FALSE);
+    CloseLogAndNls();
+    return EXIT_STOP;
 }
 
 static int StopWithEnd()
 {
     LogLine("\nUninstallation ended.");
-    CloseLogAndNls();
-    return EXIT_STOP;
+    return StopRun();
 }
 
 int RunUninstaller(HINSTANCE instance, const char *commandLine)
@@ -288,6 +307,7 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
     // read by character of the system's code page from here on.
     UseSystemCodePage();
     RunStateReset();
+    RunRecordStart();
     SetKeyRepair(OpenKeyWithRepair);
     InitCommonControls();
     if (!GetWindowsDirectoryA(gRun.WindowsDir, VL_PATH_SIZE)) gRun.WindowsDir[0] = 0;
@@ -313,45 +333,53 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
     // switches could have lost their ends and turned into other values, so
     // not even its log path is used.
     gRun.SilentMode = FlagSwitch(parameters, "S");
+
+    // The response file is found first (steps 8, 11 and 12 change nothing;
+    // they are logged in their places below): a preview must be known before
+    // the log opens, the product key is secured or anything is marked.
+    int fits;
+    char responseValue[VL_PATH_SIZE];
+    BOOL responseGiven = SwitchValue(commandLineFits ? parameters : "", "F1", responseValue, sizeof responseValue,
+                                     &fits);
+    BOOL responseTooLong = responseGiven && !fits;
+    if (responseTooLong) responseValue[0] = 0;
+    FindLaunchFolder(programName);
+    FindResponseFile(responseGiven, responseValue);
+    BOOL previewAsked = commandLineFits && ResponseAsksPreview(gRun.ResponseFilePath);
+    gRun.Preview = previewAsked && gRun.SilentMode;
+    // Its repairs of keys that refuse access are listed like every change.
+    if (gRun.Preview) LogOnlyOwnFile();
+
     BOOL logPathRefused = FALSE;
     ChooseLogPath(commandLineFits ? parameters : "", &logPathRefused);
     LogOpen(gRun.SilentMode, gRun.LogActive, gRun.LogPath);
     if (!commandLineFits) {
         LogLine("***Command line too long; uninstallation not started");
-        CloseLogAndNls();
-        return EXIT_STOP;
+        return StopRun();
     }
     if (logPathRefused) LogLine("***Log file path too long; using the default log");
 
     // 8-10: the other switches.
     gRun.SkipBroadcast = FlagSwitch(parameters, "B");
-    int fits;
-    char responseValue[VL_PATH_SIZE];
-    BOOL responseGiven = SwitchValue(parameters, "F1", responseValue, sizeof responseValue, &fits);
-    if (responseGiven && !fits) {
-        LogLine("***Response file name too long");
-        responseValue[0] = 0;
-    }
+    if (responseTooLong) LogLine("***Response file name too long");
     if (SwitchValue(parameters, "I", gRun.MifName, VL_PATH_SIZE, &fits) && !fits) {
         LogLineF("MIF file specification '%s' not valid", gRun.MifName);
-        CloseLogAndNls();
-        return EXIT_STOP;
+        return StopRun();
     }
     if (!CheckMifName()) {
-        CloseLogAndNls();
-        return EXIT_STOP;
+        return StopRun();
     }
 
-    // 11-13: launch folder, response file, the first lines.
-    FindLaunchFolder(programName);
-    FindResponseFile(responseGiven, responseValue);
+    // 11-13: the first lines.
     LogLineF("Launch folder '%s'", gRun.LaunchFolder);
     LogLineF("Execution parameters '%s'", parameters);
     if (gRun.SilentMode) {
         LogLine("Silent uninstallation");
         LogLineF("Response file '%s'", gRun.ResponseFilePath);
+        if (gRun.Preview) LogLine("Preview: what the uninstallation would change is listed; nothing is changed");
     } else {
         LogLine("Interactive uninstallation");
+        if (previewAsked) LogLine("Preview ignored: a preview is a silent uninstallation only");
     }
 
     // 14: the product key is secured; a failure is recorded and the run goes on.
@@ -410,6 +438,7 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
         char message[VL_TEXT_SIZE];
         LoadNlsString(message, 238);
         ShowMessage(NULL, message, MB_ICONSTOP);
+        // No receipt: it would take the running copy's place.
         CloseLogAndNls();
         return EXIT_STOP;
     }
@@ -417,8 +446,7 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
     // 21-22: the help prerequisites, and the right to create services.
     CheckHelpPrerequisites(NULL, NULL);
     if (!ServiceControlAllowed()) {
-        CloseLogAndNls();
-        return EXIT_STOP;
+        return StopRun();
     }
 
     // 23-27: discovery, language, help file, response file, display names.
@@ -430,8 +458,7 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
     FindHelpFile();
     if (gRun.SilentMode && !ReadResponseFile()) {
         LogLine("Response file error");
-        CloseLogAndNls();
-        return EXIT_STOP;
+        return StopRun();
     }
     LoadComponentDisplayNames();
 
@@ -445,8 +472,7 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
     // queue managers' configuration with the shared client files.
     if (gRun.QueueManagersFound && !ComponentRecorded("Server")) {
         HKEY components = NULL;
-        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, VL_COMPONENTS_KEY, 0, NULL, 0, KEY_SET_VALUE, NULL, &components,
-                            NULL) == ERROR_SUCCESS)
+        if (MachineCreateKey(VL_COMPONENTS_KEY, &components) == ERROR_SUCCESS && components)
             RegCloseKey(components);
         SetRegistryValue(HKEY_LOCAL_MACHINE, VL_COMPONENTS_KEY, "Server", REG_SZ, "Incomplete", -1);
     }
@@ -466,17 +492,17 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
         char message[VL_TEXT_SIZE];
         FormatText(message, sizeof message, "LoadLibrary failed '%s'. (ZID4700)", gRun.NlsLibraryPath);
         ShowMessage(NULL, message, MB_ICONSTOP);
-        CloseLogAndNls();
-        return EXIT_STOP;
+        return StopRun();
     }
 
     // 31-32: messages, main window, the page loop.
     if (!CreateMainWindow(instance)) {
-        CloseLogAndNls();
-        return EXIT_STOP;
+        return StopRun();
     }
     PostMessageA(gRun.MainWindow, gRun.MsgStartMain, 0, 0);
     int exitCode = RunMessageLoop();
-    EndOfRun();
+    // A preview that came this far listed the whole removal: it succeeded.
+    if (gRun.Preview) exitCode = 0;
+    EndOfRun(exitCode);
     return exitCode;
 }

@@ -2,10 +2,12 @@
 // a library on a thread of its own.
 #include "core/launch.h"
 #include "core/log.h"
+#include "core/machine.h"
 #include "core/runstate.h"
 #include "core/text.h"
 #include <process.h>
 #include <shellapi.h>
+#include <stdio.h>
 #include <string.h>
 
 enum { STILL_RUNNING_CODE = 259, ENDED_AS_SUCCESS = 99 };
@@ -27,10 +29,12 @@ static DllThreadRecord sDllThread;
 static HANDLE StartThroughShell(HWND owner, int show, const char *program, const char *folder,
                                 const char *parameters, BOOL quiet, DWORD *error)
 {
-    LogLineF("Launching process '%s' '%s'; dir '%s'.", program, parameters ? parameters : "",
-             folder ? folder : "");
+    char announce[2048];
+    snprintf(announce, sizeof announce, "Launching process '%s' '%s'; dir '%s'.", program,
+             parameters ? parameters : "", folder ? folder : "");
     char file[VL_PATH_SIZE];
     if (!FormatText(file, sizeof file, "%s", program)) {
+        LogLine(announce);
         *error = ERROR_FILENAME_EXCED_RANGE;
         return NULL;
     }
@@ -45,11 +49,8 @@ static HANDLE StartThroughShell(HWND owner, int show, const char *program, const
     info.lpParameters = parameters;
     info.lpDirectory = folder && folder[0] ? folder : NULL;
     info.nShow = show;
-    SetLastError(0);
-    if (!ShellExecuteExA(&info)) {
-        *error = GetLastError();
-        return NULL;
-    }
+    *error = MachineStartProgram(&info, announce);
+    if (*error) return NULL;   // failed, or a preview's start held back
     if (!info.hProcess) {
         // Started through something that gives no process (no handle to wait on).
         *error = ERROR_INVALID_HANDLE;
@@ -64,6 +65,7 @@ BOOL LaunchProcess(HWND owner, const char *program, const char *folder, const ch
     if (sTrackedProcess) CloseHandle(sTrackedProcess);  // only one process is tracked
     DWORD error;
     sTrackedProcess = StartThroughShell(owner, SW_HIDE, program, folder, parameters, FALSE, &error);
+    if (!sTrackedProcess && error == MACHINE_HELD_BACK) return TRUE;   // nothing to track: ended at once
     if (!sTrackedProcess) {
         LogLineF("***Unable to launch process; code %d.", (int)error);
         return FALSE;
@@ -75,7 +77,7 @@ HANDLE LaunchProcessShown(HWND owner, int show, const char *program, const char 
 {
     DWORD error;
     HANDLE process = StartThroughShell(owner, show, program, folder, parameters, FALSE, &error);
-    if (!process) LogLineF("Unable to launch process; code %d.", (int)error);
+    if (!process && error != MACHINE_HELD_BACK) LogLineF("Unable to launch process; code %d.", (int)error);
     return process;
 }
 
@@ -83,6 +85,7 @@ DWORD RunProcessAndWait(HWND owner, int show, const char *program, const char *f
 {
     DWORD error;
     HANDLE process = StartThroughShell(owner, show, program, folder, parameters, TRUE, &error);
+    if (!process && error == MACHINE_HELD_BACK) return 0;   // as if it had ended well
     if (!process) {
         LogLineF("Unable to launch process; code %d.", (int)error);
         return VL_LAUNCH_FAILED;
@@ -160,12 +163,15 @@ static unsigned __stdcall RunDllEntry(void *)
 
 BOOL LaunchDllThread(const char *library, const char *entry, const DWORD_PTR arguments[VL_DLL_ARG_COUNT])
 {
-    LogLineF("Launching thread '%s(%s)'.", library, entry);
+    char announce[2048];
+    snprintf(announce, sizeof announce, "Launching thread '%s(%s)'.", library, entry);
     memcpy(sDllThread.Arguments, arguments, sizeof sDllThread.Arguments);
     sDllThread.Result = 0;
     sDllThread.Done = 0;
     sDllThread.Entry = NULL;
     sDllThread.Thread = NULL;
+    // A preview lists the entry and runs nothing: it counts as ended at once.
+    if (MachineRunLibraryEntry(library, entry, announce) == MACHINE_HELD_BACK) return TRUE;
 
     sDllThread.Library = LoadLibraryA(library);
     if (!sDllThread.Library) {

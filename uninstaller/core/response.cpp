@@ -39,6 +39,15 @@ BOOL ResponseLookup(const char *stanza, const char *keyword, char *out)
     }
 }
 
+BOOL ResponseValue(const char *stanza, const char *keyword, char *out)
+{
+    out[0] = 0;
+    const char *value;
+    if (ResponseFind(&sTable, stanza, keyword, &value) != 0) return FALSE;
+    CopyText(out, VL_TEXT_SIZE, value);
+    return TRUE;
+}
+
 BOOL ResponseComponentChoice(const char *keyword, BOOL *flag)
 {
     char value[VL_TEXT_SIZE];
@@ -67,6 +76,23 @@ BOOL ApplyLockedFilesAnswer(HWND page)
         PostMessageA(page, gRun.MsgCancel, 0, 0);
     }
     return TRUE;
+}
+
+static void Unlogged(const char *) {}
+
+BOOL ResponseAsksPreview(const char *path)
+{
+    FILE *file = path && path[0] ? fopen(path, "rt") : NULL;
+    if (!file) return FALSE;
+    ResponseTable table;
+    ResponseInit(&table);
+    char line[RESPONSE_LINE_SIZE];
+    while (fgets(line, sizeof line, file)) ResponseParseLine(&table, line, Unlogged);
+    fclose(file);
+    const char *value;
+    BOOL preview = ResponseFind(&table, "Varolink", "Preview", &value) == 0 && TextEqualNoCase(value, "YES");
+    ResponseFree(&table);
+    return preview;
 }
 
 void ResponseReset()

@@ -9,6 +9,9 @@ BOOL ReadResponseFile();
 // Copies the value (at most VL_TEXT_SIZE) into out; logs a missing stanza or keyword.
 BOOL ResponseLookup(const char *stanza, const char *keyword, char *out);
 
+// The same lookup without a log line: for keywords that are optional.
+BOOL ResponseValue(const char *stanza, const char *keyword, char *out);
+
 // Component selection from stanza "Components": REMOVE/REMOVEDATA set *flag,
 // KEEP/Skip leave it; anything else is logged and gives FALSE.
 BOOL ResponseComponentChoice(const char *keyword, BOOL *flag);
@@ -16,6 +19,11 @@ BOOL ResponseComponentChoice(const char *keyword, BOOL *flag);
 // Applies "LockedFiles" of stanza "Varolink" by posting MsgNext or MsgCancel
 // to the page; FALSE when the keyword is missing (the caller decides).
 BOOL ApplyLockedFilesAnswer(HWND page);
+
+// Whether the file asks for a preview (stanza "Varolink", "Preview=YES"),
+// read on its own before anything is logged or changed; a file that cannot
+// be read asks for none. The table above is not touched.
+BOOL ResponseAsksPreview(const char *path);
 
 // Forgets the table (used by tests that read several files in one process).
 void ResponseReset();

@@ -21,6 +21,20 @@ static volatile LONG sWorkerStarted, sEndNoticePosted;
 // Called by the worker between its end notice and its last action (tests).
 static void (*sAfterEndNotice)();
 
+// Written by the worker only; read after it stopped (ComponentRemovalProgress).
+static volatile LONG sComponentProgress[COMPONENT_COUNT];
+
+int ComponentRemovalProgress(int component)
+{
+    if (component < 0 || component >= COMPONENT_COUNT) return COMPONENT_NOT_BEGUN;
+    return (int)InterlockedCompareExchange(&sComponentProgress[component], 0, 0);
+}
+
+BOOL RemovalWorkerStarted()
+{
+    return InterlockedCompareExchange(&sWorkerStarted, 0, 0) != 0;
+}
+
 BOOL RemovalInterrupted()
 {
     return InterlockedCompareExchange(&sWorkerStarted, 0, 0) && !InterlockedCompareExchange(&sEndNoticePosted, 0, 0);
@@ -62,10 +76,14 @@ static void RemoveComponents(WorkerWindows *w)
                            : component == COMP_WEB_ADMIN ? &gRun.DeleteWebAdminData : NULL;
         const char *recorded = registered && entry.RecordedName[0] ? entry.RecordedName : NULL;
         const char *display = entry.NlsNameId ? gComponentDisplayNames[entry.NlsNameId] : "";
-        gRun.AllSucceeded &= UninstallComponent(entry.ValueName, recorded, gRun.ProgramFilesPath,
-                                                gRun.ProductWorkPath, gRun.LogDefaultPath, gRun.ProgramFolderName,
-                                                &w->Status1, &w->Status2, &w->Status3, &w->Progress, display,
-                                                deleteData, &option, 0);
+        InterlockedExchange(&sComponentProgress[component], COMPONENT_BEGUN);
+        int done = UninstallComponent(entry.ValueName, recorded, gRun.ProgramFilesPath, gRun.ProductWorkPath,
+                                      gRun.LogDefaultPath, gRun.ProgramFolderName, &w->Status1, &w->Status2,
+                                      &w->Status3, &w->Progress, display, deleteData, &option, 0);
+        gRun.AllSucceeded &= done;
+        // A component cut short by the stop request stays "begun".
+        if (!RemovalStopRequested())
+            InterlockedExchange(&sComponentProgress[component], done ? COMPONENT_FINISHED : COMPONENT_FINISHED_FAILED);
     }
 }
 
@@ -156,6 +174,7 @@ void __cdecl RemovalWorker(void *argument)
 int StartRemovalWorker(WorkerWindows *windows)
 {
     RequestRemovalStop(FALSE);
+    for (volatile LONG &progress : sComponentProgress) InterlockedExchange(&progress, COMPONENT_NOT_BEGUN);
     InterlockedExchange(&sEndNoticePosted, 0);
     InterlockedExchange(&sWorkerStarted, 0);
     if (!sWorkerFinished) sWorkerFinished = CreateEventA(NULL, TRUE, FALSE, NULL);

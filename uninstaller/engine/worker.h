@@ -20,12 +20,24 @@
 #include "core/runstate.h"
 #include "core/stoprequest.h"   // RemovalStopRequested
 
+// How far the worker came with one component (the end of the run reads it
+// once the worker has stopped; the worker writes it, nothing else does).
+enum ComponentProgress {
+    COMPONENT_NOT_BEGUN,      // not selected, or the run ended before its turn
+    COMPONENT_BEGUN,          // its removal started and did not finish
+    COMPONENT_FINISHED,       // its procedure ran to the end and succeeded
+    COMPONENT_FINISHED_FAILED // its procedure ran to the end; a step failed
+};
+int ComponentRemovalProgress(int component);
+
 // Starts RemovalWorker on windows (which must stay valid: it is gRun.Worker).
 // Stores the thread handle (0 on failure) in gRun.WorkerThread; 1 / 0.
 int StartRemovalWorker(WorkerWindows *windows);
 // The thread procedure.
 void __cdecl RemovalWorker(void *windows);
 
+// TRUE when this run started a removal worker.
+BOOL RemovalWorkerStarted();
 // TRUE when a worker was started and has not posted its end notice: the
 // removal was cut short (a worker that posted it and had not yet finished
 // when the run ended did its whole work).

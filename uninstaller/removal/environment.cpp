@@ -2,6 +2,7 @@
 #include "removal/envtext.h"
 #include "removal/registry.h"
 #include "core/log.h"
+#include "core/machine.h"
 #include "core/mbchar.h"
 #include "core/nls.h"
 #include "core/regread.h"
@@ -16,11 +17,12 @@ BOOL SetCreationMaskBits(DWORD bits, BOOL set)
     HKEY key;
     if (OpenProductKey(HKEY_LOCAL_MACHINE, VL_PRODUCT_KEY, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return FALSE;
     DWORD mask = 0, type = 0, size = sizeof mask;
-    BOOL present = RegQueryValueExA(key, "CreationMask", NULL, &type, (BYTE *)&mask, &size) == ERROR_SUCCESS &&
+    BOOL present = MachineQueryValue(key, VL_PRODUCT_KEY, "CreationMask", &type, (BYTE *)&mask, &size) == ERROR_SUCCESS &&
                    size == sizeof mask;
     if (present) mask = set ? (mask | bits) : (mask & ~bits);
     else mask = set ? bits : 0;
-    BOOL written = RegSetValueExA(key, "CreationMask", 0, REG_DWORD, (const BYTE *)&mask, sizeof mask) == ERROR_SUCCESS;
+    LONG rc = MachineSetValue(key, VL_PRODUCT_KEY, "CreationMask", REG_DWORD, &mask, sizeof mask);
+    BOOL written = rc == ERROR_SUCCESS || rc == MACHINE_HELD_BACK;
     RegCloseKey(key);
     return written;
 }
@@ -30,7 +32,7 @@ BOOL CreationMaskHas(DWORD bits)
     HKEY key;
     if (OpenProductKey(HKEY_LOCAL_MACHINE, VL_PRODUCT_KEY, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return FALSE;
     DWORD mask = 0, size = sizeof mask;
-    BOOL read = RegQueryValueExA(key, "CreationMask", NULL, NULL, (BYTE *)&mask, &size) == ERROR_SUCCESS &&
+    BOOL read = MachineQueryValue(key, VL_PRODUCT_KEY, "CreationMask", NULL, (BYTE *)&mask, &size) == ERROR_SUCCESS &&
                 size == sizeof mask;
     RegCloseKey(key);
     return read && (mask & bits) != 0;
@@ -158,7 +160,7 @@ static BOOL CALLBACK CollectTopWindow(HWND window, LPARAM context)
     return TRUE;
 }
 
-BOOL BroadcastEnvironmentChange()
+static void SendEnvironmentChange(void *)
 {
     LogLine("Broadcasting environment changes");
     // Sent window by window, each with a time limit: a window that does not
@@ -176,5 +178,10 @@ BOOL BroadcastEnvironmentChange()
     }
     free(list.Windows);
     if (gaveUp) LogLine("Environment change broadcast timed out");
+}
+
+BOOL BroadcastEnvironmentChange()
+{
+    MachineBroadcastEnvironment(SendEnvironmentChange, NULL);
     return TRUE;
 }
