@@ -37,6 +37,13 @@ struct ScenarioRun {
     // The status MIF file "<name>.mif" the library's stand-in wrote for the
     // run's -I name, read after the run ("" when none).
     std::string Mif;
+    // A silent scenario first runs the same answers as a preview: its exit
+    // code, its log, and what it changed on the machine besides its own log
+    // and receipt (FormatDifference lines and notes; "" for nothing).
+    bool Previewed = false;
+    int PreviewExitCode = -1;
+    std::vector<std::string> PreviewLog;
+    std::string PreviewChanges;
 };
 
 // True when the account "vlm" exists for this process (run with USER=vlm).
@@ -54,6 +61,13 @@ ScenarioRun RunScenario(const FixtureDescription &d, const ScenarioRemoval &remo
 // switches after -F1 when given. The status-MIF library's stand-in is on the
 // program's search path; with mifName the MIF of that name is read back
 // into run.Mif.
+// Every silent scenario is a preview first: the same answers with
+// "Preview=YES" in the "Varolink" stanza and a -G log of its own. The
+// preview must end with exit code 0 and change nothing but its log and
+// receipt; then the real run goes ahead from the same state, and the
+// preview's "Would ..." items must be the changes the real run made, as the
+// snapshots show them (testkit/previewmatch.h). A difference is a test
+// failure naming the items of each side missing from the other.
 ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &response,
                               const std::string &switches = "", const std::string &mifName = "");
 // The expectation's failures as text, with the log appended when there are any.
