@@ -5,6 +5,7 @@
 #include "app/cmdline.h"
 #include "app/discovery.h"
 #include "core/log.h"
+#include "core/machine.h"
 #include "core/pathguard.h"
 #include "core/messagebox.h"
 #include "core/nls.h"
@@ -92,6 +93,12 @@ static void ChooseLogPath(const char *parameters, BOOL *logPathRefused)
         } else {
             *logPathRefused = TRUE;
         }
+    }
+    // A preview writes no other run's log: without a log of its own it has none.
+    if (gRun.DefaultLogUsed && gRun.Preview) {
+        gRun.LogPath[0] = 0;
+        gRun.LogActive = FALSE;
+        return;
     }
     if (gRun.DefaultLogUsed) {
         ReadProductPaths();
@@ -270,7 +277,7 @@ static void EndOfRun()
         char defaultLog[VL_PATH_SIZE];
         if (FormatText(defaultLog, sizeof defaultLog, "%s\\%s", gRun.ProductWorkPath, VL_LOG_FILE_NAME) &&
             GuardFile(defaultLog))
-            DeleteFileA(defaultLog);
+            MachineDeleteFile(defaultLog);
     }
     CloseLogAndNls();
 }
@@ -313,6 +320,25 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
     // switches could have lost their ends and turned into other values, so
     // not even its log path is used.
     gRun.SilentMode = FlagSwitch(parameters, "S");
+
+    // The response file is found first (steps 8, 11 and 12 change nothing;
+    // they are logged in their places below): a preview must be known before
+    // the log opens, the product key is secured or anything is marked.
+    int fits;
+    char responseValue[VL_PATH_SIZE];
+    BOOL responseGiven = SwitchValue(commandLineFits ? parameters : "", "F1", responseValue, sizeof responseValue,
+                                     &fits);
+    BOOL responseTooLong = responseGiven && !fits;
+    if (responseTooLong) responseValue[0] = 0;
+    FindLaunchFolder(programName);
+    FindResponseFile(responseGiven, responseValue);
+    BOOL previewAsked = commandLineFits && ResponseAsksPreview(gRun.ResponseFilePath);
+    gRun.Preview = previewAsked && gRun.SilentMode;
+    if (gRun.Preview) {
+        LogOnlyOwnFile();
+        AllowKeyRepair(FALSE);
+    }
+
     BOOL logPathRefused = FALSE;
     ChooseLogPath(commandLineFits ? parameters : "", &logPathRefused);
     LogOpen(gRun.SilentMode, gRun.LogActive, gRun.LogPath);
@@ -325,13 +351,7 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
 
     // 8-10: the other switches.
     gRun.SkipBroadcast = FlagSwitch(parameters, "B");
-    int fits;
-    char responseValue[VL_PATH_SIZE];
-    BOOL responseGiven = SwitchValue(parameters, "F1", responseValue, sizeof responseValue, &fits);
-    if (responseGiven && !fits) {
-        LogLine("***Response file name too long");
-        responseValue[0] = 0;
-    }
+    if (responseTooLong) LogLine("***Response file name too long");
     if (SwitchValue(parameters, "I", gRun.MifName, VL_PATH_SIZE, &fits) && !fits) {
         LogLineF("MIF file specification '%s' not valid", gRun.MifName);
         CloseLogAndNls();
@@ -342,16 +362,16 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
         return EXIT_STOP;
     }
 
-    // 11-13: launch folder, response file, the first lines.
-    FindLaunchFolder(programName);
-    FindResponseFile(responseGiven, responseValue);
+    // 11-13: the first lines.
     LogLineF("Launch folder '%s'", gRun.LaunchFolder);
     LogLineF("Execution parameters '%s'", parameters);
     if (gRun.SilentMode) {
         LogLine("Silent uninstallation");
         LogLineF("Response file '%s'", gRun.ResponseFilePath);
+        if (gRun.Preview) LogLine("Preview: what the uninstallation would change is listed; nothing is changed");
     } else {
         LogLine("Interactive uninstallation");
+        if (previewAsked) LogLine("Preview ignored: a preview is a silent uninstallation only");
     }
 
     // 14: the product key is secured; a failure is recorded and the run goes on.
@@ -445,8 +465,7 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
     // queue managers' configuration with the shared client files.
     if (gRun.QueueManagersFound && !ComponentRecorded("Server")) {
         HKEY components = NULL;
-        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, VL_COMPONENTS_KEY, 0, NULL, 0, KEY_SET_VALUE, NULL, &components,
-                            NULL) == ERROR_SUCCESS)
+        if (MachineCreateKey(VL_COMPONENTS_KEY, &components) == ERROR_SUCCESS && components)
             RegCloseKey(components);
         SetRegistryValue(HKEY_LOCAL_MACHINE, VL_COMPONENTS_KEY, "Server", REG_SZ, "Incomplete", -1);
     }
@@ -478,5 +497,6 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
     PostMessageA(gRun.MainWindow, gRun.MsgStartMain, 0, 0);
     int exitCode = RunMessageLoop();
     EndOfRun();
-    return exitCode;
+    // A preview that came this far listed the whole removal: it succeeded.
+    return gRun.Preview ? 0 : exitCode;
 }

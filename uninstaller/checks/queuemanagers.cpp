@@ -4,6 +4,7 @@
 #include "checks/checks.h"
 #include "core/launch.h"
 #include "core/log.h"
+#include "core/machine.h"
 #include "core/runstate.h"
 #include "core/text.h"
 #include "qmconfig/qmlist.h"
@@ -53,6 +54,11 @@ int EndRunningQueueManagers(int *count, BOOL endThem)
 
 BOOL QueueManagersRunning()
 {
+    // A preview's held-back stop counts as made.
+    if (MachineStopHeld()) {
+        LogLine("No queue managers running");
+        return FALSE;
+    }
     char folder[VL_PATH_SIZE], program[VL_PATH_SIZE];
     if (BinProgram(folder, program, "avlzxma0.exe") && FileIsLocked(program)) return TRUE;
     LogLine("No queue managers running");

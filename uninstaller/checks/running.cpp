@@ -2,6 +2,7 @@
 // monitor holding its counter library; and the lock test they all use.
 #include "checks/checks.h"
 #include "core/log.h"
+#include "core/machine.h"
 #include "core/regread.h"
 #include "core/runstate.h"
 #include "core/text.h"
@@ -25,6 +26,11 @@ BOOL ServiceIsActive(const char *serviceName)
 {
     SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS);
     if (!manager) return FALSE;
+    // A service a preview listed as stopped (or deleted) counts as stopped.
+    if (MachineServiceHeld(serviceName)) {
+        CloseServiceHandle(manager);
+        return FALSE;
+    }
     BOOL active = FALSE;
     SC_HANDLE service = OpenServiceA(manager, serviceName, SERVICE_ALL_ACCESS);
     if (service) {
@@ -37,29 +43,26 @@ BOOL ServiceIsActive(const char *serviceName)
     return active;
 }
 
-// Opens for writing, sharing nothing: 1 locked, 0 not, -1 write access refused.
-static int TryWriteOpen(const char *path)
+// A file held open while a preview holds the stop back: the stop would have
+// ended its holder, so it is in use only until then, not locked.
+static BOOL HeldUntilStopped(const char *path, int state)
 {
-    SetLastError(0);
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    DWORD error = GetLastError();
-    if (file != INVALID_HANDLE_VALUE) {
-        CloseHandle(file);
-        return 0;
-    }
-    if (error == ERROR_SHARING_VIOLATION) return 1;
-    if (error == ERROR_ACCESS_DENIED) return -1;
-    return 0;
+    if (state != 1 || !MachineStopHeld()) return FALSE;
+    LogLineF("In use until the product is stopped: '%s'", path);
+    return TRUE;
 }
 
 BOOL FileIsLocked(const char *path)
 {
-    int state = TryWriteOpen(path);
+    int state = MachineFileHeldOpen(path);
+    if (HeldUntilStopped(path, state)) return FALSE;
     if (state >= 0) return state == 1;
     // A product file that refuses write access: open up its access list and
     // ask again; only a sharing violation then counts as locked.
     SecureFile(path, TRUE, GRANT_ACCESS, GENERIC_READ | GENERIC_EXECUTE);
-    return TryWriteOpen(path) == 1;
+    state = MachineFileHeldOpen(path);
+    if (HeldUntilStopped(path, state)) return FALSE;
+    return state == 1;
 }
 
 static BOOL BinFileLocked(const char *programFiles, const char *name)
@@ -70,6 +73,8 @@ static BOOL BinFileLocked(const char *programFiles, const char *name)
 
 int ProductIsRunning(const char *folder)
 {
+    // A preview's held-back stop counts as made: the product would not run.
+    if (MachineStopHeld()) return 0;
     char programFiles[VL_PATH_SIZE];
     ReadProductPaths();
     CopyText(programFiles, sizeof programFiles, gRegFilePath[0] ? gRegFilePath : folder);

@@ -3,6 +3,7 @@
 // uninstallation folder, never from the system folder.
 #include "checks/checks.h"
 #include "core/log.h"
+#include "core/machine.h"
 #include "core/runstate.h"
 #include "core/text.h"
 #include "core/fileprobes.h"
@@ -72,10 +73,11 @@ static int EndIfProgram(const ProcessFunctions &f, DWORD id, const char *folder,
         return 0;
     }
     int result = 1;
-    if (TerminateProcess(process, 0)) {
+    DWORD ended = MachineEndProcess(process, id, path);
+    if (ended == 0) {
         LogLineF("Process ID %d terminated", (int)id);
-    } else {
-        LogLineF("***TerminateProcess() error %d", (int)GetLastError());
+    } else if (ended != MACHINE_HELD_BACK) {
+        LogLineF("***TerminateProcess() error %d", (int)ended);
         result = 0;
     }
     CloseHandle(process);

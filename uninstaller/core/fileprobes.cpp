@@ -1,12 +1,17 @@
 #include "core/fileprobes.h"
 #include "core/mbchar.h"
+#include "core/ledger.h"
 #include "core/log.h"
 #include "core/runstate.h"
 #include "core/text.h"
 #include <string.h>
 
+// The probes answer as the machine would stand after what a preview would
+// have deleted (the ledger holds no such items in a real run).
+
 int FileExists(const char *path)
 {
+    if (path && LedgerWouldGo(path)) return 0;
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(path, &found);
     if (search != INVALID_HANDLE_VALUE) {
@@ -20,7 +25,7 @@ int FileExists(const char *path)
 int FolderExists(const char *path)
 {
     // An empty folder name would probe the current drive's root.
-    if (!path || !path[0]) return 0;
+    if (!path || !path[0] || LedgerWouldGo(path)) return 0;
     char probe[VL_PATH_SIZE];
     if (!FormatText(probe, sizeof probe, "%s\\nofile", path)) return 0;
     WIN32_FIND_DATAA found;
@@ -35,7 +40,9 @@ int FolderExists(const char *path)
 int FolderListState(const char *path)
 {
     // An empty name is no folder at all (listing it would list the drive's root).
-    if (!path || !path[0]) return 1;
+    if (!path || !path[0] || LedgerWouldGo(path)) return 1;
+    // Entries a preview would have deleted do not count.
+    BOOL wouldGoIn = LedgerWouldGoIn(path) > 0;
     char pattern[VL_PATH_SIZE];
     if (!FormatText(pattern, sizeof pattern, "%s\\*", path)) {
         LogLineF("***FindFirstFileEx(4) error %d, path '%s'", (int)ERROR_FILENAME_EXCED_RANGE, path);
@@ -52,10 +59,12 @@ int FolderListState(const char *path)
     }
     int empty = 1;
     do {
-        if (strcmp(found.cFileName, ".") && strcmp(found.cFileName, "..")) {
-            empty = 0;
-            break;
-        }
+        if (!strcmp(found.cFileName, ".") || !strcmp(found.cFileName, "..")) continue;
+        char entry[VL_TEXT_SIZE];
+        if (wouldGoIn && FormatText(entry, sizeof entry, "%s\\%s", path, found.cFileName) && LedgerWouldGo(entry))
+            continue;
+        empty = 0;
+        break;
     } while (FindNextFileA(search, &found));
     FindClose(search);
     return empty;

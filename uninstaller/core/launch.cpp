@@ -2,6 +2,7 @@
 // a library on a thread of its own.
 #include "core/launch.h"
 #include "core/log.h"
+#include "core/machine.h"
 #include "core/runstate.h"
 #include "core/text.h"
 #include <process.h>
@@ -45,11 +46,8 @@ static HANDLE StartThroughShell(HWND owner, int show, const char *program, const
     info.lpParameters = parameters;
     info.lpDirectory = folder && folder[0] ? folder : NULL;
     info.nShow = show;
-    SetLastError(0);
-    if (!ShellExecuteExA(&info)) {
-        *error = GetLastError();
-        return NULL;
-    }
+    *error = MachineStartProgram(&info);
+    if (*error) return NULL;   // failed, or a preview's start held back
     if (!info.hProcess) {
         // Started through something that gives no process (no handle to wait on).
         *error = ERROR_INVALID_HANDLE;
@@ -64,6 +62,7 @@ BOOL LaunchProcess(HWND owner, const char *program, const char *folder, const ch
     if (sTrackedProcess) CloseHandle(sTrackedProcess);  // only one process is tracked
     DWORD error;
     sTrackedProcess = StartThroughShell(owner, SW_HIDE, program, folder, parameters, FALSE, &error);
+    if (!sTrackedProcess && error == MACHINE_HELD_BACK) return TRUE;   // nothing to track: ended at once
     if (!sTrackedProcess) {
         LogLineF("***Unable to launch process; code %d.", (int)error);
         return FALSE;
@@ -75,7 +74,7 @@ HANDLE LaunchProcessShown(HWND owner, int show, const char *program, const char 
 {
     DWORD error;
     HANDLE process = StartThroughShell(owner, show, program, folder, parameters, FALSE, &error);
-    if (!process) LogLineF("Unable to launch process; code %d.", (int)error);
+    if (!process && error != MACHINE_HELD_BACK) LogLineF("Unable to launch process; code %d.", (int)error);
     return process;
 }
 
@@ -83,6 +82,7 @@ DWORD RunProcessAndWait(HWND owner, int show, const char *program, const char *f
 {
     DWORD error;
     HANDLE process = StartThroughShell(owner, show, program, folder, parameters, TRUE, &error);
+    if (!process && error == MACHINE_HELD_BACK) return 0;   // as if it had ended well
     if (!process) {
         LogLineF("Unable to launch process; code %d.", (int)error);
         return VL_LAUNCH_FAILED;
@@ -166,6 +166,8 @@ BOOL LaunchDllThread(const char *library, const char *entry, const DWORD_PTR arg
     sDllThread.Done = 0;
     sDllThread.Entry = NULL;
     sDllThread.Thread = NULL;
+    // A preview lists the entry and runs nothing: it counts as ended at once.
+    if (MachineRunLibraryEntry(library, entry) == MACHINE_HELD_BACK) return TRUE;
 
     sDllThread.Library = LoadLibraryA(library);
     if (!sDllThread.Library) {

@@ -34,6 +34,11 @@ static SharedLogBlock sOwnBlock;
 
 void LogUseOwnBlock() { sOwnBlockOnly = TRUE; }
 
+// Set by start-up before the log is opened; read by every append.
+static BOOL sOwnFileOnly;
+
+void LogOnlyOwnFile() { sOwnFileOnly = TRUE; }
+
 // Opens or creates the named block; only its creator zero-fills it.
 static int OpenSharedLogBlock()
 {
@@ -128,7 +133,7 @@ void LogCurrentPath(char *out)
         return;
     }
     // No path stored: the default log in the product's work folder.
-    CopyText(out, VL_PATH_SIZE, sDefaultLogPath);
+    if (!sOwnFileOnly) CopyText(out, VL_PATH_SIZE, sDefaultLogPath);
 }
 
 void LogLine(const char *text)

@@ -41,6 +41,11 @@ int LogClose();
 // the named block (a second copy must leave the running copy's block alone).
 void LogUseOwnBlock();
 
+// Before the first LogOpen: the log is only ever the file given to LogOpen,
+// never the default log in the product's work folder (a preview writes no
+// other run's log).
+void LogOnlyOwnFile();
+
 // The mapped block, or NULL before LogOpen or when it could not be mapped.
 SharedLogBlock *LogBlock();
 // True when the block exists and its silent flag is set.

@@ -69,6 +69,23 @@ BOOL ApplyLockedFilesAnswer(HWND page)
     return TRUE;
 }
 
+static void Unlogged(const char *) {}
+
+BOOL ResponseAsksPreview(const char *path)
+{
+    FILE *file = path && path[0] ? fopen(path, "rt") : NULL;
+    if (!file) return FALSE;
+    ResponseTable table;
+    ResponseInit(&table);
+    char line[RESPONSE_LINE_SIZE];
+    while (fgets(line, sizeof line, file)) ResponseParseLine(&table, line, Unlogged);
+    fclose(file);
+    const char *value;
+    BOOL preview = ResponseFind(&table, "Varolink", "Preview", &value) == 0 && TextEqualNoCase(value, "YES");
+    ResponseFree(&table);
+    return preview;
+}
+
 void ResponseReset()
 {
     ResponseFree(&sTable);

@@ -17,5 +17,10 @@ BOOL ResponseComponentChoice(const char *keyword, BOOL *flag);
 // to the page; FALSE when the keyword is missing (the caller decides).
 BOOL ApplyLockedFilesAnswer(HWND page);
 
+// Whether the file asks for a preview (stanza "Varolink", "Preview=YES"),
+// read on its own before anything is logged or changed; a file that cannot
+// be read asks for none. The table above is not touched.
+BOOL ResponseAsksPreview(const char *path);
+
 // Forgets the table (used by tests that read several files in one process).
 void ResponseReset();

@@ -6,6 +6,7 @@
 #include "removal/shortcuts.h"
 #include "engine/worker.h"
 #include "core/log.h"
+#include "core/machine.h"
 #include "core/pathguard.h"
 #include "core/nls.h"
 #include "core/regread.h"
@@ -181,7 +182,7 @@ void DeleteUninstFileQuietly(ProcedureRun *run, const char *name)
     char path[VL_PATH_SIZE];
     // Quiet, yet through the guard like every other deletion.
     if (run->ListFolder[0] && FormatText(path, sizeof path, "%s\\%s", run->ListFolder, name) && GuardFile(path))
-        DeleteFileA(path);
+        MachineDeleteFile(path);
 }
 
 BOOL ComponentInstalledNow(const char *componentKey)

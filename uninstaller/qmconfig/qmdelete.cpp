@@ -4,6 +4,7 @@
 #include "qmconfig/qmscan.h"
 #include "core/fileprobes.h"
 #include "core/log.h"
+#include "core/machine.h"
 #include "core/pathguard.h"
 #include "core/regread.h"
 #include "core/runstate.h"
@@ -143,8 +144,11 @@ static int DeleteQmKeys(const char *name, const char *keyName)
     HKEY config;
     LONG rc = OpenProductKey(HKEY_LOCAL_MACHINE, QM_CONFIG_KEY, KEY_ALL_ACCESS, &config);
     if (rc == ERROR_SUCCESS) {
-        rc = RegDeleteKeyA(config, "QueueManager");
-        if (rc == ERROR_SUCCESS) {
+        char queueManagers[VL_TEXT_SIZE];
+        FormatText(queueManagers, sizeof queueManagers, "%s\\QueueManager", QM_CONFIG_KEY);
+        rc = MachineDeleteKey(config, "QueueManager", queueManagers);
+        if (rc == MACHINE_HELD_BACK) {
+        } else if (rc == ERROR_SUCCESS) {
             LogLineF("Deleted key '%s\\QueueManager'", QM_CONFIG_KEY);
         } else if (rc != ERROR_FILE_NOT_FOUND && rc != ERROR_ACCESS_DENIED) {
             // Not found, or still holding other queue managers' keys, is quiet.

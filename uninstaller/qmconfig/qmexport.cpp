@@ -1,6 +1,7 @@
 #include "qmconfig/qmexport.h"
 #include "qmconfig/qmscan.h"
 #include "core/log.h"
+#include "core/machine.h"
 #include "core/regread.h"
 #include "core/runstate.h"
 #include "core/text.h"
@@ -201,8 +202,9 @@ static BOOL ReadVerbatimValues(VerbatimPair **list)
 // is complete, so a failed export leaves the previous Config.reg as it was.
 static BOOL ReplaceScript(const char *written, const char *path)
 {
-    if (MoveFileExA(written, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return TRUE;
-    LogLineF("***Can't replace '%s' %d", path, (int)GetLastError());
+    DWORD code = MachineReplaceFile(written, path);
+    if (code == 0 || code == MACHINE_HELD_BACK) return TRUE;
+    LogLineF("***Can't replace '%s' %d", path, (int)code);
     return FALSE;
 }
 
@@ -237,7 +239,7 @@ BOOL SaveQmConfiguration()
     char path[VL_PATH_SIZE], written[VL_PATH_SIZE];
     BOOL named = gRegWorkPath[0] && FormatText(path, sizeof path, "%s\\config\\Config.reg", gRegWorkPath) &&
                  FormatText(written, sizeof written, "%s.new", path);
-    FILE *script = named ? fopen(written, "wt") : NULL;
+    FILE *script = named ? MachineCreateTextFile(written, path) : NULL;
     if (!script) {
         LogLineF("***Unable to open '%s'", named ? written : "\\config\\Config.reg");
         RegCloseKey(key);

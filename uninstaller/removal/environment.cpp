@@ -2,6 +2,7 @@
 #include "removal/envtext.h"
 #include "removal/registry.h"
 #include "core/log.h"
+#include "core/machine.h"
 #include "core/nls.h"
 #include "core/regread.h"
 #include "core/runstate.h"
@@ -19,7 +20,8 @@ BOOL SetCreationMaskBits(DWORD bits, BOOL set)
                    size == sizeof mask;
     if (present) mask = set ? (mask | bits) : (mask & ~bits);
     else mask = set ? bits : 0;
-    BOOL written = RegSetValueExA(key, "CreationMask", 0, REG_DWORD, (const BYTE *)&mask, sizeof mask) == ERROR_SUCCESS;
+    LONG rc = MachineSetValue(key, VL_PRODUCT_KEY, "CreationMask", REG_DWORD, &mask, sizeof mask);
+    BOOL written = rc == ERROR_SUCCESS || rc == MACHINE_HELD_BACK;
     RegCloseKey(key);
     return written;
 }
@@ -157,7 +159,7 @@ static BOOL CALLBACK CollectTopWindow(HWND window, LPARAM context)
     return TRUE;
 }
 
-BOOL BroadcastEnvironmentChange()
+static void SendEnvironmentChange(void *)
 {
     LogLine("Broadcasting environment changes");
     // Sent window by window, each with a time limit: a window that does not
@@ -175,5 +177,10 @@ BOOL BroadcastEnvironmentChange()
     }
     free(list.Windows);
     if (gaveUp) LogLine("Environment change broadcast timed out");
+}
+
+BOOL BroadcastEnvironmentChange()
+{
+    MachineBroadcastEnvironment(SendEnvironmentChange, NULL);
     return TRUE;
 }

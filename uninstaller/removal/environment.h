@@ -4,7 +4,7 @@
 #pragma once
 #include <windows.h>
 
-#define VL_ENVIRONMENT_KEY "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment"
+#include "core/machine.h"   // VL_ENVIRONMENT_KEY
 
 // CreationMask bits of the variables the installer created.
 enum { CREATED_INCLUDE = 0x80, CREATED_LIB = 0x100, CREATED_CLASSPATH = 0x200 };

@@ -5,6 +5,7 @@
 #include "removal/registry.h"
 #include "core/launch.h"
 #include "core/log.h"
+#include "core/machine.h"
 #include "core/pathguard.h"
 #include "core/pathlist.h"
 #include "core/nls.h"
@@ -90,7 +91,7 @@ int DeleteListedFile(const char *path, PathNode **directories, const char *diskP
     // The management console file is installed read-only. (A path the guard
     // refuses keeps its attributes; DeleteFilePath logs the refusal.)
     if (strstr(path, "varolink.msc") && FileVerdict(path) == PATH_SAFE)
-        SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+        MachineClearAttributes(path);
     int result = DeleteFilePathSpelt(path, diskPath, FALSE);
     GatherAncestors(path, directories);
     return result;

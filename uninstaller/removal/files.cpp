@@ -2,6 +2,7 @@
 #include "removal/files.h"
 #include "core/mbchar.h"
 #include "core/log.h"
+#include "core/machine.h"
 #include "core/pathguard.h"
 #include "core/runstate.h"
 #include "core/text.h"
@@ -44,12 +45,12 @@ static int DeleteFileAs(const char *path, const char *diskPath, BOOL reportAll, 
     if (strchr(slash ? slash + 1 : path, '*'))
         return DeleteTree(path, TRUE, FALSE, FALSE, NULL, NULL);
 
-    SetLastError(0);
-    DWORD code = DeleteFileA(diskPath) ? 0 : GetLastError();
+    DWORD code = MachineDeleteFile(path, diskPath);
+    if (code == MACHINE_HELD_BACK) code = 0;
+    else if (code == 0) LogLineF("Deleted file: '%s'", path);
     if (error) *error = code;
     switch (code) {
     case 0:
-        LogLineF("Deleted file: '%s'", path);
         return 1;
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
@@ -103,10 +104,14 @@ static int RemoveGuardedDirectory(const char *path, BOOL reportAll, DWORD *error
 
     DWORD code = 0;
     for (int attempt = 1; attempt <= DIRECTORY_ATTEMPTS; attempt++) {
-        code = RemoveDirectoryA(path) ? 0 : GetLastError();
+        code = MachineRemoveFolder(path);
         if (code != ERROR_SHARING_VIOLATION) break;
         LogLineF("Delete path in use; waiting: '%s'", path);
         Sleep(DIRECTORY_RETRY_MS);
+    }
+    if (code == MACHINE_HELD_BACK) {
+        if (error) *error = 0;
+        return 1;
     }
     if (error) *error = code;
 

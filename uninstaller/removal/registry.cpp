@@ -1,7 +1,9 @@
 // Setting and deleting registry values, keys and key trees.
 #include "removal/registry.h"
 #include "core/mbchar.h"
+#include "core/ledger.h"
 #include "core/log.h"
+#include "core/machine.h"
 #include "core/pathlist.h"
 #include "core/regread.h"
 #include "core/runstate.h"
@@ -19,13 +21,17 @@ int SetRegistryValue(HKEY root, const char *keyPath, const char *valueName, DWOR
     }
     HKEY key;
     LONG rc = OpenProductKey(root, keyPath, KEY_SET_VALUE, &key);
+    if (rc == ERROR_FILE_NOT_FOUND && MachineKeyPending(keyPath)) {
+        key = NULL;   // a preview's key that would have been made first
+        rc = ERROR_SUCCESS;
+    }
     if (rc != ERROR_SUCCESS) {
         LogLineF("Error %d opening key '%s'", (int)rc, keyPath);
         return 0;
     }
-    rc = RegSetValueExA(key, valueName, 0, type, (const BYTE *)data, (DWORD)size);
-    RegCloseKey(key);
-    if (rc != ERROR_SUCCESS) {
+    rc = MachineSetValue(key, keyPath, valueName, type, data, (DWORD)size);
+    if (key) RegCloseKey(key);
+    if (rc != ERROR_SUCCESS && rc != MACHINE_HELD_BACK) {
         LogLineF("Error %d setting key '%s' value '%s'", (int)rc, keyPath, valueName);
         return 0;
     }
@@ -46,8 +52,9 @@ int DeleteRegistryValue(HKEY root, const char *keyPath, const char *valueName, B
         return 0;
     }
     int result = 1;
-    rc = RegDeleteValueA(key, valueName);
-    if (rc == ERROR_SUCCESS) {
+    rc = MachineDeleteValue(key, keyPath, valueName);
+    if (rc == MACHINE_HELD_BACK) {
+    } else if (rc == ERROR_SUCCESS) {
         LogLineF("Deleted value [HKLM\\%s] '%s'", keyPath, valueName);
     } else if (rc == ERROR_FILE_NOT_FOUND) {
         if (reportAll) LogLineF("Delete value not found [HKLM\\%s] '%s'", keyPath, valueName);
@@ -81,8 +88,9 @@ int DeleteRegistryKey(const char *keyPath)
         return 0;
     }
     int result = 1;
-    rc = RegDeleteKeyA(key, leaf);
-    if (rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND) {
+    rc = MachineDeleteKey(key, leaf, keyPath);
+    if (rc == MACHINE_HELD_BACK) {
+    } else if (rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND) {
         LogLineF("Deleted key '%s'", keyPath);
     } else if (rc == ERROR_ACCESS_DENIED) {
         LogLineF("***RegDeleteKey ERROR_ACCESS_DENIED '%s'", keyPath);
@@ -114,6 +122,9 @@ static int ListSubkeys(const char *keyPath, const char *spared, PathNode **list,
             }
             break;
         }
+        char subPath[VL_TEXT_SIZE];
+        // A preview's subkey that an earlier step would have deleted is gone.
+        if (FormatText(subPath, sizeof subPath, "%s\\%s", keyPath, name) && LedgerWouldGo(subPath)) continue;
         if (spared && spared[0] && strcmp(name, spared) == 0) {
             LogLineF("Not deleting subkey '%s'", name);
             *sparedFound = TRUE;

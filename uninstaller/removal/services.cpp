@@ -1,6 +1,7 @@
 // Deleting a Windows NT service from the service database.
 #include "removal/services.h"
 #include "core/log.h"
+#include "core/machine.h"
 
 DWORD DeleteServiceByName(const char *name)
 {
@@ -22,8 +23,8 @@ DWORD DeleteServiceByName(const char *name)
             result = error;
         }
     } else {
-        if (!DeleteService(service)) {
-            DWORD error = GetLastError();
+        DWORD error = MachineDeleteService(service, name);
+        if (error && error != MACHINE_HELD_BACK) {
             if (error == ERROR_SERVICE_MARKED_FOR_DELETE) {
                 LogLineF("Service '%s' already marked for delete", name);
             } else {

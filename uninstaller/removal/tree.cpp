@@ -2,6 +2,7 @@
 // completely, then the directory itself once it is empty.
 #include "removal/files.h"
 #include "core/mbchar.h"
+#include "core/ledger.h"
 #include "core/log.h"
 #include "core/pathguard.h"
 #include "core/pathlist.h"
@@ -33,6 +34,16 @@ static int RefuseLink(const char *directory, const char *name)
 }
 
 static int Dots(const char *name) { return !strcmp(name, ".") || !strcmp(name, ".."); }
+
+// An entry a preview would already have deleted is not there for the walk.
+static int WouldBeGone(const char *directory, const char *name, BOOL wouldGoIn)
+{
+    if (!wouldGoIn) return 0;
+    char *path = JoinedPath(directory, name);
+    int gone = path && LedgerWouldGo(path);
+    free(path);
+    return gone;
+}
 
 // Set by a test on its own thread before it starts a walk; read by the walker.
 static WalkHook sWalkHook;
@@ -85,6 +96,7 @@ static int Walk(const char *path, BOOL files, BOOL directories, BOOL recurse, HW
 
     WIN32_FIND_DATAA found;
     PathNode *list = NULL;
+    BOOL wouldGoIn = LedgerWouldGoIn(directory) > 0;
     if (files) {
         HANDLE search = FindFirstFileExA(path, FindExInfoStandard, &found, FindExSearchNameMatch, NULL, 0);
         if (search == INVALID_HANDLE_VALUE) {
@@ -99,6 +111,7 @@ static int Walk(const char *path, BOOL files, BOOL directories, BOOL recurse, HW
         } else {
             do {
                 if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+                if (WouldBeGone(directory, found.cFileName, wouldGoIn)) continue;
                 if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
                     // A link to a file: left, its target untouched.
                     result &= RefuseLink(directory, found.cFileName);
@@ -130,6 +143,7 @@ static int Walk(const char *path, BOOL files, BOOL directories, BOOL recurse, HW
         } else {
             do {
                 if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || Dots(found.cFileName)) continue;
+                if (WouldBeGone(directory, found.cFileName, wouldGoIn)) continue;
                 // A junction or link leads outside this tree: it is never entered
                 // (nor removed: its target must stay untouched).
                 if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {

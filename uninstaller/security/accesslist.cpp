@@ -3,6 +3,7 @@
 // the caller gives a mode, an entry for Everyone.
 #include "security/security.h"
 #include "core/log.h"
+#include "core/machine.h"
 #include "core/runstate.h"
 #include "core/text.h"
 
@@ -71,13 +72,14 @@ static int SecureObject(const SecureTarget &target, const char *path, const char
         return 0;
     }
 
-    rc = SetNamedSecurityInfoA((LPSTR)object, target.Type, DACL_SECURITY_INFORMATION, NULL, NULL, merged, NULL);
+    rc = MachineSetAccessList(object, target.Type, merged);
     if (rc == ERROR_ACCESS_DENIED) {
         TakeOwnership(object, target.Type);
-        rc = SetNamedSecurityInfoA((LPSTR)object, target.Type, DACL_SECURITY_INFORMATION, NULL, NULL, merged, NULL);
+        rc = MachineSetAccessList(object, target.Type, merged);
     }
     int result = 1;
-    if (rc != ERROR_SUCCESS) {
+    if (rc == MACHINE_HELD_BACK) {
+    } else if (rc != ERROR_SUCCESS) {
         LogLineF(target.SetErrorLine, (int)rc, object);
         result = 0;
     } else {

@@ -2,6 +2,7 @@
 // that its access list can then be rewritten.
 #include "security/security.h"
 #include "core/log.h"
+#include "core/machine.h"
 #include "core/runstate.h"
 #include "core/text.h"
 #include <ctype.h>
@@ -73,8 +74,9 @@ int TakeOwnership(const char *name, SE_OBJECT_TYPE type)
     if (!admin) return 1;
     AcquireTakeOwnershipPrivilege();
 
-    DWORD rc = SetNamedSecurityInfoA(object, type, OWNER_SECURITY_INFORMATION, admin, NULL, NULL, NULL);
-    if (rc == ERROR_SUCCESS)
+    DWORD rc = MachineSetOwner(object, type, admin);
+    if (rc == MACHINE_HELD_BACK) {
+    } else if (rc == ERROR_SUCCESS)
         LogLineF("Set ownership on '%s'", object);
     else if (rc != ERROR_FILE_NOT_FOUND && rc != ERROR_PATH_NOT_FOUND)
         LogLineF("Error %d setting ownership on '%s'", (int)rc, object);

@@ -1,5 +1,6 @@
 #include "wizard/handover.h"
 #include "core/log.h"
+#include "core/machine.h"
 #include "core/nls.h"
 #include "core/runstate.h"
 #include "core/text.h"
@@ -48,7 +49,9 @@ int RunInstallerUninstall()
     info.lpParameters = parameters;
     info.lpDirectory = gRun.WindowsDir[0] ? gRun.WindowsDir : NULL;
     info.nShow = SW_HIDE;
-    if (!ShellExecuteExA(&info)) return 0;
+    DWORD started = MachineStartProgram(&info);
+    if (started == MACHINE_HELD_BACK) return 1;
+    if (started) return 0;
     if (info.hProcess) CloseHandle(info.hProcess);
     return 1;
 }

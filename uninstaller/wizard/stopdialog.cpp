@@ -7,6 +7,7 @@
 #include "checks/checks.h"
 #include "core/launch.h"
 #include "core/log.h"
+#include "core/machine.h"
 #include "core/runstate.h"
 #include "core/text.h"
 #include "core/fileprobes.h"
@@ -46,6 +47,7 @@ static BOOL StartStopThread(const char *service)
     // The library is loaded by its plain path: quotes around a path with
     // blanks would make it unloadable.
     DWORD_PTR arguments[VL_DLL_ARG_COUNT] = {(DWORD_PTR)service};
+    MachineNoteServiceStop(service);
     return LaunchDllThread(library, "isuVLStop", arguments);
 }
 
@@ -157,7 +159,8 @@ static void Tick(HWND dialog)
         }
         break;
     case 6:
-        if (sStop.Position >= STOP_BAR_TOP) {
+        // A preview's held-back stop has nothing to let settle.
+        if (sStop.Position >= STOP_BAR_TOP || MachineStopHeld()) {
             AdvanceStopStage(dialog);
         } else {
             sStop.Position += STOP_STEP;
@@ -183,6 +186,7 @@ INT_PTR CALLBACK StopSequence(HWND dialog, UINT message, WPARAM wParam, LPARAM l
         SendMessageA(bar, PBM_SETRANGE32, 0, STOP_BAR_TOP);
         SendMessageA(bar, PBM_SETSTEP, 1, 0);
         EndRunningQueueManagers(&sStop.RunningQueueManagers, TRUE);
+        MachineStopStarted();
         AdvanceStopStage(dialog);
         sStop.Timer = SetTimer(dialog, STOP_TIMER_ID, STOP_TICK_MS, NULL);
         return TRUE;

@@ -1,0 +1,89 @@
+// The one place where the run changes the machine. Every deletion, write,
+// securing, service change, program start and process end of the uninstaller
+// is made here, so that a preview is the real run with its changes held back.
+//
+// Real run: each function makes the one system call, records the outcome in
+// the ledger (done; in use for a sharing violation; failed with the error; a
+// thing already gone is not recorded) and returns the system's code, 0 for
+// success. The caller logs its own outcome line from that code, as before.
+//
+// Preview (gRun.Preview): nothing is changed. A change that the real run
+// would attempt is logged as its fixed "Would ..." line, recorded as
+// LEDGER_WOULD, and MACHINE_HELD_BACK is returned: the caller logs nothing
+// more and carries on as after success. A thing the real call would not find
+// (absent, or already recorded as would-go) gives the code the real call
+// would give, so the caller's lines and results stay those of the real run.
+//
+// Threads: any thread; the ledger locks itself, the log appends atomically.
+#pragma once
+#include <windows.h>
+#include <aclapi.h>
+#include <shellapi.h>
+#include <stdio.h>
+
+// The run is a preview: the change was logged as what would be done.
+// (Bit 29 marks an application's own code: no system error has it.)
+enum { MACHINE_HELD_BACK = 0x20000001 };
+
+#define VL_ENVIRONMENT_KEY "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment"
+
+// Files and folders. path is what the log and the ledger show; diskPath (NULL:
+// path) is the same path as the file system is given it.
+DWORD MachineDeleteFile(const char *path, const char *diskPath = NULL);
+DWORD MachineRemoveFolder(const char *path);
+// Clears the attributes of a file (FILE_ATTRIBUTE_NORMAL) before its deletion;
+// held back quietly in a preview (the deletion that follows is what it lists).
+DWORD MachineClearAttributes(const char *path);
+// Creates a file for writing ("wt"): the real file, or in a preview the null
+// device, after "Would write: 'shownPath'", so the writer runs as it would.
+// NULL with errno set when it cannot be opened.
+FILE *MachineCreateTextFile(const char *path, const char *shownPath);
+// Moves a written file over its final name (replacing it).
+DWORD MachineReplaceFile(const char *from, const char *to);
+
+// Registry (keys below HKLM; keyPath names them in lines and the ledger).
+// parent is the open parent of the key leaf.
+LONG MachineDeleteKey(HKEY parent, const char *leaf, const char *keyPath);
+LONG MachineDeleteValue(HKEY key, const char *keyPath, const char *valueName);
+// key may be NULL in a preview only, for a key that a held-back
+// MachineCreateKey would have made.
+LONG MachineSetValue(HKEY key, const char *keyPath, const char *valueName, DWORD type, const void *data,
+                     DWORD size);
+// A preview's key that MachineCreateKey held back (never in a real run).
+BOOL MachineKeyPending(const char *keyPath);
+// Creates (or opens) HKLM\keyPath for setting values; *key is NULL after a
+// held-back creation of a key that does not exist.
+LONG MachineCreateKey(const char *keyPath, HKEY *key);
+
+// Security. object is as SetNamedSecurityInfo takes it.
+DWORD MachineSetOwner(const char *object, SE_OBJECT_TYPE type, PSID owner);
+DWORD MachineSetAccessList(const char *object, SE_OBJECT_TYPE type, PACL list);
+
+// Services.
+DWORD MachineDeleteService(SC_HANDLE service, const char *name);
+// A service the staged stop would stop: listed in a preview, recorded in a
+// real run (the stop itself is made by the product's programs).
+void MachineNoteServiceStop(const char *name);
+
+// The staged stop. MachineStopStarted: the stop sequence begins (a preview
+// holds it back from here on: nothing it would end is counted as running).
+void MachineStopStarted();
+BOOL MachineStopHeld();
+// A preview listed this service as stopped or deleted.
+BOOL MachineServiceHeld(const char *name);
+// Whether another process holds the file open: 1 held, 0 not, -1 the open
+// was refused access. A real run opens it for writing, sharing nothing; a
+// preview opens nothing for writing: it asks for reading, sharing nothing.
+int MachineFileHeldOpen(const char *path);
+
+// Outside programs. info is as ShellExecuteEx takes it; in a preview no
+// process is started and info->hProcess stays NULL.
+DWORD MachineStartProgram(SHELLEXECUTEINFOA *info);
+// A library entry run on a thread: a preview only lists it (0: go on and run it).
+DWORD MachineRunLibraryEntry(const char *library, const char *entry);
+DWORD MachineEndProcess(HANDLE process, DWORD id, const char *path);
+
+// The environment broadcast (send is the real sending, called only in a real run).
+DWORD MachineBroadcastEnvironment(void (*send)(void *), void *context);
+// Any other write (the status MIF): write makes it and says 1/0.
+DWORD MachineWrite(const char *target, int (*write)(void *), void *context);
