@@ -178,10 +178,31 @@ bool WouldItem(const std::string &line, Item *item)
     return true;
 }
 
+// Of the writes and deletions of one file or value, in order, the last is
+// what stays (a preview lists the "Incomplete" marker it would set on a
+// component's value before it lists the value's deletion).
+std::vector<Item> LastOfEach(const std::vector<Item> &items)
+{
+    auto same = [](const Item &a, const Item &b) {
+        auto group = [](const std::string &verb) {
+            return verb == "write" || verb == "delete file" ? 1 : verb == "set value" || verb == "delete value" ? 2 : 0;
+        };
+        return group(a.Verb) && group(a.Verb) == group(b.Verb) && a.Target == b.Target;
+    };
+    std::vector<Item> last;
+    for (size_t i = 0; i < items.size(); i++) {
+        bool later = false;
+        for (size_t j = i + 1; j < items.size() && !later; j++) later = same(items[i], items[j]);
+        if (!later) last.push_back(items[i]);
+    }
+    return last;
+}
+
 // What a deletion takes along is folded into it; a folder or key that came
 // is folded into what was written into it (own files included).
-std::set<std::string> Folded(const std::vector<Item> &items, const PreviewScope &scope)
+std::set<std::string> Folded(const std::vector<Item> &all, const PreviewScope &scope)
 {
+    std::vector<Item> items = LastOfEach(all);
     std::set<std::string> deletedFolders, deletedKeys, deletedFiles, deletedServices;
     std::vector<std::string> holders;  // where something was written or made
     for (const Item &item : items) {

@@ -8,9 +8,11 @@
 // "write c:\..." (a file made or changed). A change the snapshot shows with no
 // line of that form ("create path", "create key", "create service", "change
 // service", a service started) is its own item, so that it cannot pass
-// unnoticed. Then, on each side alike, what a deletion takes along is folded
-// into it: items below a deleted folder or key, the values of a deleted key,
-// a file written and then deleted, the stop of a deleted service; and a
+// unnoticed. Then, on each side alike, of the writes and deletions of one
+// file or value the last one counts (the "Incomplete" marker set on a
+// component's value and the value then deleted is the deletion); what a
+// deletion takes along is folded into it: items below a deleted folder or
+// key, the values of a deleted key, the stop of a deleted service; and a
 // folder or key that came is folded into what was written into it.
 // One platform allowance: Wine gives an object whose security was never
 // written an owner (the caller's primary group) when its access list is first

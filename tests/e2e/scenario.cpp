@@ -242,7 +242,8 @@ static void ExpectPreviewMatches(const FixtureDescription &d, const ScenarioRun 
     if (run.PreviewExitCode != 0 || !run.PreviewChanges.empty()) return;
     std::string mismatch = FormatPreviewMismatch(
         ComparePreview(run.PreviewLog, DiffSnapshots(run.Before, run.After), ScenarioPreviewScope(d)));
-    EXPECT_EQ(mismatch, "") << "the preview's \"Would ...\" items differ from the real run's changes";
+    EXPECT_EQ(mismatch, "") << "the preview's \"Would ...\" items differ from the real run's changes\n"
+                            << "---- log of the preview ----\n" << log;
 }
 
 ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &response, const std::string &switches,

@@ -363,3 +363,18 @@ TEST(PreviewMatchTest, OnlyTheOwnLogAndReceiptMayCome)
               "+ file C:\\VlPreview1\\log\\other.txt\tsize=3\n"
               "~ acl dir C:\\Varolink\tD:(A;;FA;;;BA) -> D:(A;;FA;;;SY)\n");
 }
+
+// The "Incomplete" marker a component's removal sets on its value before it
+// deletes the value: the deletion is what the real run shows.
+TEST(PreviewMatchTest, TheLastOfAValuesWritesAndDeletionsCounts)
+{
+    const std::string key = "[HKLM\\Software\\Norvik\\Varolink\\CurrentVersion\\Components] 'Server'";
+    std::vector<std::string> before = {"value HKLM\\Software\\Norvik\\Varolink\\CurrentVersion\\Components|Server\tREG_SZ "};
+    SnapshotDifference gone = DiffSnapshots(before, {});
+    SnapshotDifference marked = DiffSnapshots(
+        before, {"value HKLM\\Software\\Norvik\\Varolink\\CurrentVersion\\Components|Server\tREG_SZ Incomplete"});
+    PreviewScope scope;
+    EXPECT_EQ(FormatPreviewMismatch(ComparePreview({"Would set value " + key, "Would delete value " + key}, gone, scope)), "");
+    EXPECT_EQ(FormatPreviewMismatch(ComparePreview({"Would set value " + key}, marked, scope)), "");
+    EXPECT_NE(FormatPreviewMismatch(ComparePreview({"Would delete value " + key, "Would set value " + key}, gone, scope)), "");
+}
