@@ -103,7 +103,7 @@ TEST(ScenarioTest, Release51ComponentsEndCleanlyWithTheAccount)
     d.Services = false;
     ScenarioRun run = RunSilentScenario(d, ComponentsResponse("REMOVE", "KEEP", "REMOVE", "KEEP", "KEEP"),
                                         "-Ivlparts", "vlparts");
-    ExpectToolkitAndJavaClientRemoval(run);
+    ExpectToolkitAndJavaClientRemoval(run, false);
     ExpectCleanLog(run);
     ExpectMifStatus(run, true);
 }
@@ -120,6 +120,7 @@ TEST(ScenarioTest, Release51ComponentsWindowsClientBesideServer)
     Add(&e.MustGo, {ComponentValue("Local Clients\\Windows NT Client"), ComponentValue("Internet Gateway"),
                     File(P + "\\uninst\\avliclcn.reg")});
     Add(&e.MustCome, {File(D + "\\avlilogn.txt"), ProductValue("", "LogDefaultPath")});
+    AddServicesStopped(&e);
     Add(&e.MustStay, SharedClientFiles());
     Add(&e.MustStay, {ProductKey("Configuration*"), Env("PATH"), File(D + "\\*")});
     EXPECT_EQ(Explain(run, e), "");
@@ -147,6 +148,7 @@ TEST(ScenarioTest, Release51ComponentsWindowsClientWithoutServer)
                     ProductKey("Configuration\\AllQueueManagers"), ProductValue("Configuration\\AllQueueManagers", "*")});
     Add(&e.MustChange, {Env("PATH")});
     Add(&e.MustCome, {File(D + "\\avlilogn.txt"), ProductValue("", "LogDefaultPath")});
+    AddServicesStopped(&e);
     // The configuration goes but for the Web Administration settings, which it spares.
     Add(&e.MustStay, {File(P + "\\bin\\avlmqm.dll"), File(D + "\\conv\\table\\01208.tbl"), Env("classpath"),
                       ProductKey("Configuration"), ProductKey("Configuration\\WebAdministration"),

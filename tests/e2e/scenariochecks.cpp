@@ -93,15 +93,19 @@ void ExpectNoHandOver(const ScenarioRun &run)
 void ExpectWholeRemoval(const ScenarioRun &run, const std::string &release, bool withData, const std::string &mifName)
 {
     EXPECT_EQ(run.ExitCode, 0);
-    EXPECT_EQ(Explain(run, WholeRemoval(release, withData)), "");
+    ExpectedDifference e = WholeRemoval(release, withData);
+    if (run.Vlm) AddProductKeySecured(&e);
+    EXPECT_EQ(Explain(run, e), "");
     ExpectInstallerHandOver(run, mifName);
     if (withData) ExpectDefaultLogRule(run);
 }
 
-void ExpectToolkitAndJavaClientRemoval(const ScenarioRun &run)
+void ExpectToolkitAndJavaClientRemoval(const ScenarioRun &run, bool servicesRan)
 {
     EXPECT_EQ(run.ExitCode, 0);
-    EXPECT_EQ(Explain(run, ToolkitAndJavaClientRemoval()), "");
+    ExpectedDifference e = ToolkitAndJavaClientRemoval(servicesRan);
+    if (run.Vlm) AddProductKeySecured(&e);
+    EXPECT_EQ(Explain(run, e), "");
     ExpectNoHandOver(run);
     for (const std::string &line : run.After) {
         if (SnapshotIdentity(line) != "env classpath") continue;

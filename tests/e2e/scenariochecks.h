@@ -22,10 +22,11 @@ void ExpectInstallerHandOver(const ScenarioRun &run, const std::string &mifName 
 // A component removal never hands over to the installer.
 void ExpectNoHandOver(const ScenarioRun &run);
 // A whole-product removal of a rich installation: exit code 0, the expected
-// difference, the hand-over and, with the data, the rule for the default log.
+// difference (with the product key secured when the run had the account),
+// the hand-over and, with the data, the rule for the default log.
 void ExpectWholeRemoval(const ScenarioRun &run, const std::string &release, bool withData,
                         const std::string &mifName = "");
 // The development toolkit and the Java client removed from a rich 5.1
 // installation: exit code 0, the expected difference, the class path left
 // to the server, no hand-over, the log's ends.
-void ExpectToolkitAndJavaClientRemoval(const ScenarioRun &run);
+void ExpectToolkitAndJavaClientRemoval(const ScenarioRun &run, bool servicesRan = true);
