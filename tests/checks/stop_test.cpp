@@ -50,6 +50,47 @@ TEST_F(StopRun, ServicesQueueManagersAndTraceStopInStageOrder)
     EXPECT_EQ(FixtureProcessCount(bin + "\\avlzxma0.exe"), 0);
 }
 
+// A preview lists the stop stage by stage and runs none of it, with no
+// waits; the product keeps running, and a file one of its programs holds is
+// in use only until the stop that the removal would make, not locked.
+TEST_F(StopRun, PreviewListsTheStopAndLeavesTheProductRunning)
+{
+    d.RegistryQueueManagers = {{"QM1", "QM.ONE"}};
+    d.Services = true;
+    d.Standins = {"AVLISUPN.DLL", "endvltrc.exe", "endvlcsv.exe", "endvlm.exe", "endvllsr.exe"};
+    d.RunningQueueManagers = {"QM1"};
+    d.Runs = {{"avlzxma0.exe", "QM.ONE"}, {"avlxssvn.exe", ""}};
+    d.Components = {{"Development Toolkit", ""}};
+    Install();
+    std::string program = FixtureProgramFolder(d), bin = Bin(), held = bin + "\\held.dll";
+    WriteList("toolkit", "\\bin\\held.dll\n");
+    ASSERT_TRUE(FixtureHoldFile(d, held, "VlStandin.hold.held"));
+    std::string listed = held;   // the list's files are logged in lower case
+    for (char &c : listed) c = (char)tolower((unsigned char)c);
+    DWORD start = GetTickCount();
+    auto log = RunSilent("[Varolink]\nPreview=YES\nVarolink=REMOVE\nLockedFiles=CONTINUE\n");
+    EXPECT_LT(GetTickCount() - start, 60000u) << "a preview waits for nothing it did not start";
+    EXPECT_TRUE(InOrder(log, {
+        "->VL-running dialog", "***Locked files found; LockedFiles=CONTINUE.", "  User: Next",
+        "->Stop-VL dialog", "Would start: '" + bin + "\\endvltrc.exe' ' '", "Queue manager 'QM.ONE' is running",
+        "Would start: '" + bin + "\\endvlcsv.exe' '-i QM.ONE'", "Would start: '" + bin + "\\endvlm.exe' '-i QM.ONE'",
+        "Would stop service 'NorvikVarolink'", "Would run: '" + program + "\\uninst\\AVLISUPN.DLL(isuVLStop)'",
+        "Would start: '" + bin + "\\AVLSVC.EXE' '-STOP -SILENT'", "Waiting for QMs to stop", "No QMs running",
+        "Waiting for all QM activity to stop", "Nothing running", "->Checking-locked-files dialog",
+        "In use until the product is stopped: '" + held + "'", "0 locked files:", "Would delete file: '" + listed + "'",
+        "Uninstallation ended."}))
+        << LogText();
+    for (const std::string &line : log)
+        EXPECT_TRUE(line.rfind("Launching", 0) != 0 && line.rfind("Process ID", 0) != 0) << line;
+    auto calls = StandinCalls();
+    for (const char *stop : {"endvltrc.exe", "endvlcsv.exe", "endvlm.exe", "AVLISUPN.DLL", "AVLSVC.EXE"})
+        for (const std::string &call : calls) EXPECT_EQ(call.find(stop), std::string::npos) << call;
+    EXPECT_NE(FixtureServiceState("NorvikVarolink"), (DWORD)SERVICE_STOPPED);
+    EXPECT_EQ(FixtureProcessCount(bin + "\\avlxssvn.exe"), 1);
+    EXPECT_EQ(FixtureProcessCount(bin + "\\avlzxma0.exe"), 1);
+    EXPECT_TRUE(PathExists(held));
+}
+
 TEST_F(StopRun, NothingActiveAndNoServiceProgramGoesStraightToTheQueueManagerWait)
 {
     d.Runs = {{"avlxssvn.exe", ""}};

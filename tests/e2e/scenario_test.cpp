@@ -233,3 +233,30 @@ TEST(ScenarioTest, Release51ComponentsIncompleteServerKeepsData)
     EXPECT_EQ(Explain(run, IncompleteServerRemoval(false)), "");
     ExpectLogEnds(run);
 }
+
+// A preview of each kind of removal, then the removal with the same answers
+// (as every silent scenario: RunSilentScenario): the preview changes nothing
+// (with the account, the real run would secure the product key: the preview
+// leaves its access list as it is) and lists what the removal then changes.
+TEST(ScenarioTest, PreviewOfRelease51RemoveDataWithTheAccount)
+{
+    ASSERT_TRUE(VlmAccountPresent()) << "run as USER=vlm";
+    ScenarioRun run = RunSilentScenario(RichInstallation("5.1"), kRemoveData);
+    ExpectPreviewMatchesRemoval(run);
+    EXPECT_TRUE(Contains(run.PreviewLog, "Would stop service 'NorvikVarolink'"));
+    EXPECT_TRUE(InOrder(run.PreviewLog, {"Would set value [HKLM\\Software\\Norvik\\Varolink\\CurrentVersion\\Components] 'Development Toolkit'",
+                                         "Would delete value [HKLM\\Software\\Norvik\\Varolink\\CurrentVersion\\Components] 'Development Toolkit'"}));
+    EXPECT_TRUE(Contains(run.PreviewLog, "Would start: '" + P + "\\uninst\\isuninst.exe' '-y -a -f\"" + P +
+                                             "\\uninst\\Uninst.isu\" -c\"" + P + "\\uninst\\avliisun.dll\"'"));
+    ExpectWholeRemoval(run, "5.1", true);
+}
+
+TEST(ScenarioTest, PreviewOfRelease51ComponentsWithTheAccount)
+{
+    ASSERT_TRUE(VlmAccountPresent()) << "run as USER=vlm";
+    FixtureDescription d = RichInstallation("5.1");
+    d.Services = false;
+    ScenarioRun run = RunSilentScenario(d, ComponentsResponse("REMOVE", "KEEP", "REMOVE", "KEEP", "KEEP"));
+    ExpectPreviewMatchesRemoval(run);
+    ExpectToolkitAndJavaClientRemoval(run, false);
+}

@@ -115,3 +115,17 @@ void ExpectToolkitAndJavaClientRemoval(const ScenarioRun &run, bool servicesRan)
     }
     ExpectLogEnds(run);
 }
+
+void ExpectPreviewMatchesRemoval(const ScenarioRun &run)
+{
+    ASSERT_TRUE(run.Previewed) << "a silent scenario is previewed first";
+    ASSERT_FALSE(run.PreviewLog.empty()) << "the preview wrote no log of its own";
+    std::string previewLog = "---- log of the preview ----\n";
+    for (const std::string &line : run.PreviewLog) previewLog += line + "\n";
+    EXPECT_TRUE(InOrder(run.PreviewLog, {"Silent uninstallation",
+                                         "Preview: what the uninstallation would change is listed; nothing is changed",
+                                         "Uninstallation ended."}))
+        << previewLog;
+    for (const std::string &line : run.PreviewLog)
+        EXPECT_TRUE(line.compare(0, 8, "Deleted ") != 0 && line.compare(0, 9, "Launching") != 0) << line;
+}

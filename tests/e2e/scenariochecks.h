@@ -30,3 +30,7 @@ void ExpectWholeRemoval(const ScenarioRun &run, const std::string &release, bool
 // installation: exit code 0, the expected difference, the class path left
 // to the server, no hand-over, the log's ends.
 void ExpectToolkitAndJavaClientRemoval(const ScenarioRun &run, bool servicesRan = true);
+// A run of a silent scenario (each is previewed first, RunSilentScenario):
+// the preview's log is the preview's, from its mode line to its end, with
+// no change logged as done and no program launched.
+void ExpectPreviewMatchesRemoval(const ScenarioRun &run);

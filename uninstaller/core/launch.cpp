@@ -7,6 +7,7 @@
 #include "core/text.h"
 #include <process.h>
 #include <shellapi.h>
+#include <stdio.h>
 #include <string.h>
 
 enum { STILL_RUNNING_CODE = 259, ENDED_AS_SUCCESS = 99 };
@@ -28,10 +29,12 @@ static DllThreadRecord sDllThread;
 static HANDLE StartThroughShell(HWND owner, int show, const char *program, const char *folder,
                                 const char *parameters, BOOL quiet, DWORD *error)
 {
-    LogLineF("Launching process '%s' '%s'; dir '%s'.", program, parameters ? parameters : "",
-             folder ? folder : "");
+    char announce[2048];
+    snprintf(announce, sizeof announce, "Launching process '%s' '%s'; dir '%s'.", program,
+             parameters ? parameters : "", folder ? folder : "");
     char file[VL_PATH_SIZE];
     if (!FormatText(file, sizeof file, "%s", program)) {
+        LogLine(announce);
         *error = ERROR_FILENAME_EXCED_RANGE;
         return NULL;
     }
@@ -46,7 +49,7 @@ static HANDLE StartThroughShell(HWND owner, int show, const char *program, const
     info.lpParameters = parameters;
     info.lpDirectory = folder && folder[0] ? folder : NULL;
     info.nShow = show;
-    *error = MachineStartProgram(&info);
+    *error = MachineStartProgram(&info, announce);
     if (*error) return NULL;   // failed, or a preview's start held back
     if (!info.hProcess) {
         // Started through something that gives no process (no handle to wait on).
@@ -160,14 +163,15 @@ static unsigned __stdcall RunDllEntry(void *)
 
 BOOL LaunchDllThread(const char *library, const char *entry, const DWORD_PTR arguments[VL_DLL_ARG_COUNT])
 {
-    LogLineF("Launching thread '%s(%s)'.", library, entry);
+    char announce[2048];
+    snprintf(announce, sizeof announce, "Launching thread '%s(%s)'.", library, entry);
     memcpy(sDllThread.Arguments, arguments, sizeof sDllThread.Arguments);
     sDllThread.Result = 0;
     sDllThread.Done = 0;
     sDllThread.Entry = NULL;
     sDllThread.Thread = NULL;
     // A preview lists the entry and runs nothing: it counts as ended at once.
-    if (MachineRunLibraryEntry(library, entry) == MACHINE_HELD_BACK) return TRUE;
+    if (MachineRunLibraryEntry(library, entry, announce) == MACHINE_HELD_BACK) return TRUE;
 
     sDllThread.Library = LoadLibraryA(library);
     if (!sDllThread.Library) {

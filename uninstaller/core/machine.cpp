@@ -7,6 +7,8 @@
 #include "core/text.h"
 #include <errno.h>
 #include <string.h>
+#include <map>
+#include <string>
 
 namespace {
 
@@ -54,7 +56,73 @@ BOOL KeyKeepsSubkeys(HKEY key, const char *keyPath)
     }
 }
 
+// A preview's values as it would have set them: "keypath\name" folded to
+// lower case -> type and data. Any thread; guarded by sHeldLock.
+struct HeldValue {
+    DWORD Type;
+    std::string Data;
+};
+std::map<std::string, HeldValue> sHeldValues;
+struct HeldLock {
+    CRITICAL_SECTION Section;
+    HeldLock() { InitializeCriticalSection(&Section); }
+} sHeldLock;
+
+std::string HeldKey(const char *target)
+{
+    std::string key = target;
+    for (char &c : key)
+        if (c >= 'A' && c <= 'Z') c = (char)(c - 'A' + 'a');
+    return key;
+}
+
+void HoldValue(const char *target, DWORD type, const void *data, DWORD size)
+{
+    EnterCriticalSection(&sHeldLock.Section);
+    HeldValue &held = sHeldValues[HeldKey(target)];
+    held.Type = type;
+    held.Data.assign((const char *)data, size);
+    LeaveCriticalSection(&sHeldLock.Section);
+}
+
+void DropHeldValue(const char *target)
+{
+    EnterCriticalSection(&sHeldLock.Section);
+    sHeldValues.erase(HeldKey(target));
+    LeaveCriticalSection(&sHeldLock.Section);
+}
+
+// 1 with the held value copied out as RegQueryValueEx would (ERROR_MORE_DATA
+// in *rc when it does not fit), 0 when none is held.
+int FindHeldValue(const char *target, DWORD *type, BYTE *data, DWORD *size, LONG *rc)
+{
+    EnterCriticalSection(&sHeldLock.Section);
+    auto at = sHeldValues.find(HeldKey(target));
+    int found = at != sHeldValues.end();
+    if (found) {
+        DWORD length = (DWORD)at->second.Data.size();
+        if (type) *type = at->second.Type;
+        *rc = ERROR_SUCCESS;
+        if (data && size && *size < length) *rc = ERROR_MORE_DATA;
+        else if (data && size) memcpy(data, at->second.Data.data(), length);
+        if (size) *size = length;
+    }
+    LeaveCriticalSection(&sHeldLock.Section);
+    return found;
+}
+
 }  // namespace
+
+// Set by the GUI thread when a preview's stop begins; read by the probes.
+static volatile LONG sStopHeld;
+
+void MachineReset()
+{
+    EnterCriticalSection(&sHeldLock.Section);
+    sHeldValues.clear();
+    LeaveCriticalSection(&sHeldLock.Section);
+    InterlockedExchange(&sStopHeld, 0);
+}
 
 DWORD MachineDeleteFile(const char *path, const char *diskPath)
 {
@@ -140,9 +208,14 @@ LONG MachineDeleteValue(HKEY key, const char *keyPath, const char *valueName)
     char target[VL_TEXT_SIZE];
     ValueTarget(target, sizeof target, keyPath, valueName);
     if (Previewing()) {
-        if (LedgerWouldGo(target) || LedgerWouldGo(keyPath)) return ERROR_FILE_NOT_FOUND;
-        LONG rc = RegQueryValueExA(key, valueName, NULL, NULL, NULL, NULL);
+        // The key may be open for setting only: it is opened once more, for reading.
+        HKEY query;
+        LONG rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_QUERY_VALUE, &query);
         if (rc != ERROR_SUCCESS) return rc;
+        rc = MachineQueryValue(query, keyPath, valueName, NULL, NULL, NULL);
+        RegCloseKey(query);
+        if (rc != ERROR_SUCCESS) return rc;
+        DropHeldValue(target);
         LogLineF("Would delete value [HKLM\\%s] '%s'", keyPath, valueName);
         return (LONG)Held(LEDGER_VALUE, target);
     }
@@ -162,12 +235,27 @@ LONG MachineSetValue(HKEY key, const char *keyPath, const char *valueName, DWORD
         else
             LogLineF("Would set value [HKLM\\%s] '%s'", keyPath, valueName);
         LedgerRecord(LEDGER_WRITE, LEDGER_WOULD, target);
+        HoldValue(target, type, data, size);
         return MACHINE_HELD_BACK;
     }
     if (!key) return ERROR_INVALID_HANDLE;
     LONG rc = RegSetValueExA(key, valueName, 0, type, (const BYTE *)data, size);
     Record(LEDGER_WRITE, target, (DWORD)rc);
     return rc;
+}
+
+LONG MachineQueryValue(HKEY key, const char *keyPath, const char *valueName, DWORD *type, BYTE *data,
+                       DWORD *size)
+{
+    if (keyPath && Previewing()) {
+        char target[VL_TEXT_SIZE];
+        ValueTarget(target, sizeof target, keyPath, valueName);
+        LONG rc;
+        if (LedgerWouldGo(keyPath)) return ERROR_FILE_NOT_FOUND;
+        if (FindHeldValue(target, type, data, size, &rc)) return rc;
+        if (LedgerWouldGo(target)) return ERROR_FILE_NOT_FOUND;
+    }
+    return RegQueryValueExA(key, valueName, NULL, type, data, size);
 }
 
 BOOL MachineKeyPending(const char *keyPath)
@@ -237,9 +325,6 @@ void MachineNoteServiceStop(const char *name)
     }
 }
 
-// Set by the GUI thread when a preview's stop begins; read by the probes.
-static volatile LONG sStopHeld;
-
 void MachineStopStarted()
 {
     if (Previewing()) InterlockedExchange(&sStopHeld, 1);
@@ -269,7 +354,7 @@ int MachineFileHeldOpen(const char *path)
     return 0;
 }
 
-DWORD MachineStartProgram(SHELLEXECUTEINFOA *info)
+DWORD MachineStartProgram(SHELLEXECUTEINFOA *info, const char *announce)
 {
     char target[VL_TEXT_SIZE];
     if (!FormatText(target, sizeof target, "%s %s", info->lpFile, info->lpParameters ? info->lpParameters : ""))
@@ -279,13 +364,14 @@ DWORD MachineStartProgram(SHELLEXECUTEINFOA *info)
         LogLineF("Would start: '%s' '%s'", info->lpFile, info->lpParameters ? info->lpParameters : "");
         return Held(LEDGER_PROGRAM, target);
     }
+    if (announce) LogLine(announce);
     SetLastError(0);
     DWORD code = ShellExecuteExA(info) ? 0 : GetLastError();
     Record(LEDGER_PROGRAM, target, code);
     return code;
 }
 
-DWORD MachineRunLibraryEntry(const char *library, const char *entry)
+DWORD MachineRunLibraryEntry(const char *library, const char *entry, const char *announce)
 {
     char target[VL_TEXT_SIZE];
     if (!FormatText(target, sizeof target, "%s(%s)", library, entry)) CopyText(target, sizeof target, library);
@@ -293,6 +379,7 @@ DWORD MachineRunLibraryEntry(const char *library, const char *entry)
         LogLineF("Would run: '%s(%s)'", library, entry);
         return Held(LEDGER_PROGRAM, target);
     }
+    if (announce) LogLine(announce);
     LedgerRecord(LEDGER_PROGRAM, LEDGER_DONE, target);
     return 0;
 }

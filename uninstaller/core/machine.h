@@ -27,6 +27,10 @@ enum { MACHINE_HELD_BACK = 0x20000001 };
 
 #define VL_ENVIRONMENT_KEY "SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment"
 
+// Forgets what a preview held back (its values and its stop): for a new run
+// in the same process (tests).
+void MachineReset();
+
 // Files and folders. path is what the log and the ledger show; diskPath (NULL:
 // path) is the same path as the file system is given it.
 DWORD MachineDeleteFile(const char *path, const char *diskPath = NULL);
@@ -51,6 +55,12 @@ LONG MachineSetValue(HKEY key, const char *keyPath, const char *valueName, DWORD
                      DWORD size);
 // A preview's key that MachineCreateKey held back (never in a real run).
 BOOL MachineKeyPending(const char *keyPath);
+// Reads a value as the run has left it: in a preview, a value it would have
+// set reads as set and one it would have deleted (or whose key it would have
+// deleted) as absent; otherwise (and always in a real run) RegQueryValueEx.
+// keyPath names the key below HKLM, NULL for a key of another root.
+LONG MachineQueryValue(HKEY key, const char *keyPath, const char *valueName, DWORD *type, BYTE *data,
+                       DWORD *size);
 // Creates (or opens) HKLM\keyPath for setting values; *key is NULL after a
 // held-back creation of a key that does not exist.
 LONG MachineCreateKey(const char *keyPath, HKEY *key);
@@ -77,10 +87,12 @@ BOOL MachineServiceHeld(const char *name);
 int MachineFileHeldOpen(const char *path);
 
 // Outside programs. info is as ShellExecuteEx takes it; in a preview no
-// process is started and info->hProcess stays NULL.
-DWORD MachineStartProgram(SHELLEXECUTEINFOA *info);
-// A library entry run on a thread: a preview only lists it (0: go on and run it).
-DWORD MachineRunLibraryEntry(const char *library, const char *entry);
+// process is started and info->hProcess stays NULL. announce (may be NULL)
+// is the real run's line logged just before the start.
+DWORD MachineStartProgram(SHELLEXECUTEINFOA *info, const char *announce = NULL);
+// A library entry run on a thread: a preview only lists it; a real run logs
+// announce (may be NULL) and gives 0: the caller runs it.
+DWORD MachineRunLibraryEntry(const char *library, const char *entry, const char *announce = NULL);
 DWORD MachineEndProcess(HANDLE process, DWORD id, const char *path);
 
 // The environment broadcast (send is the real sending, called only in a real run).

@@ -1,4 +1,5 @@
 #include "core/regread.h"
+#include "core/machine.h"
 #include "core/runstate.h"
 #include "core/text.h"
 #include <stdio.h>
@@ -44,7 +45,7 @@ int ReadRegString(const char *subKey, const char *valueName, DWORD *type, char *
     if (OpenProductKey(HKEY_LOCAL_MACHINE, subKey, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return -1;
     BYTE data[VL_TEXT_SIZE];
     DWORD kind = 0, length = sizeof data - 1;
-    LONG rc = RegQueryValueExA(key, valueName, NULL, &kind, data, &length);
+    LONG rc = MachineQueryValue(key, subKey, valueName, &kind, data, &length);
     RegCloseKey(key);
     if (type) *type = kind;
     if (size) *size = length;
@@ -70,14 +71,15 @@ BOOL ReadRegValue(HKEY root, const char *subKey, const char *valueName, char **o
     if (outSize) *outSize = 0;
     HKEY key;
     if (OpenProductKey(root, subKey, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return FALSE;
+    const char *keyPath = !root || root == HKEY_LOCAL_MACHINE ? subKey : NULL;
     DWORD size = 0;
-    LONG rc = RegQueryValueExA(key, valueName, NULL, NULL, NULL, &size);
+    LONG rc = MachineQueryValue(key, keyPath, valueName, NULL, NULL, &size);
     if (rc != ERROR_SUCCESS) { RegCloseKey(key); return FALSE; }
     if (!out) { RegCloseKey(key); return TRUE; }
     // One spare zero byte so that string data is always terminated.
     char *buffer = (char *)calloc(1, size + 2);
     if (!buffer) { RegCloseKey(key); return FALSE; }
-    rc = RegQueryValueExA(key, valueName, NULL, NULL, (BYTE *)buffer, &size);
+    rc = MachineQueryValue(key, keyPath, valueName, NULL, (BYTE *)buffer, &size);
     RegCloseKey(key);
     if (rc != ERROR_SUCCESS) { free(buffer); return FALSE; }
     *out = buffer;

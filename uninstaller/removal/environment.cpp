@@ -16,7 +16,7 @@ BOOL SetCreationMaskBits(DWORD bits, BOOL set)
     HKEY key;
     if (OpenProductKey(HKEY_LOCAL_MACHINE, VL_PRODUCT_KEY, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return FALSE;
     DWORD mask = 0, type = 0, size = sizeof mask;
-    BOOL present = RegQueryValueExA(key, "CreationMask", NULL, &type, (BYTE *)&mask, &size) == ERROR_SUCCESS &&
+    BOOL present = MachineQueryValue(key, VL_PRODUCT_KEY, "CreationMask", &type, (BYTE *)&mask, &size) == ERROR_SUCCESS &&
                    size == sizeof mask;
     if (present) mask = set ? (mask | bits) : (mask & ~bits);
     else mask = set ? bits : 0;
@@ -31,7 +31,7 @@ BOOL CreationMaskHas(DWORD bits)
     HKEY key;
     if (OpenProductKey(HKEY_LOCAL_MACHINE, VL_PRODUCT_KEY, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return FALSE;
     DWORD mask = 0, size = sizeof mask;
-    BOOL read = RegQueryValueExA(key, "CreationMask", NULL, NULL, (BYTE *)&mask, &size) == ERROR_SUCCESS &&
+    BOOL read = MachineQueryValue(key, VL_PRODUCT_KEY, "CreationMask", NULL, (BYTE *)&mask, &size) == ERROR_SUCCESS &&
                 size == sizeof mask;
     RegCloseKey(key);
     return read && (mask & bits) != 0;
