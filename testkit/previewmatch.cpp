@@ -157,13 +157,27 @@ bool WouldItem(const std::string &line, Item *item)
             item->Target = PathTarget(text);
         return true;
     }
-    if (KeyAndValue(line, "Would delete value ", &item->Target)) {
-        item->Verb = "delete value";
+    for (const char *verb : {"delete value", "set value"}) {
+        if (!KeyAndValue(line, (std::string("Would ") + verb + " ").c_str(), &item->Target)) continue;
+        item->Verb = verb;
+        // A value of the system environment is a variable.
+        const std::string environment = "hklm\\system\\currentcontrolset\\control\\session manager\\environment|";
+        if (StartsWith(item->Target, environment)) {
+            item->Verb = "set variable";
+            item->Target = item->Target.substr(environment.size());
+        }
         return true;
     }
-    if (KeyAndValue(line, "Would set value ", &item->Target)) {
-        item->Verb = "set value";
-        return true;
+    // The one outside program whose result the removal relies on and a
+    // snapshot sees: the service program started with "-UNINSTALL -SILENT"
+    // leaves the service "VarolinkServices" gone.
+    if (Quoted(line, "Would start: ", &text)) {
+        std::string lower = Lower(text);
+        if (lower.find("avlsvc.exe' '-uninstall -silent") != std::string::npos) {
+            item->Verb = "delete service";
+            item->Target = "varolinkservices";
+            return true;
+        }
     }
     if (StartsWith(line, "Would set '") && line.size() > 20 && line.compare(line.size() - 10, 10, "' variable") == 0) {
         item->Verb = "set variable";

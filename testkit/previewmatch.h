@@ -18,7 +18,10 @@
 // written an owner (the caller's primary group) when its access list is first
 // written, so an owner change that comes with an access list the preview
 // named is that item's.
-// Not compared, because a snapshot does not see them: programs started,
+// Of the programs a run starts, one has a result the removal relies on and
+// a snapshot sees: the service program started with "-UNINSTALL -SILENT"
+// leaves the service "VarolinkServices" gone; its start is that deletion.
+// Not compared, because a snapshot does not see them: other programs started,
 // libraries called, processes ended, broadcasts, the status MIF (the
 // library writes it where it likes), keys outside the snapshot's registry
 // roots, files in the folders it leaves out, the owner and access list of

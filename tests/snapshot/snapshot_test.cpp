@@ -378,3 +378,23 @@ TEST(PreviewMatchTest, TheLastOfAValuesWritesAndDeletionsCounts)
     EXPECT_EQ(FormatPreviewMismatch(ComparePreview({"Would set value " + key}, marked, scope)), "");
     EXPECT_NE(FormatPreviewMismatch(ComparePreview({"Would delete value " + key, "Would set value " + key}, gone, scope)), "");
 }
+
+// A variable deleted as a value of the environment key is a variable's
+// change; the service program's "-UNINSTALL -SILENT" is the deletion of the
+// service it removes (the removal relies on it); no other start counts.
+TEST(PreviewMatchTest, EnvironmentValuesAndTheServiceProgramsRemoval)
+{
+    std::vector<std::string> before = {"env lib\tREG_SZ C:\\x", "service VarolinkServices\tstart=3",
+                                       "state service VarolinkServices\trunning"};
+    SnapshotDifference difference = DiffSnapshots(before, {});
+    std::vector<std::string> log = {
+        "Would stop service 'VarolinkServices'",
+        "Would delete value [HKLM\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment] 'lib'",
+        "Would start: 'C:\\Varolink\\Program\\bin\\AVLSVC.EXE' '-UNINSTALL -SILENT'"};
+    PreviewScope scope;
+    EXPECT_EQ(FormatPreviewMismatch(ComparePreview(log, difference, scope)), "");
+    log[2] = "Would start: 'C:\\Varolink\\Program\\bin\\AVLSVC.EXE' '-STOP -SILENT'";
+    EXPECT_EQ(FormatPreviewMismatch(ComparePreview(log, difference, scope)),
+              "listed by the preview, not changed by the real run (1):\n  stop service varolinkservices\n"
+              "changed by the real run, not listed by the preview (1):\n  delete service varolinkservices\n");
+}
