@@ -127,12 +127,16 @@ TEST_F(Machine, KeysAndValuesAreReadAsThePreviewWouldLeaveThem)
     EXPECT_EQ(0, DeleteRegistryKey(key.c_str()));
     EXPECT_EQ(1, DeleteRegistryTree(key.c_str(), NULL, TRUE));
     EXPECT_FALSE(ReadRegValue(NULL, key.c_str(), "Kept", NULL)) << "its key would be gone";
+    EXPECT_EQ(1, DeleteRegistryKey((key + "\\Missing").c_str()));
+    EXPECT_EQ(1, DeleteRegistryKey((key + "\\Sub").c_str())) << "listed once already";
     gRun.Preview = FALSE;
 
     std::string log = ReadText(Log);
     EXPECT_EQ(1, CountOf(log, "Would set value [HKLM\\" + key + "] 'Kept'"));
     EXPECT_EQ(1, CountOf(log, "Would delete value [HKLM\\" + key + "] 'Gone'"));
     EXPECT_LT(Where(log, "Would delete key: '" + key + "\\Sub'"), Where(log, "Would delete key: '" + key + "'"));
+    EXPECT_EQ(1, CountOf(log, "Would delete key: '" + key + "\\Sub'"));
+    EXPECT_EQ(0, CountOf(log, "Deleted key")) << "a preview never claims a deletion";
     EXPECT_TRUE(KeyExists(key + "\\Sub"));
     HKEY open;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE, &open));

@@ -149,6 +149,36 @@ TEST_F(StartupTest, MissingNlsLibraryIsReported)
     EXPECT_EQ(LogEntries(WorkLog()).back(), "MessageBox: 'LoadLibrary failed '" + nls + "'. (ZID4700)'");
 }
 
+// A preview is known before the log opens: without a log of its own it
+// writes none (the default log belongs to the real runs), with -G it makes
+// that log's folders; an interactive run ignores the keyword.
+TEST_F(StartupTest, PreviewIsSilentOnlyAndWritesNoOtherRunsLog)
+{
+    ASSERT_TRUE(FixtureInstall(d));
+    std::string rsp = Rsp("[varolink]\npreview=yes\nVarolink=REMOVEDATA\n");
+    ASSERT_EQ(GetFileAttributesA(WorkLog().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(RunUninstallerWith("-S -F1" + rsp), 0);
+    EXPECT_EQ(GetFileAttributesA(WorkLog().c_str()), INVALID_FILE_ATTRIBUTES) << ReadTextFile(WorkLog());
+    EXPECT_TRUE(PathExists(FixtureWorkFolder(d)));
+    EXPECT_TRUE(KeyExists("Software\\Norvik\\Varolink\\CurrentVersion\\Components"));
+
+    std::string own = "C:\\vlstartlogs\\preview\\run.log";
+    EXPECT_EQ(RunUninstallerWith("-S -F1" + rsp + " -G" + own), 0);
+    std::vector<std::string> log = LogEntries(own);
+    EXPECT_TRUE(InOrder(log, {"Silent uninstallation", "Response file '" + rsp + "'",
+                              "Preview: what the uninstallation would change is listed; nothing is changed",
+                              "Would delete path: '" + FixtureWorkFolder(d) + "'", "Uninstallation ended."}))
+        << ReadTextFile(own);
+    EXPECT_EQ(GetFileAttributesA(WorkLog().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(PathExists(FixtureWorkFolder(d)));
+
+    // Interactive: the keyword is ignored, and said to be.
+    RunUninstallerWith("-F1\"" + rsp + "\"", 5000);
+    log = LogEntries(WorkLog());
+    EXPECT_TRUE(InOrder(log, {"Interactive uninstallation", "Preview ignored: a preview is a silent uninstallation only"}))
+        << ReadTextFile(WorkLog());
+}
+
 TEST_F(StartupTest, DefaultLogGoesWithTheDataOnlyAfterSuccessOrWithALogOfItsOwn)
 {
     ASSERT_TRUE(FixtureInstall(d));

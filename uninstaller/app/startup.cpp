@@ -334,10 +334,8 @@ int RunUninstaller(HINSTANCE instance, const char *commandLine)
     FindResponseFile(responseGiven, responseValue);
     BOOL previewAsked = commandLineFits && ResponseAsksPreview(gRun.ResponseFilePath);
     gRun.Preview = previewAsked && gRun.SilentMode;
-    if (gRun.Preview) {
-        LogOnlyOwnFile();
-        AllowKeyRepair(FALSE);
-    }
+    // Its repairs of keys that refuse access are listed like every change.
+    if (gRun.Preview) LogOnlyOwnFile();
 
     BOOL logPathRefused = FALSE;
     ChooseLogPath(commandLineFits ? parameters : "", &logPathRefused);

@@ -141,7 +141,7 @@ DWORD MachineDeleteFile(const char *path, const char *diskPath)
     return code;
 }
 
-DWORD MachineRemoveFolder(const char *path)
+DWORD MachineRemoveFolder(const char *path, BOOL lastTry)
 {
     if (Previewing()) {
         if (LedgerWouldGo(path)) return ERROR_FILE_NOT_FOUND;
@@ -154,8 +154,7 @@ DWORD MachineRemoveFolder(const char *path)
     }
     SetLastError(0);
     DWORD code = RemoveDirectoryA(path) ? 0 : GetLastError();
-    // A folder in use is retried by the caller: only its last answer counts.
-    if (code != ERROR_SHARING_VIOLATION) Record(LEDGER_FOLDER, path, code);
+    if (code != ERROR_SHARING_VIOLATION || lastTry) Record(LEDGER_FOLDER, path, code);
     return code;
 }
 
@@ -188,9 +187,13 @@ DWORD MachineReplaceFile(const char *from, const char *to)
 LONG MachineDeleteKey(HKEY parent, const char *leaf, const char *keyPath)
 {
     if (Previewing()) {
-        if (LedgerWouldGo(keyPath)) return ERROR_FILE_NOT_FOUND;
+        // A key that is not there is passed over without a line: the real
+        // run's caller reports a missing key as deleted, which a preview
+        // must not claim.
+        if (LedgerWouldGo(keyPath)) return MACHINE_HELD_BACK;
         HKEY key;
         LONG rc = RegOpenKeyExA(parent, leaf, 0, KEY_READ, &key);
+        if (rc == ERROR_FILE_NOT_FOUND) return MACHINE_HELD_BACK;
         if (rc != ERROR_SUCCESS) return rc;
         BOOL kept = KeyKeepsSubkeys(key, keyPath);
         RegCloseKey(key);

@@ -34,7 +34,8 @@ void MachineReset();
 // Files and folders. path is what the log and the ledger show; diskPath (NULL:
 // path) is the same path as the file system is given it.
 DWORD MachineDeleteFile(const char *path, const char *diskPath = NULL);
-DWORD MachineRemoveFolder(const char *path);
+// lastTry: a folder in use is recorded as such only on the caller's last try.
+DWORD MachineRemoveFolder(const char *path, BOOL lastTry = TRUE);
 // Clears the attributes of a file (FILE_ATTRIBUTE_NORMAL) before its deletion;
 // held back quietly in a preview (the deletion that follows is what it lists).
 DWORD MachineClearAttributes(const char *path);
@@ -46,7 +47,8 @@ FILE *MachineCreateTextFile(const char *path, const char *shownPath);
 DWORD MachineReplaceFile(const char *from, const char *to);
 
 // Registry (keys below HKLM; keyPath names them in lines and the ledger).
-// parent is the open parent of the key leaf.
+// parent is the open parent of the key leaf. A preview passes over a key
+// that is not there (or would be gone) with MACHINE_HELD_BACK and no line.
 LONG MachineDeleteKey(HKEY parent, const char *leaf, const char *keyPath);
 LONG MachineDeleteValue(HKEY key, const char *keyPath, const char *valueName);
 // key may be NULL in a preview only, for a key that a held-back

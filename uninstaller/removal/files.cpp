@@ -104,7 +104,7 @@ static int RemoveGuardedDirectory(const char *path, BOOL reportAll, DWORD *error
 
     DWORD code = 0;
     for (int attempt = 1; attempt <= DIRECTORY_ATTEMPTS; attempt++) {
-        code = MachineRemoveFolder(path);
+        code = MachineRemoveFolder(path, attempt == DIRECTORY_ATTEMPTS);
         if (code != ERROR_SHARING_VIOLATION) break;
         LogLineF("Delete path in use; waiting: '%s'", path);
         Sleep(DIRECTORY_RETRY_MS);
