@@ -165,6 +165,11 @@ std::set<std::string> PreviewDeletions(const std::vector<std::string> &log)
             items.insert("key hklm\\" + Lowered(text));
         } else if (Quoted(line, "Would delete service ", &text)) {
             items.insert("service " + Lowered(text));
+        } else if (Lowered(line).find("\\bin\\avlsvc.exe' '-uninstall -silent'") != std::string::npos &&
+                   line.compare(0, 13, "Would start: ") == 0) {
+            // The service program deletes its own service: the preview lists
+            // the program, the removal shows its effect.
+            items.insert("service varolinkservices");
         } else if (line.compare(0, valuePrefix.size(), valuePrefix) == 0) {
             size_t start = valuePrefix.size(), close = line.find("] '", start);
             if (close == std::string::npos || line.back() != '\'') continue;

@@ -32,8 +32,9 @@ void ExpectWholeRemoval(const ScenarioRun &run, const std::string &release, bool
 // to the server, no hand-over, the log's ends.
 void ExpectToolkitAndJavaClientRemoval(const ScenarioRun &run);
 
-// The items a preview's log lists as deleted ("Would delete ..."), named as
-// a snapshot names them (lower case).
+// The items a preview's log lists as deleted ("Would delete ..."; the
+// service program started to uninstall its service stands for that service),
+// named as a snapshot names them (lower case).
 std::set<std::string> PreviewDeletions(const std::vector<std::string> &log);
 // A run previewed first (RunPreviewedScenario): the preview ended with exit
 // code 0, changed nothing (snapshots, the product key's access list), and
