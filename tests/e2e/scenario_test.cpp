@@ -260,3 +260,18 @@ TEST(ScenarioTest, PreviewOfRelease51ComponentsWithTheAccount)
     ExpectPreviewMatchesRemoval(run);
     ExpectToolkitAndJavaClientRemoval(run, false);
 }
+
+// The server of a component removal, keeping its data: the configuration
+// export runs as it would, into nothing, and is listed as the one file it
+// would write; the services are listed, not deleted.
+TEST(ScenarioTest, PreviewOfRelease51IncompleteServerKeepsData)
+{
+    FixtureDescription d = RichInstallation("5.1");
+    SetComponentValue(&d, "Server", "Incomplete");
+    SetComponentValue(&d, "Web Administration Server", "Incomplete");
+    ScenarioRun run = RunSilentScenario(d, ComponentsResponse("KEEP", "KEEP", "KEEP", "KEEP", "KEEP", "KEEP", "KEEP"));
+    ExpectPreviewMatchesRemoval(run);
+    EXPECT_TRUE(InOrder(run.PreviewLog, {"Saving QM configuration", "Would write: '" + D + "\\config\\Config.reg'",
+                                         "QM configuration saved", "Would delete service 'NorvikVarolink'"}));
+    EXPECT_EQ(Explain(run, IncompleteServerRemoval(false)), "");
+}
