@@ -215,8 +215,9 @@ void ExpectPreviewMatchesRemoval(const ScenarioRun &run)
         EXPECT_TRUE(line.compare(0, 8, "Deleted ") != 0 && line.compare(0, 9, "Launching") != 0) << line;
         // It meets no error that the removal does not meet (when the removal
         // kept its default log to say so).
-        if (run.LogExists && line.compare(0, 3, "***") == 0 && line.find_first_not_of('*') != std::string::npos)
+        if (run.LogExists && line.compare(0, 3, "***") == 0 && line.find_first_not_of('*') != std::string::npos) {
             EXPECT_TRUE(Contains(run.Log, line)) << line << "\n" << previewLog;
+        }
     }
 
     // What the preview would delete is what the removal then deletes.
