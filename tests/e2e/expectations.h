@@ -24,3 +24,6 @@ std::vector<std::string> ClientComponentValues(const std::string &release);
 ExpectedDifference WholeRemoval(const std::string &release, bool withData);
 // The development toolkit and the Java client removed from a rich 5.1 installation.
 ExpectedDifference ToolkitAndJavaClientRemoval();
+// The server and Web Administration of a rich 5.1 installation, recorded as
+// incomplete, removed with or without their data.
+ExpectedDifference IncompleteServerRemoval(bool withData);
