@@ -129,10 +129,18 @@ int FixtureVlsIni(const std::string &workFolder, const std::string &defaultPrefi
     return WriteTextFile(workFolder + "\\VLS.INI", text) && ok;
 }
 
+// Escaped as the product's export escapes, by character of the code page:
+// the second byte of a double-byte character ('\\' in some) never is.
 static std::string Escaped(const std::string &text)
 {
     std::string out;
-    for (char c : text) {
+    for (size_t i = 0; i < text.size(); i++) {
+        char c = text[i];
+        if (IsDBCSLeadByte((BYTE)c) && i + 1 < text.size()) {
+            out += c;
+            out += text[++i];
+            continue;
+        }
         if (c == '\\' || c == '"') out += '\\';
         out += c;
     }

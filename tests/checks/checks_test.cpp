@@ -5,6 +5,8 @@
 #include "pageharness.h"
 #include "checks/checks.h"
 #include "checks/lockcheck.h"
+#include "core/codepage.h"
+#include "core/mbchar.h"
 #include "core/nls.h"
 #include "core/runstate.h"
 #include "fixture.h"
@@ -82,6 +84,13 @@ TEST_F(Checks, TheNlsTextIsNeverUsedAsAFormat)
     char small[8];
     EXPECT_EQ(ServiceAccessMessage(small, sizeof small, "user %s!", "longname"), 0);
     EXPECT_STREQ(small, "user lo");
+    // Under code page 932 a name cut in the middle of a character (ソ 83 5C)
+    // loses the lead byte left alone.
+    static const unsigned char kLeadBytes932[] = {0x81, 0x9F, 0xE0, 0xFC, 0, 0};
+    MbSetLeadRanges(kLeadBytes932);
+    EXPECT_EQ(ServiceAccessMessage(small, sizeof small, "user %s", "l\x83\x5C"), 0);
+    EXPECT_STREQ(small, "user l");
+    UseSystemCodePage();
 }
 
 TEST_F(Checks, LockTestAndItsAccessListRepair)

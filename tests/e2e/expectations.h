@@ -32,3 +32,6 @@ ExpectedDifference WholeRemoval(const std::string &release, bool withData);
 // The development toolkit and the Java client removed from a rich 5.1
 // installation (whose services ran, unless told otherwise).
 ExpectedDifference ToolkitAndJavaClientRemoval(bool servicesRan = true);
+// The server and Web Administration of a rich 5.1 installation, recorded as
+// incomplete, removed with or without their data.
+ExpectedDifference IncompleteServerRemoval(bool withData);

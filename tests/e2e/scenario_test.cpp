@@ -171,53 +171,6 @@ ScenarioRun RunIncompleteServerRemoval(bool withData)
     return RunSilentScenario(d, ComponentsResponse("KEEP", "KEEP", "KEEP", "KEEP", "KEEP", data, data));
 }
 
-ExpectedDifference IncompleteServerRemoval(bool withData)
-{
-    ExpectedDifference e;
-    Add(&e.MustGo, ServerFiles());
-    Add(&e.MustGo, ServerJavaFiles());
-    Add(&e.MustGo, {"service NorvikVarolink", "service VarolinkServices"});
-    Add(&e.MustGo, {Dir(P + "\\lib*"), Dir(WindowsFolder() + "\\telready*"), Dir(D + "\\samples"),
-                    ProductKey("Configuration\\LogDefaults"), ProductValue("Configuration\\LogDefaults", "*"),
-                    ComponentValue("Server"), ComponentValue("Web Administration Server"),
-                    ProductKey("Configuration\\WebAdministration"), ProductValue("Configuration\\WebAdministration", "*"),
-                    Menu("Startup\\Varolink Alert Monitor.lnk"), Menu("Programs\\Norvik Varolink\\Varolink Services.lnk"),
-                    Menu("Programs\\Norvik Varolink\\Varolink Explorer.lnk"),
-                    Menu("Programs\\Norvik Varolink\\Varolink Command Prompt.lnk"),
-                    Menu("Programs\\Norvik Varolink\\Web Administration.lnk"),
-                    Menu("Programs\\Norvik Varolink\\Varolink API Exerciser.lnk"),
-                    // Web Administration, with or without its user data.
-                    File(P + "\\vlwa\\*"), Dir(P + "\\vlwa*"), File(D + "\\vlWeb.cfg"), File(P + "\\uninst\\avliwadn.reg")});
-    Add(&e.MayGo, {Dir(P + "\\java\\lib"), Dir(D + "\\conv\\table")});
-    Add(&e.MustChange, {Env("PATH"), Env("classpath")});
-    Add(&e.MustCome, {File(D + "\\avlilogn.txt"), ProductValue("", "LogDefaultPath")});
-    Add(&e.MustStay, SharedClientFiles());
-    if (withData) {
-        // Every queue manager goes from disk and registry, with the data and
-        // log folders' product files and the Web Administration user data.
-        Add(&e.MustGo, QueueManagerData());
-        Add(&e.MustGo, {File(G + "\\*"), Dir(G + "*"), File(D + "\\VLS.INI"), File(D + "\\avlclchl.tab"),
-                        File(D + "\\editor.log"), File(D + "\\config\\Config.reg"), Dir(D + "\\config"),
-                        File(D + "\\errors\\*"), Dir(D + "\\errors"), File(D + "\\qmgrs\\zidqmgr.log"),
-                        File(D + "\\qmgrs\\@SYSTEM\\qmstatus.ini"), ProductKey("Configuration\\QueueManager*"),
-                        ProductValue("Configuration\\QueueManager*", "*"), ProductKey("Configuration\\Services\\*"),
-                        ProductValue("Configuration\\Services\\*", "*"), File(D + "\\vlwa\\*"), Dir(D + "\\vlwa*")});
-        Add(&e.MustStay, {File(P + "\\java\\lib\\com.norvik.vl.jar"), ProductKey("Configuration"),
-                          ComponentValue("Local Clients\\Windows NT Client"), File(D + "\\exits\\readme.txt"),
-                          File(D + "\\qmgrs\\@SYSTEM\\errors\\AMQERR01.LOG"), Dir(D + "\\qmgrs"),
-                          Menu("Programs\\Norvik Varolink\\Uninstall Varolink.lnk")});
-        return e;
-    }
-    // The configuration is exported to Config.reg first; the data folder, the
-    // queue managers, their logs and the Web Administration user data stay.
-    Add(&e.MustGo, {File(D + "\\vlwa\\scripts\\admin.js")});
-    Add(&e.MustChange, {File(D + "\\config\\Config.reg")});
-    Add(&e.MustStay, QueueManagerData());
-    Add(&e.MustStay, {File(G + "\\*"), Dir(D + "\\qmgrs*"), File(D + "\\VLS.INI"), File(D + "\\qmgrs\\@SYSTEM\\*"),
-                      ProductKey("Configuration\\QueueManager*"), File(D + "\\vlwa\\scripts\\public\\index.html")});
-    return e;
-}
-
 TEST(ScenarioTest, Release51ComponentsIncompleteServerWithData)
 {
     ScenarioRun run = RunIncompleteServerRemoval(true);

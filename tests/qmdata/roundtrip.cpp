@@ -87,6 +87,13 @@ static FixtureDescription RichDescription()
         d.ConfigValues.push_back({"sz", "Misc", "Quotes932", "\x83\x5C\"'\\\x95\x5C\\%PROGRAM%\\\x83\x5C"});
         // A queue manager's log path ending in 5C, read back from the script.
         d.ConfigValues.push_back({"sz", "QueueManager\\QM4\\Log", "LogPath", "C:\\vlroundtrip\\Data\\log\\\x83\x5C\x95\x5C"});
+        // A queue manager whose key and name end in 5C (アソ 83 41 83 5C):
+        // its Prefix kept literal by the "%QM%" pair, its listener found
+        // again by its key name.
+        d.ConfigValues.push_back({"sz", "QueueManager\\\x83\x41\x83\x5C", "Name", "VL.\x83\x41\x83\x5C"});
+        d.ConfigValues.push_back({"sz", "QueueManager\\\x83\x41\x83\x5C", "Directory", "\x83\x41\x83\x5C"});
+        d.ConfigValues.push_back({"sz", "QueueManager\\\x83\x41\x83\x5C", "Prefix", "%PROGRAM%"});
+        d.ConfigValues.push_back({"dword", "Services\\\x83\x41\x83\x5C\\Listener", "Protocol", "2"});
     }
     d.MachineValues = {{"sz", "", "MachineName", "HOST1"}, {"dword", "", "RepositoryValid", "1"},
                        {"sz", "", "VLQMName", "VL.ONE"}, {"sz", "", "ClusterName", "%PROGRAM%"}};
@@ -272,6 +279,12 @@ int main(int argc, char **argv)
     result |= Compare("log default path from Config.reg", "c:\\vlroundtrip\\data\\log\n", std::string(logDefault) + "\n");
     if (qms.find("VL.THREE|C:\\vlroundtrip\\Program\\qmgrs\\QM3|C:\\vlroundtrip\\Data\\log|tcp") == std::string::npos) {
         printf("queue manager VL.THREE lacks its program-folder directory, default log path or listener\n");
+        result = 1;
+    }
+    if (GetACP() == 932 &&
+        qms.find("VL.\x83\x41\x83\x5C|C:\\vlroundtrip\\Program\\qmgrs\\\x83\x41\x83\x5C|C:\\vlroundtrip\\Data\\log|tcp") ==
+            std::string::npos) {
+        printf("queue manager VL.\x83\x41\x83\x5C lacks its program-folder directory, default log path or listener\n");
         result = 1;
     }
     std::string fourLog = GetACP() == 932 ? "C:\\vlroundtrip\\Data\\log\\\x83\x5C\x95\x5C" : "C:\\vlroundtrip\\Data\\log\\Bob's QM4";

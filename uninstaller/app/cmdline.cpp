@@ -1,4 +1,5 @@
 #include "app/cmdline.h"
+#include "core/mbchar.h"
 #include "core/text.h"
 #include "qmconfig/configtext.h"
 #include <ctype.h>
@@ -22,12 +23,12 @@ int SplitCommandLine(const char *commandLine, char *programName, size_t nameSize
     const char *rest;
     int fits;
     if (commandLine[0] == '"') {
-        const char *end = strchr(commandLine + 1, '"');
+        const char *end = MbFindChar(commandLine + 1, '"');
         size_t n = end ? (size_t)(end - commandLine - 1) : strlen(commandLine + 1);
         fits = CopySpan(programName, nameSize, commandLine + 1, n);
         rest = end ? end + 1 : commandLine + 1 + n;
     } else {
-        const char *end = strchr(commandLine, ' ');
+        const char *end = MbFindChar(commandLine, ' ');
         size_t n = end ? (size_t)(end - commandLine) : strlen(commandLine);
         fits = CopySpan(programName, nameSize, commandLine, n);
         rest = commandLine + n;
@@ -47,7 +48,7 @@ const char *FindSwitch(const char *parameters, const char *name)
     snprintf(forms[2], sizeof forms[2], "/%s", name);
     snprintf(forms[3], sizeof forms[3], "-%s", name);
     for (int i = 0; i < 4; i++) {
-        const char *at = strstr(parameters, forms[i]);
+        const char *at = MbFindText(parameters, forms[i]);
         if (at) return at + strlen(forms[i]);
     }
     return NULL;
@@ -63,7 +64,7 @@ int FlagSwitch(const char *parameters, const char *name)
 // A quoted value runs to the next double quote (or the end of the text).
 static int QuotedValue(const char *start, char *out, size_t size)
 {
-    const char *end = strchr(start + 1, '"');
+    const char *end = MbFindChar(start + 1, '"');
     size_t n = end ? (size_t)(end - start - 1) : strlen(start + 1);
     return CopySpan(out, size, start + 1, n);
 }
@@ -77,7 +78,7 @@ int SwitchValue(const char *parameters, const char *name, char *out, size_t size
     if (*start == '"') {
         *fits = QuotedValue(start, out, size);
     } else {
-        const char *end = strchr(start, ' ');
+        const char *end = MbFindChar(start, ' ');
         size_t n = end ? (size_t)(end - start) : strlen(start);
         *fits = CopySpan(out, size, start, n);
     }
@@ -96,8 +97,8 @@ int LogSwitchValue(const char *parameters, char *out, size_t size, int *fits)
     }
     // Unquoted, the path may hold blanks but ends at the next switch: at the
     // next '-', or at a blank followed by '/' ("-Gc:\logs\x.log /S").
-    const char *end = strchr(start, '-');
-    const char *slashSwitch = strstr(start, " /");
+    const char *end = MbFindChar(start, '-');
+    const char *slashSwitch = MbFindText(start, " /");
     if (slashSwitch && (!end || slashSwitch < end)) end = slashSwitch;
     size_t n = end ? (size_t)(end - start) : strlen(start);
     // Cleaning only shortens the text: copy what fits a working buffer first.
@@ -112,7 +113,7 @@ int LogSwitchValue(const char *parameters, char *out, size_t size, int *fits)
 
 int MifPathSyntaxValid(const char *path)
 {
-    if (strchr(path, ';')) return 0;
+    if (MbFindChar(path, ';')) return 0;
     size_t n = strlen(path);
     if (n < 3 || path[1] != ':' || path[2] != '\\') return 0;
     return n <= 148;

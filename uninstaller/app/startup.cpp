@@ -154,7 +154,7 @@ static void FindLaunchFolder(const char *programName)
     if (MbFindChar(name, '\\')) {
         SplitPath(name, gRun.LaunchFolder, NULL);
     } else {
-        if (!strchr(name, '.') && !AppendText(name, sizeof name, ".exe")) name[0] = 0;
+        if (!MbFindChar(name, '.') && !AppendText(name, sizeof name, ".exe")) name[0] = 0;
         char full[VL_PATH_SIZE];
         char *filePart = NULL;
         DWORD n = name[0] ? GetFullPathNameA(name, sizeof full, full, &filePart) : 0;

@@ -1,6 +1,7 @@
 // The administrator test of start-up: may this user create services?
 #include "checks/checks.h"
 #include "core/log.h"
+#include "core/mbchar.h"
 #include "core/nls.h"
 #include "core/runstate.h"
 #include "core/text.h"
@@ -69,6 +70,8 @@ int ServiceAccessMessage(char *out, size_t size, const char *nlsText, const char
         at += n;
         out[at] = 0;
     }
+    // A message cut to fit ends on a whole character, never a lead byte alone.
+    if (!fits) MbDropCutLead(out);
     return fits;
 }
 

@@ -166,7 +166,7 @@ int NearestHolder(const char *path, const char *const *folders, size_t count)
 
 int RelativePathIsContained(const char *relative)
 {
-    if (strchr(relative, ':') || strchr(relative, '/')) return 0;
+    if (MbFindChar(relative, ':') || MbFindChar(relative, '/')) return 0;
     if (relative[0] == '\\' && relative[1] == '\\') return 0;
     const char *part = relative;
     while (*part) {

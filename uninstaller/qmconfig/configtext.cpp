@@ -40,7 +40,7 @@ void StripTrailingBackslash(char *path)
 
 int ParseRegDword(const char *text, unsigned long *out)
 {
-    const char *colon = strchr(text, ':');
+    const char *colon = MbFindChar(text, ':');
     if (!colon) { *out = 0; return 0; }
     *out = strtoul(colon + 1, NULL, 16);
     return 1;
@@ -55,9 +55,11 @@ int PrepareConfigLine(char *line)
 int MatchLogDefaultPathLine(char *line, char *out, unsigned size)
 {
     LowerText(line);
-    char *key = strstr(line, "logdefaultpath");
+    // By character: "logdefaultpath" inside another character (its 'l' a
+    // second byte) names no such setting.
+    char *key = MbFindText(line, "logdefaultpath");
     if (!key) return 0;
-    char *equals = strchr(key + 14, '=');
+    char *equals = MbFindChar(key + 14, '=');
     if (!equals) return 0;
     // A path cut to fit would name another folder: refuse it.
     return DecodeRegString(equals + 1, out, size);

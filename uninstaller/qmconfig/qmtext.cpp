@@ -35,7 +35,7 @@ static int WordIs(const char *word, size_t length, const char *expected)
 
 int ParseStanzaHeader(const char *line, const char **word, size_t *length)
 {
-    if (!strchr(line, ':') || strchr(line, '=')) return 0;
+    if (!MbFindChar(line, ':') || MbFindChar(line, '=')) return 0;
     const char *start = line;
     while (*start == ' ') start++;
     const char *end = start;
@@ -64,7 +64,7 @@ int SplitIniSetting(const char *line, char *key, size_t keySize, char *value, si
 {
     key[0] = value[0] = 0;
     *fits = 1;
-    if (!strchr(line, '=')) return 0;
+    if (!MbFindChar(line, '=')) return 0;
     const char *start = line;
     while (*start == '=' || *start == ' ') start++;
     const char *end = start;
@@ -87,7 +87,7 @@ int ParseRegSectionPath(const char *line, char *path, size_t size)
     if (!CopyText(lower, sizeof lower, line)) return 0;
     LowerText(lower);
     static const char marker[] = "\\configuration\\";
-    if (!strstr(lower, "[hkey")) return 0;
+    if (!MbFindText(lower, "[hkey")) return 0;
     const char *found = MbFindText(lower, marker);
     if (!found) return 0;
     const char *start = line + (found - lower) + (sizeof marker - 1);
@@ -105,7 +105,7 @@ int SplitRegSetting(const char *line, char *key, size_t keySize, const char **va
     key[0] = 0;
     *value = "";
     if (line[0] == '[') return 0;
-    const char *equals = strchr(line, '=');
+    const char *equals = MbFindChar(line, '=');
     if (!equals) return 0;
     size_t length = (size_t)(equals - line);
     if (length >= keySize) length = keySize - 1;
@@ -403,8 +403,9 @@ int ReadLogDefaultPathText(FILE *file, char *out, size_t size)
     while (!out[0] && NextLine(&lines, line, sizeof line)) {
         if (!PrepareConfigLine(line)) continue;
         LowerText(line);
-        const char *key = strstr(line, "logdefaultpath");
-        const char *equals = key ? strchr(key + 14, '=') : NULL;
+        // By character, as MatchLogDefaultPathLine.
+        const char *key = MbFindText(line, "logdefaultpath");
+        const char *equals = key ? MbFindChar(key + 14, '=') : NULL;
         if (!equals) continue;
         RegSettingValue value;
         ReadRegSettingValue(&lines, equals + 1, &value);

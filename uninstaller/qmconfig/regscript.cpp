@@ -20,7 +20,7 @@ int ParseVerbatimLine(char *line, char *key, size_t keySize, char *name, size_t 
     if (line[0] == '"') {
         char cleaned[VERBATIM_LINE_SIZE];
         if (!CopyText(cleaned, sizeof cleaned, line)) return VERBATIM_SKIP;
-        char *equals = strchr(cleaned, '=');
+        char *equals = MbFindChar(cleaned, '=');
         if (equals) *equals = 0;
         CleanConfigValue(cleaned);
         return CopyText(name, nameSize, cleaned) ? VERBATIM_NAME : VERBATIM_SKIP;
@@ -90,7 +90,10 @@ static int EndsNoCase(const char *text, size_t textLength, const char *suffix, s
 
 int VerbatimKeyMatches(const char *pairKey, const char *header)
 {
-    const char *token = strstr(pairKey, kQmToken);
+    // Second bytes are 0x40 and above in every double-byte code page, so a
+    // '%' is always a character of its own; the search steps by character
+    // all the same, as every search in a path does.
+    const char *token = MbFindText(pairKey, kQmToken);
     if (!token) return TextEqualNoCase(pairKey, header);
     size_t before = (size_t)(token - pairKey);
     const char *after = token + strlen(kQmToken);

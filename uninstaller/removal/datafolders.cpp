@@ -64,7 +64,7 @@ int QmLogPathIsDeletable(const char *logPath, const char *dataDir, const char *l
 int ServiceLevelFolder(const char *data, const char *treeRoot, char *out, size_t size)
 {
     if (size) out[0] = 0;
-    const char *equals = strchr(data, '=');
+    const char *equals = MbFindChar(data, '=');
     if (!equals) return CSD_NO_FOLDER;
     const char *folderText = equals + 1;
     while (*folderText == ' ') folderText++;

@@ -3,6 +3,7 @@
 #include "removal/registry.h"
 #include "core/log.h"
 #include "core/machine.h"
+#include "core/mbchar.h"
 #include "core/nls.h"
 #include "core/regread.h"
 #include "core/runstate.h"
@@ -127,7 +128,7 @@ BOOL RemoveOtherLanguageClasspath(const char *base)
     LowerText(value);
     BOOL result = TRUE;
     for (const char *folder : folders) {
-        if (!strstr(value, folder)) continue;
+        if (!MbFindText(value, folder)) continue;
         char entry[VL_PATH_SIZE];
         if (FormatText(entry, sizeof entry, "%s\\%s\\%s", base, "tools\\javaclnt\\samples", folder))
             result = RemoveEnvEntry("classpath", entry) && result;

@@ -11,7 +11,7 @@ int RemoveEnvListEntry(const char *oldValue, const char *entry, char *out, size_
     size_t used = 0;
     const char *part = oldValue;
     while (*part) {
-        const char *end = strchr(part, ';');
+        const char *end = MbFindChar(part, ';');
         size_t length = end ? (size_t)(end - part) : strlen(part);
         if (length > 0) {
             // By character: a second byte is compared as it is, never folded.

@@ -59,7 +59,7 @@ int IsUnderDirectory(const char *path, const char *directory)
 
 int QuoteIfSpaced(char *path, size_t size)
 {
-    if (!strchr(path, ' ') || path[0] == '"') return 1;
+    if (!MbFindChar(path, ' ') || path[0] == '"') return 1;
     size_t length = strlen(path);
     if (length + 3 > size) return 0;
     memmove(path + 1, path, length);
@@ -90,7 +90,7 @@ int DeleteListedFile(const char *path, PathNode **directories, const char *diskP
 {
     // The management console file is installed read-only. (A path the guard
     // refuses keeps its attributes; DeleteFilePath logs the refusal.)
-    if (strstr(path, "varolink.msc") && FileVerdict(path) == PATH_SAFE)
+    if (MbFindText(path, "varolink.msc") && FileVerdict(path) == PATH_SAFE)
         MachineClearAttributes(path);
     int result = DeleteFilePathSpelt(path, diskPath, FALSE);
     GatherAncestors(path, directories);
@@ -357,7 +357,7 @@ int UnregisterObjectClasses(BOOL counting, const char *listName, HWND itemText, 
     for (PathNode *node = servers; node; node = node->Next) {
         int stepsLeft = 10;
         BOOL started;
-        if (strstr(node->Path, ".exe")) {
+        if (MbFindText(node->Path, ".exe")) {
             started = LaunchProcess(NULL, node->Path, binFolder, " -UnregServer");
         } else {
             char quoted[VL_PATH_SIZE + 4], parameters[VL_PATH_SIZE + 16];

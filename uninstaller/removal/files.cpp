@@ -42,7 +42,7 @@ static int DeleteFileAs(const char *path, const char *diskPath, BOOL reportAll, 
     ReleaseLogIfTarget(path);
 
     const char *slash = MbFindLastChar(path, '\\');
-    if (strchr(slash ? slash + 1 : path, '*'))
+    if (MbFindChar(slash ? slash + 1 : path, '*'))
         return DeleteTree(path, TRUE, FALSE, FALSE, NULL, NULL);
 
     DWORD code = MachineDeleteFile(path, diskPath);

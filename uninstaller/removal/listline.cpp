@@ -15,7 +15,7 @@ static char *NextField(char **text)
 {
     char *field = *text;
     if (!field) return NULL;
-    char *comma = strchr(field, ',');
+    char *comma = MbFindChar(field, ',');
     if (comma) {
         *comma = 0;
         *text = comma + 1;
@@ -64,13 +64,14 @@ int ParseServiceLevelLine(char *line, const char *root, char *out, size_t size)
 
 int PathHasLanguageTokens(const char *lowerPath)
 {
-    return strstr(lowerPath, "-lang1-") || strstr(lowerPath, "-lang5-");
+    return MbFindText(lowerPath, "-lang1-") || MbFindText(lowerPath, "-lang5-");
 }
 
 // Replaces the first token in text by replacement; 0 when it would not fit.
+// The token is looked for where a character starts, never in a second byte.
 static int ReplaceFirst(char *text, size_t size, const char *token, const char *replacement)
 {
-    char *found = strstr(text, token);
+    char *found = MbFindText(text, token);
     if (!found) return 1;
     char result[LIST_LINE_SIZE * 2];
     size_t head = (size_t)(found - text);
@@ -85,7 +86,7 @@ int ExpandLanguagePath(const char *lowerPath, const char *folder, char *out, siz
 {
     if (size > LIST_LINE_SIZE * 2) size = LIST_LINE_SIZE * 2;
     if (!CopyText(out, size, lowerPath)) return 0;
-    if (strstr(out, "-lang1-")) {
+    if (MbFindText(out, "-lang1-")) {
         char shortName[3] = {0, 0, 0};
         strncpy(shortName, folder, 2);
         if (!ReplaceFirst(out, size, "-lang1-", folder)) return 0;

@@ -5,6 +5,7 @@
 #include "checks/checks.h"
 #include "checks/lockcheck.h"
 #include "core/log.h"
+#include "core/mbchar.h"
 #include "core/runstate.h"
 #include "core/text.h"
 #include "removal/listline.h"
@@ -71,8 +72,8 @@ static void CheckListedFile(const char *relative)
     if (!FileIsLocked(path) || !AddUniquePath(LockedFileList(), path)) return;
     sCheck.Locked++;
     LowerText(path);
-    if (strstr(path, "avlmperf.dll")) sCheck.PerfLocked = TRUE;
-    if (strstr(path, "avlxcs2.dll")) sCheck.CommonLocked = TRUE;
+    if (MbFindText(path, "avlmperf.dll")) sCheck.PerfLocked = TRUE;
+    if (MbFindText(path, "avlxcs2.dll")) sCheck.CommonLocked = TRUE;
 }
 
 static void FinishCheck()

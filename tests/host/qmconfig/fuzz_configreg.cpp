@@ -1,11 +1,12 @@
 #include "fuzz_sink.h"
+#include "tests/host/shared/codepage932.h"
 #include <stdlib.h>
 #include <string.h>
 
-extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
+static void Judge(const unsigned char *data, size_t size)
 {
     FILE *file = FuzzFile(data, size);
-    if (!file) return 0;
+    if (!file) return;
     QmScanDefaults defaults;
     memset(&defaults, 0, sizeof defaults);
     ReadConfigRegText(file, &defaults, &kFuzzCalls);
@@ -15,5 +16,13 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     ReadLogDefaultPathText(file, path, sizeof path);
     if (strnlen(path, sizeof path) >= sizeof path) abort();
     fclose(file);
+}
+
+// Every input twice: in a single-byte code page and in 932.
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
+{
+    Judge(data, size);
+    CodePage932 cp;
+    Judge(data, size);
     return 0;
 }

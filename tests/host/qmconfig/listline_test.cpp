@@ -122,3 +122,13 @@ TEST(ListLine, DoubleByteNamesInListsAndServiceLevelLines)
     EXPECT_TRUE(found);
     EXPECT_STREQ("C:\\\x83\x61", out);
 }
+
+// Language tokens beside double-byte names: found and replaced by
+// character, the names' second bytes (5C, 41) kept as they are.
+TEST(ListLine, LanguageTokensBesideDoubleByteNames)
+{
+    CodePage932 cp;
+    EXPECT_TRUE(PathHasLanguageTokens("\\" SO "-lang1-\\" KA_A ".cat"));
+    EXPECT_EQ("\\" SO "de_de\\" KA_A "de.txt", Expand("\\" SO "-lang1-\\" KA_A "-lang5-.txt", "de_de"));
+    EXPECT_EQ("\\doc\\" HYOU "\\ja_jp" SO, Expand("\\doc\\" HYOU "\\-lang5-" SO, "ja_jp"));
+}

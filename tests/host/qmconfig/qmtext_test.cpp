@@ -361,3 +361,30 @@ TEST(QmConfigText, DoubleByteValuesKeepTheirSecondBytes)
     EXPECT_STREQ("C:\\" HYOU, parent);
     EXPECT_STREQ("qmgrs", last);
 }
+
+// The log default path and the Config.reg section headers are looked for by
+// character: a token whose first byte is the second byte of a double-byte
+// character (83 6C, 83 5B) is not there.
+TEST(QmConfigText, DoubleByteLinesHideNoTokensInTheirSecondBytes)
+{
+    CodePage932 cp;
+    char line[] = "\x83logdefaultpath=C:\\wrong";
+    char out[QM_TEXT_SIZE];
+    EXPECT_FALSE(MatchLogDefaultPathLine(line, out, sizeof out));
+    char value[] = "LogDefaultPath=C:\\" SO "\\" KA_A;
+    EXPECT_TRUE(MatchLogDefaultPathLine(value, out, sizeof out));
+    EXPECT_STREQ("c:\\" SO "\\" KA_A, out);   // lower case, second bytes kept
+    FILE *f = TextFile("\"\x83logdefaultpath\"=\"C:\\\\wrong\"\r\n\"LogDefaultPath\"=\"C:\\\\" SO "\\\\" KA_A "\"\r\n");
+    EXPECT_EQ(1, ReadLogDefaultPathText(f, out, sizeof out));
+    fclose(f);
+    EXPECT_STREQ("c:\\" SO "\\" KA_A, out);
+
+    char path[QM_TEXT_SIZE];
+    const char *section = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Norvik\\Varolink\\CurrentVersion\\Configuration\\QueueManager\\";
+    EXPECT_TRUE(ParseRegSectionPath((std::string(section) + KA_A SO "]").c_str(), path, sizeof path));
+    EXPECT_STREQ("QueueManager\\" KA_A SO, path);
+    EXPECT_FALSE(ParseRegSectionPath(("\x83" + std::string(section) + "QM1]").c_str(), path, sizeof path));
+    // A ']' that is a second byte (83 5D) does not end the path.
+    EXPECT_TRUE(ParseRegSectionPath((std::string(section) + "\x83]x]").c_str(), path, sizeof path));
+    EXPECT_STREQ("QueueManager\\\x83]x", path);
+}

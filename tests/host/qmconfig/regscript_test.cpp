@@ -257,3 +257,29 @@ TEST(RegScript, DoubleByteTextIsEscapedByCharacterAndReadsBack)
     EXPECT_EQ(SO "%PGMDIR%\\x", std::string((const char *)out, size));
     free(out);
 }
+
+// A "%QM%" pattern under code page 932. Second bytes are 0x40 and above, so
+// a '%' (0x25) is never one: the token starts a character even right after a
+// lead byte, which then stands alone. The pattern's two ends match the
+// header only at character boundaries of the header: a queue-manager name
+// ending in a 0x5C second byte is no separator of its own.
+TEST(RegScript, QmPatternsMatchDoubleByteNamesAtCharacterBoundaries)
+{
+    CodePage932 cp;
+    const std::string base = "[HKEY_LOCAL_MACHINE\\Software\\Norvik\\Varolink\\CurrentVersion\\Configuration\\QueueManager\\";
+    EXPECT_TRUE(VerbatimKeyMatches(kQmPattern, (base + KA_A SO "]").c_str()));
+    const std::string log = base + "%QM%\\Log]";
+    EXPECT_TRUE(VerbatimKeyMatches(log.c_str(), (base + KA_A SO "\\Log]").c_str()));
+    // "\Log]" read from the second byte of ソ: the key "アソLog", not a Log key.
+    EXPECT_FALSE(VerbatimKeyMatches(log.c_str(), (base + KA_A SO "Log]").c_str()));
+    // The text before the token ends in a lead byte standing alone: it does
+    // not match a header where that byte begins a character, only one where
+    // it stands alone too.
+    EXPECT_EQ(std::string("%QM%]"), MbFindText("[A\\\x83%QM%]", "%QM%"));
+    EXPECT_FALSE(VerbatimKeyMatches("[A\\\x83%QM%]", "[A\\" SO "]"));
+    EXPECT_FALSE(VerbatimKeyMatches("[A\\\x83%QM%]", "[A\\" SO "X]"));
+    EXPECT_TRUE(VerbatimKeyMatches("[A\\\x83%QM%]", "[A\\\x83!]"));
+    // A double-byte character before the token belongs to the text before it.
+    EXPECT_TRUE(VerbatimKeyMatches("[A\\" SO "%QM%]", "[A\\" SO KA_A "]"));
+    EXPECT_FALSE(VerbatimKeyMatches("[A\\" SO "%QM%]", "[A\\" HYOU KA_A "]"));
+}
