@@ -10,8 +10,11 @@
 #   (a)      vlbench_plain: DeleteFileA / RemoveDirectoryA over the same list
 #   (b)      vlbench_logged: per file the lock test, the deletion and one log
 #            line appended the way the uninstall log appends; then the folders
+#   preview  avliunin.exe -S with the same response file and "Preview=YES"
+#            (its own -G log), over the same tree
 # and reports the median wall time of each (every run includes starting the
-# program under Wine). The waits the uninstaller makes by design (1 s after
+# program under Wine), and whether the preview takes no longer than the real
+# removal (the requirement). The waits the uninstaller makes by design (1 s after
 # each component, the 100 ms silent timer of each page, 200 ms per queue
 # manager, 1 s per retry of a folder in use) are counted from its log,
 # reported apart and left out of the ratios. The uninstall log's time stamps
@@ -82,6 +85,11 @@ describe() {   # size -> C:\bench\inst-SIZE.txt
 }
 printf '[Varolink]\r\nVarolink=REMOVECOMPONENTS\r\nLockedFiles=CONTINUE\r\n[Components]\r\nDevelopment Toolkit=REMOVE\r\nLocal Clients\\Windows NT Client=KEEP\r\nLocal Clients\\Java Client=KEEP\r\nInternet Gateway=KEEP\r\nDocumentation\\Internet Gateway=KEEP\r\n' > "$drive/bench/components.rsp"
 printf '[Varolink]\r\nVarolink=REMOVE\r\nLockedFiles=CONTINUE\r\n' > "$drive/bench/remove.rsp"
+# The previews: the same answers with "Preview=YES" in the "Varolink" stanza.
+for case in components remove; do
+    sed '1a Preview=YES\r' "$drive/bench/$case.rsp" > "$drive/bench/$case-preview.rsp"
+done
+preview_log=$drive/bench/preview.txt
 
 log=$drive/Varolink/Data/avlilogn.txt
 fresh() { run "$B\\vlfixture.exe" install "C:\\bench\\inst-$1.txt" >/dev/null; rm -f "$log" "$drive/Varolink/Data/bench.log"; }
@@ -89,10 +97,11 @@ seconds() { date +%s.%N; }
 calc() { awk "BEGIN { printf \"%.3f\n\", $1 }"; }
 timed() { local t0 t1; t0=$(seconds); run "$@" >/dev/null 2>&1 || true; t1=$(seconds); calc "$t1 - $t0"; }
 median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else printf "%.3f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-# Waits by design, from the log of a product run.
+# Waits by design, from the log of a product run (or the log given).
 design_waits() {
-    [ -f "$log" ] || { echo 0; return; }
-    tr -d '\r' < "$log" | awk '
+    local file=${1:-$log}
+    [ -f "$file" ] || { echo 0; return; }
+    tr -d '\r' < "$file" | awk '
         / Finished uninstalling / { w += 1.0 }
         / ->(Main|Confirm|Select|Ask|Component-deletion-complete|All-deletion-complete)/ { w += 0.1 }
         / Delete path in use; waiting/ { w += 1.0 }
@@ -130,6 +139,10 @@ for size in $sizes; do
             [ "$i" = "$runs" ] && { cp "$log" "$out/$case-$size.log" 2>/dev/null || true; }
             fresh "$size"; timed "$B\\vlbench_plain.exe" 'C:\Varolink\Program\uninst\toolkit.u00' 'C:\Varolink\Program' >> "$out/$case-$size.plain"
             fresh "$size"; timed "$B\\vlbench_logged.exe" 'C:\Varolink\Program\uninst\toolkit.u00' 'C:\Varolink\Program' 'C:\Varolink\Data\bench.log' >> "$out/$case-$size.logged"
+            fresh "$size"; rm -f "$preview_log" "${preview_log%.txt}.json"
+            timed "$B\\avliunin.exe" -S "-F1C:\\bench\\$case-preview.rsp" '-GC:\bench\preview.txt' >> "$out/$case-$size.preview"
+            design_waits "$preview_log" >> "$out/$case-$size.pwaits"
+            [ "$i" = "$runs" ] && { cp "$preview_log" "$out/$case-$size.preview.log" 2>/dev/null || true; }
         done
         p=$(median < "$out/$case-$size.product"); w=$(median < "$out/$case-$size.waits")
         a=$(median < "$out/$case-$size.plain"); b=$(median < "$out/$case-$size.logged")
@@ -137,6 +150,10 @@ for size in $sizes; do
         result[$case-$size]=$net
         printf '%-10s %6s files: product %7.2f s (waits by design %4.1f s, net %7.2f s)  (a) %6.2f s  (b) %6.2f s  net/(b) %5.2f  net/(a) %5.2f\n' \
             "$case" "$size" "$p" "$w" "$net" "$a" "$b" "$(calc "$net / $b")" "$(calc "$net / $a")"
+        v=$(median < "$out/$case-$size.preview"); vw=$(median < "$out/$case-$size.pwaits")
+        verdict=met; awk "BEGIN { exit !($v > $p) }" && verdict=MISSED
+        printf '%-10s %6s files: preview %7.2f s (waits by design %4.1f s, net %7.2f s)  removal %7.2f s  preview/removal %5.2f  a preview takes no longer than the real removal: %s\n' \
+            "$case" "$size" "$v" "$vw" "$(calc "$v - $vw")" "$p" "$(calc "$v / $p")" "$verdict"
         if [ -f "$out/$case-$size.log" ]; then
             echo "  landmarks of the last product run:"
             log=$out/$case-$size.log landmarks

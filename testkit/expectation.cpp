@@ -109,11 +109,18 @@ std::vector<std::string> CheckDifference(const std::vector<std::string> &before,
         for (const std::string &identity : changed) seen |= PatternMatches(pattern, identity);
         if (!seen) failures.push_back("should have changed: " + pattern);
     }
+    // A property (run state, owner, access list) goes and comes with its object.
+    auto withObject = [&](const std::string &identity, const std::vector<std::string> &objects) {
+        std::string object = SnapshotPropertyObject(identity);
+        return !object.empty() && contains(objects, object);
+    };
     for (const std::string &line : difference.Gone)
-        if (!AnyMatches(expected.MustGo, SnapshotIdentity(line)) && !AnyMatches(expected.MayGo, SnapshotIdentity(line)))
+        if (!AnyMatches(expected.MustGo, SnapshotIdentity(line)) && !AnyMatches(expected.MayGo, SnapshotIdentity(line)) &&
+            !withObject(SnapshotIdentity(line), gone))
             failures.push_back("went unexpectedly: " + line);
     for (const std::string &line : difference.Came)
-        if (!AnyMatches(expected.MustCome, SnapshotIdentity(line)) && !AnyMatches(expected.MayCome, SnapshotIdentity(line)))
+        if (!AnyMatches(expected.MustCome, SnapshotIdentity(line)) && !AnyMatches(expected.MayCome, SnapshotIdentity(line)) &&
+            !withObject(SnapshotIdentity(line), came))
             failures.push_back("came unexpectedly: " + line);
     for (const std::string &line : difference.Changed) {
         std::string identity = SnapshotIdentity(line);

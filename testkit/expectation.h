@@ -3,7 +3,10 @@
 // identities of snapshot lines ("file C:\Varolink\Program\bin\*"). A pattern
 // is compared without regard to case; "*" stands for any run of characters.
 // Anything the patterns do not account for is a failure, so a scenario also
-// proves that nothing else was touched.
+// proves that nothing else was touched. A property line (a service's run
+// state, an owner, an access list) that went or came with its object is
+// accounted for by the object; a change of one is named by its own identity
+// ("acl key HKLM\...", "state service ...") like any other change.
 #pragma once
 #include "snapshot.h"
 #include <string>

@@ -2,6 +2,8 @@
 // trees, services and the system environment (see snapshot.h for the lines).
 #include "snapshot.h"
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
 #include <shlobj.h>
 #include <stdio.h>
 #include <algorithm>
@@ -12,6 +14,11 @@ std::vector<std::string> SnapshotDefaultRegistryRoots()
 {
     return {"Software\\Norvik", "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Varolink",
             "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Norvik Varolink Client V5.1"};
+}
+
+std::vector<std::string> SnapshotDefaultSecuredFolders()
+{
+    return {"C:\\Varolink\\Program", "C:\\Varolink\\Program\\uninst", "C:\\Varolink\\Data"};
 }
 
 static std::string Lower(std::string text)
@@ -42,6 +49,77 @@ static std::string Printable(const char *data, size_t size)
         }
     }
     return text;
+}
+
+// The "owner" and "acl" lines of an object from its security descriptor, in
+// SDDL ("O:BA", "D:AI(A;CI;KA;;;BA)..."); one line saying why when it cannot be read.
+static void SecurityLines(DWORD rc, PSECURITY_DESCRIPTOR descriptor, const std::string &object,
+                          std::vector<std::string> *lines)
+{
+    if (rc != ERROR_SUCCESS) {
+        lines->push_back("acl " + object + "\tunreadable " + std::to_string((unsigned long)rc));
+        return;
+    }
+    struct Part {
+        const char *Kind;
+        SECURITY_INFORMATION Information;
+    };
+    for (const Part &part : {Part{"owner", OWNER_SECURITY_INFORMATION}, Part{"acl", DACL_SECURITY_INFORMATION}}) {
+        char *text = NULL;
+        std::string state = "unreadable";
+        if (ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1, part.Information, &text,
+                                                                 NULL)) {
+            state = text;
+            LocalFree(text);
+        }
+        lines->push_back(std::string(part.Kind) + " " + object + "\t" + state);
+    }
+    LocalFree(descriptor);
+}
+
+static void SnapshotKeySecurity(HKEY key, const std::string &label, std::vector<std::string> *lines)
+{
+    PSECURITY_DESCRIPTOR descriptor = NULL;
+    DWORD rc = GetSecurityInfo(key, SE_REGISTRY_KEY, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, NULL,
+                               NULL, NULL, NULL, &descriptor);
+    SecurityLines(rc, descriptor, "key " + label, lines);
+}
+
+// The folder's "dir" identity as the drive walk spells it (the names found on
+// disk), so that its security lines go and come with that line.
+static std::string FolderIdentity(const std::string &folder)
+{
+    std::string spelt = folder.substr(0, 2);
+    spelt[0] = (char)toupper((unsigned char)spelt[0]);
+    size_t at = 2;
+    while (at < folder.size()) {
+        size_t next = folder.find('\\', at + 1);
+        std::string sofar = spelt + folder.substr(at, next == std::string::npos ? std::string::npos : next - at);
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA(sofar.c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return "";
+        FindClose(search);
+        spelt += "\\" + std::string(found.cFileName);
+        if (next == std::string::npos) break;
+        at = next;
+    }
+    return "dir " + spelt;
+}
+
+static void SnapshotFolderSecurity(const std::vector<std::string> &folders, std::vector<std::string> *lines)
+{
+    for (const std::string &given : folders) {
+        std::string folder = WithoutTrailingSlash(given);
+        DWORD attributes = GetFileAttributesA(folder.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+        std::string identity = FolderIdentity(folder);
+        if (identity.empty()) continue;
+        PSECURITY_DESCRIPTOR descriptor = NULL;
+        DWORD rc = GetNamedSecurityInfoA(folder.c_str(), SE_FILE_OBJECT,
+                                         OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, NULL, NULL, NULL,
+                                         NULL, &descriptor);
+        SecurityLines(rc, descriptor, identity, lines);
+    }
 }
 
 static std::string FileState(const std::string &path, const WIN32_FIND_DATAA &found, bool withCrc)
@@ -196,6 +274,7 @@ static void SnapshotKey(HKEY parent, const std::string &path, const std::string 
     HKEY key;
     if (RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
     lines->push_back("key " + label);
+    SnapshotKeySecurity(key, label, lines);
     SnapshotValues(key, label, "value", lines);
     char child[256];
     for (DWORD index = 0;; index++) {
@@ -204,6 +283,20 @@ static void SnapshotKey(HKEY parent, const std::string &path, const std::string 
         SnapshotKey(key, child, label + "\\" + child, lines);
     }
     RegCloseKey(key);
+}
+
+static std::string RunState(DWORD state)
+{
+    switch (state) {
+    case SERVICE_STOPPED: return "stopped";
+    case SERVICE_START_PENDING: return "starting";
+    case SERVICE_STOP_PENDING: return "stopping";
+    case SERVICE_RUNNING: return "running";
+    case SERVICE_CONTINUE_PENDING: return "continuing";
+    case SERVICE_PAUSE_PENDING: return "pausing";
+    case SERVICE_PAUSED: return "paused";
+    default: return "state" + std::to_string((unsigned long)state);
+    }
 }
 
 static void SnapshotServices(std::vector<std::string> *lines)
@@ -238,6 +331,8 @@ static void SnapshotServices(std::vector<std::string> *lines)
                 CloseServiceHandle(service);
             }
             lines->push_back(std::string("service ") + services[i].lpServiceName + "\t" + state);
+            lines->push_back(std::string("state service ") + services[i].lpServiceName + "\t" +
+                             RunState(services[i].ServiceStatus.dwCurrentState));
         }
         if (done) break;
     }
@@ -250,6 +345,8 @@ std::vector<std::string> TakeSnapshot(const SnapshotOptions &options)
     SnapshotDrive(options, &lines);
     std::vector<std::string> roots = options.RegistryRoots.empty() ? SnapshotDefaultRegistryRoots() : options.RegistryRoots;
     for (const std::string &root : roots) SnapshotKey(HKEY_LOCAL_MACHINE, root, "HKLM\\" + root, &lines);
+    SnapshotFolderSecurity(options.SecuredFolders.empty() ? SnapshotDefaultSecuredFolders() : options.SecuredFolders,
+                           &lines);
     SnapshotServices(&lines);
     HKEY environment;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kEnvironmentKey, 0, KEY_READ, &environment) == ERROR_SUCCESS) {

@@ -1,6 +1,7 @@
 // The text side of snapshots: lines, identities, difference, files.
 #include "snapshot.h"
 #include <stdio.h>
+#include <string.h>
 #include <algorithm>
 #include <map>
 
@@ -8,6 +9,15 @@ std::string SnapshotIdentity(const std::string &line)
 {
     size_t tab = line.find('\t');
     return tab == std::string::npos ? line : line.substr(0, tab);
+}
+
+std::string SnapshotPropertyObject(const std::string &identity)
+{
+    for (const char *kind : {"state ", "owner ", "acl "}) {
+        size_t length = strlen(kind);
+        if (identity.compare(0, length, kind) == 0) return identity.substr(length);
+    }
+    return "";
 }
 
 static std::string StateOf(const std::string &line)

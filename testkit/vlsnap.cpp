@@ -1,7 +1,8 @@
 // vlsnap: snapshots of the machine and their difference (see snapshot.h).
-//   vlsnap take OUTPUT-FILE [-x FOLDER]... [-k HKLM-SUBKEY]...
+//   vlsnap take OUTPUT-FILE [-x FOLDER]... [-k HKLM-SUBKEY]... [-a FOLDER]...
 //   vlsnap diff BEFORE-FILE AFTER-FILE
-// take writes the snapshot (the output file's own folder is best kept off
+// -a names a folder whose owner and access list are recorded (instead of the
+// default product folders). take writes the snapshot (the output file's own folder is best kept off
 // drive C:, or excluded with -x). diff prints "- " (went), "+ " (came) and
 // "~ " (changed) lines and exits 0 when the snapshots are equal, 1 when they
 // differ, 2 on a usage or file error.
@@ -11,7 +12,7 @@
 
 static int Usage()
 {
-    fprintf(stderr, "usage: vlsnap take OUTPUT [-x FOLDER]... [-k HKLM-SUBKEY]...\n"
+    fprintf(stderr, "usage: vlsnap take OUTPUT [-x FOLDER]... [-k HKLM-SUBKEY]... [-a FOLDER]...\n"
                     "       vlsnap diff BEFORE AFTER\n");
     return 2;
 }
@@ -25,6 +26,7 @@ int main(int argc, char **argv)
             if (i + 1 >= argc) return Usage();
             if (!strcmp(argv[i], "-x")) options.ExcludedFolders.push_back(argv[++i]);
             else if (!strcmp(argv[i], "-k")) options.RegistryRoots.push_back(argv[++i]);
+            else if (!strcmp(argv[i], "-a")) options.SecuredFolders.push_back(argv[++i]);
             else return Usage();
         }
         std::vector<std::string> lines = TakeSnapshot(options);

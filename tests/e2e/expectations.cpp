@@ -60,6 +60,17 @@ std::vector<std::string> ClientComponentValues(const std::string &release)
             ComponentValue("Documentation\\Internet Gateway")};
 }
 
+void AddServicesStopped(ExpectedDifference *e)
+{
+    Add(&e->MustChange, {"state service NorvikVarolink", "state service VarolinkServices"});
+}
+
+void AddProductKeySecured(ExpectedDifference *e)
+{
+    Add(&e->MustChange, {"acl " + ProductKey(), "acl " + ProductKey("*")});
+    Add(&e->MayChange, {"owner " + ProductKey(), "owner " + ProductKey("*")});
+}
+
 // A whole-product removal: the five client components through their
 // procedures, the program tree clean-up, the Start menu items and (with the
 // data) the data, log and Web Administration folders. The server,
@@ -124,6 +135,7 @@ ExpectedDifference WholeRemoval(const std::string &release, bool withData)
     if (r5) Add(&e.MustStay, ServerJavaFiles());
     if (r5) Add(&e.MustStay, {File(P + "\\java\\lib\\com.norvik.vl.jar"), File(P + "\\vlwa\\*"),
                               "service NorvikVarolink", "service VarolinkServices"});
+    if (r5) AddServicesStopped(&e);
     if (release == "5.1") Add(&e.MustStay, {ComponentValue("Server"), ComponentValue("Web Administration Server"),
                                             ComponentValue("Additional Languages\\*"), File(P + "\\doc\\de_de\\*")});
 
@@ -153,9 +165,10 @@ ExpectedDifference WholeRemoval(const std::string &release, bool withData)
 // their own files go; the Java base archives, which the installed server
 // shares, stay; the variables the installer created for the toolkit go with
 // their CreationMask bits.
-ExpectedDifference ToolkitAndJavaClientRemoval()
+ExpectedDifference ToolkitAndJavaClientRemoval(bool servicesRan)
 {
     ExpectedDifference e;
+    if (servicesRan) AddServicesStopped(&e);
     Add(&e.MustGo, ToolkitFiles());
     Add(&e.MustGo, JavaClientFiles());
     Add(&e.MustGo, {ComponentValue("Development Toolkit"), ComponentValue("Local Clients\\Java Client"), Env("include"),

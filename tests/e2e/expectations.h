@@ -20,10 +20,18 @@ std::vector<std::string> ServerJavaFiles();
 std::vector<std::string> QueueManagerData();
 // The value names the clients were recorded under, by release.
 std::vector<std::string> ClientComponentValues(const std::string &release);
+// The staged stop before a removal stops the product's two services: those
+// the removal does not delete stay, stopped.
+void AddServicesStopped(ExpectedDifference *e);
+// With the "vlm" account start-up secures the product key: every key of its
+// tree gets the product's access list and, under Wine, an owner (a key
+// whose security was never written gets one with its first access list).
+void AddProductKeySecured(ExpectedDifference *e);
 // A whole-product removal of a rich installation, with or without its data.
 ExpectedDifference WholeRemoval(const std::string &release, bool withData);
-// The development toolkit and the Java client removed from a rich 5.1 installation.
-ExpectedDifference ToolkitAndJavaClientRemoval();
+// The development toolkit and the Java client removed from a rich 5.1
+// installation (whose services ran, unless told otherwise).
+ExpectedDifference ToolkitAndJavaClientRemoval(bool servicesRan = true);
 // The server and Web Administration of a rich 5.1 installation, recorded as
 // incomplete, removed with or without their data.
 ExpectedDifference IncompleteServerRemoval(bool withData);

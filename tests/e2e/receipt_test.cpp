@@ -318,7 +318,7 @@ TEST(ReceiptTest, UnwritableReceiptLeavesTheResultAloneWithTheAccount)
 // leaves, item by item and reason by reason.
 TEST(ReceiptTest, PreviewNamesWhatTheRemovalLeaves)
 {
-    ScenarioRun run = RunPreviewedScenario(RichInstallation("5.1"), kRemove);
+    ScenarioRun run = RunSilentScenario(RichInstallation("5.1"), kRemove);
     EXPECT_EQ(run.PreviewExitCode, 0);
     EXPECT_EQ(run.PreviewReceiptProblems, "");
     EXPECT_EQ(run.ReceiptProblems, "");

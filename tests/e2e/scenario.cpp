@@ -1,11 +1,12 @@
 #include "scenario.h"
 #include "receiptcheck.h"
 #include "fixturelists.h"
+#include "previewmatch.h"
 #include "runner.h"
 #include "snapshot.h"
+#include <gtest/gtest.h>
 #include <windows.h>
-#include <aclapi.h>
-#include <sddl.h>
+#include <shlobj.h>
 #include <algorithm>
 
 #ifndef VL_BIN_DIR
@@ -128,37 +129,38 @@ struct MifLibraryOnPath {
     }
 };
 
-// The owner and access list of the product key as SDDL ("" when unreadable).
-static std::string ProductKeySecurity()
+// The snapshot of a scenario: with the owner and access list of the
+// installation's program, uninstallation and data folders.
+static SnapshotOptions ScenarioSnapshotOptions(const FixtureDescription &d)
 {
-    PSECURITY_DESCRIPTOR descriptor = NULL;
-    if (GetNamedSecurityInfoA("MACHINE\\Software\\Norvik\\Varolink\\CurrentVersion", SE_REGISTRY_KEY,
-                              OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, NULL, NULL, NULL, NULL,
-                              &descriptor) != ERROR_SUCCESS)
-        return "";
-    char *text = NULL;
-    std::string sddl;
-    if (ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1,
-                                                             OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                                                             &text, NULL)) {
-        sddl = text;
-        LocalFree(text);
-    }
-    LocalFree(descriptor);
-    return sddl;
+    SnapshotOptions options;
+    std::string program = FixtureProgramFolder(d);
+    options.SecuredFolders = {program, program + "\\uninst", FixtureWorkFolder(d)};
+    return options;
 }
 
-static ScenarioRun RunScenarioAfter(const FixtureDescription &d, const ScenarioRemoval *preview,
-                                    const ScenarioRemoval &remove, const std::string &mifName);
+// What the snapshots of a scenario see, and the files a run writes about
+// itself: ownFiles (a preview's log and receipt) or, by default, the real
+// run's default log and its receipt, beside the log or, when the run
+// removed the data folder with its log, in the Windows folder.
+static PreviewScope ScenarioPreviewScope(const FixtureDescription &d, const std::vector<std::string> &ownFiles = {})
+{
+    PreviewScope scope;
+    scope.ProgramsFolder = FixtureCommonFolder(CSIDL_COMMON_PROGRAMS);
+    scope.StartupFolder = FixtureCommonFolder(CSIDL_COMMON_STARTUP);
+    scope.RegistryRoots = SnapshotDefaultRegistryRoots();
+    scope.SecuredFolders = ScenarioSnapshotOptions(d).SecuredFolders;
+    char temp[MAX_PATH] = "", profile[MAX_PATH] = "";
+    if (GetTempPathA(sizeof temp, temp)) scope.UnobservedFolders.push_back(temp);
+    if (GetEnvironmentVariableA("USERPROFILE", profile, sizeof profile)) scope.UnobservedFolders.push_back(profile);
+    std::string work = FixtureWorkFolder(d);
+    scope.OwnFiles = ownFiles.empty() ? std::vector<std::string>{work + "\\avlilogn.txt", work + "\\avlilogn.json",
+                                                                 WindowsFolder() + "\\avlilogn.json"}
+                                      : ownFiles;
+    return scope;
+}
 
 ScenarioRun RunScenario(const FixtureDescription &d, const ScenarioRemoval &remove, const std::string &mifName)
-{
-    return RunScenarioAfter(d, NULL, remove, mifName);
-}
-
-// RunScenario, with preview (when given) run between a first snapshot and Before.
-static ScenarioRun RunScenarioAfter(const FixtureDescription &d, const ScenarioRemoval *preview,
-                                    const ScenarioRemoval &remove, const std::string &mifName)
 {
     ScenarioRun run;
     run.Vlm = VlmAccountPresent();
@@ -170,18 +172,12 @@ static ScenarioRun RunScenarioAfter(const FixtureDescription &d, const ScenarioR
     // uninstaller finds its switches anywhere in its parameters.
     std::string folder = MakeUniqueTempFolder("e2e");
     MifLibraryOnPath mifLibrary(folder);
-    SnapshotOptions options;
+    SnapshotOptions options = ScenarioSnapshotOptions(d);
     if (!FixtureInstall(d)) {
         run.Failures = "the installation could not be laid down\n";
         FixtureRemove(d);
         DeleteFolderTree(folder);
         return run;
-    }
-    if (preview) {
-        run.BeforePreview = TakeSnapshot(options);
-        run.KeySecurityBeforePreview = ProductKeySecurity();
-        run.PreviewExitCode = (*preview)(folder, &run);
-        run.KeySecurityAfterPreview = ProductKeySecurity();
     }
     run.Before = TakeSnapshot(options);
     // The installer's uninstall stand-in appends its command line here.
@@ -208,10 +204,68 @@ static ScenarioRun RunScenarioAfter(const FixtureDescription &d, const ScenarioR
     return run;
 }
 
+// The response text with "Preview=YES" in its "Varolink" stanza.
+static std::string PreviewResponse(const std::string &response)
+{
+    std::string lower = response;
+    for (char &c : lower) c = (char)tolower((unsigned char)c);
+    size_t stanza = lower.find("[varolink]");
+    if (stanza == std::string::npos) return response + "\r\n[Varolink]\r\nPreview=YES\r\n";
+    size_t end = response.find('\n', stanza);
+    if (end == std::string::npos) return response + "\r\nPreview=YES\r\n";
+    return response.substr(0, end + 1) + "Preview=YES\r\n" + response.substr(end + 1);
+}
+
+// The preview of a silent scenario, from the state of run->Before: its -G
+// log goes to a folder of its own on drive C: (so that the snapshot sees
+// what it writes there), which is removed again afterwards.
+static void RunPreview(const FixtureDescription &d, const std::string &folder, const std::string &response,
+                       const std::string &switches, const std::string &mifName, ScenarioRun *run)
+{
+    static int count = 0;
+    std::string answers = folder + "\\preview.rsp";
+    std::string logFolder = "C:\\VlPreview" + std::to_string(GetCurrentProcessId()) + "n" + std::to_string(++count);
+    std::string log = logFolder + "\\log\\preview.txt", receipt = logFolder + "\\log\\preview.json";
+    run->Previewed = true;
+    if (!WriteTextFile(answers, PreviewResponse(response))) {
+        run->PreviewChanges = "the preview's response file could not be written\n";
+        return;
+    }
+    run->PreviewExitCode = RunUninstallerWith("-S -F1\"" + answers + "\" -G\"" + log + "\"" +
+                                              (switches.empty() ? "" : " " + switches), 300000);
+    std::vector<std::string> after = TakeSnapshot(ScenarioSnapshotOptions(d));
+    run->PreviewLog = LogEntries(log);
+    run->PreviewChanges = ChangesBesidesOwnFiles(DiffSnapshots(run->Before, after), ScenarioPreviewScope(d, {log, receipt}));
+    run->PreviewReceipt = ReadTextFile(receipt);
+    run->PreviewReceiptProblems = ReceiptSchemaProblems(receipt);
+    // Outside the snapshot: the status MIF and the installer's uninstall program.
+    if (!mifName.empty() && !ReadTextFile(MifPath(folder, mifName)).empty())
+        run->PreviewChanges += "the preview wrote the status MIF " + MifPath(folder, mifName) + "\n";
+    if (PathExists(folder + "\\isuninst.txt")) run->PreviewChanges += "the preview started the installer's uninstall program\n";
+    DeleteFolderTree(logFolder);
+}
+
+// The preview's verdict on a run that had one: exit code 0, nothing changed
+// but its own files, and its "Would ..." items the real run's changes.
+static void ExpectPreviewMatches(const FixtureDescription &d, const ScenarioRun &run)
+{
+    if (!run.Previewed) return;
+    std::string log;
+    for (const std::string &line : run.PreviewLog) log += line + "\n";
+    EXPECT_EQ(run.PreviewExitCode, 0) << "the preview must end with exit code 0\n---- log of the preview ----\n" << log;
+    EXPECT_EQ(run.PreviewChanges, "") << "the preview changed the machine\n---- log of the preview ----\n" << log;
+    if (run.PreviewExitCode != 0 || !run.PreviewChanges.empty()) return;
+    std::string mismatch = FormatPreviewMismatch(
+        ComparePreview(run.PreviewLog, DiffSnapshots(run.Before, run.After), ScenarioPreviewScope(d)));
+    EXPECT_EQ(mismatch, "") << "the preview's \"Would ...\" items differ from the real run's changes\n"
+                            << "---- log of the preview ----\n" << log;
+}
+
 ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &response, const std::string &switches,
                               const std::string &mifName)
 {
-    return RunScenario(d, [&](const std::string &folder, ScenarioRun *run) {
+    ScenarioRun result = RunScenario(d, [&](const std::string &folder, ScenarioRun *run) {
+        RunPreview(d, folder, response, switches, mifName, run);
         std::string answers = folder + "\\answers.rsp";
         if (!WriteTextFile(answers, response)) {
             run->Failures += "the response file could not be written\n";
@@ -221,45 +275,8 @@ ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &re
         // take seconds; a run that hangs on a page is the fault to report.
         return RunUninstallerWith("-S -F1\"" + answers + "\"" + (switches.empty() ? "" : " " + switches), 300000);
     }, mifName);
-}
-
-// Writes the answers into folder; "" after a failure (noted in the run).
-static std::string WriteAnswers(const std::string &folder, const std::string &name, const std::string &response,
-                                ScenarioRun *run)
-{
-    std::string answers = folder + "\\" + name;
-    if (WriteTextFile(answers, response)) return answers;
-    run->Failures += "the response file could not be written\n";
-    return "";
-}
-
-ScenarioRun RunPreviewedScenario(const FixtureDescription &d, const std::string &response,
-                                 const std::string &switches)
-{
-    ScenarioRemoval preview = [&](const std::string &folder, ScenarioRun *run) {
-        // The keyword joins the answers' own "Varolink" stanza.
-        std::string asked = response;
-        size_t stanza = asked.find("[Varolink]\r\n");
-        if (stanza == std::string::npos) asked = "[Varolink]\r\nPreview=YES\r\n" + asked;
-        else asked.insert(stanza + 12, "Preview=YES\r\n");
-        std::string answers = WriteAnswers(folder, "preview.rsp", asked, run);
-        if (answers.empty()) return -1;
-        // Its own log in a folder of its own, which the preview makes.
-        std::string log = folder + "\\preview\\preview.txt";
-        int exitCode = RunUninstallerWith("-S -F1\"" + answers + "\" -G\"" + log + "\"" +
-                                          (switches.empty() ? "" : " " + switches), 300000);
-        run->PreviewLog = LogEntries(log);
-        std::string receipt = folder + "\\preview\\preview.json";
-        run->PreviewReceipt = ReadTextFile(receipt);
-        run->PreviewReceiptProblems = ReceiptSchemaProblems(receipt);
-        return exitCode;
-    };
-    ScenarioRemoval remove = [&](const std::string &folder, ScenarioRun *run) {
-        std::string answers = WriteAnswers(folder, "answers.rsp", response, run);
-        if (answers.empty()) return -1;
-        return RunUninstallerWith("-S -F1\"" + answers + "\"" + (switches.empty() ? "" : " " + switches), 300000);
-    };
-    return RunScenarioAfter(d, &preview, remove, "");
+    ExpectPreviewMatches(d, result);
+    return result;
 }
 
 std::string Explain(const ScenarioRun &run, const ExpectedDifference &expected)

@@ -41,15 +41,13 @@ struct ScenarioRun {
     // Windows folder; "" when in neither), its text, and what the schema
     // check said of it ("" when valid).
     std::string ReceiptPath, Receipt, ReceiptProblems;
-
-    // A run previewed first (RunPreviewedScenario): the snapshot before the
-    // preview (Before is then the one after it), its exit code and its own
-    // log, and the product key's owner and access list (SDDL) before and
-    // after it.
-    std::vector<std::string> BeforePreview;
+    // A silent scenario first runs the same answers as a preview: its exit
+    // code, its log, and what it changed on the machine besides its own log
+    // and receipt (FormatDifference lines and notes; "" for nothing).
+    bool Previewed = false;
     int PreviewExitCode = -1;
     std::vector<std::string> PreviewLog;
-    std::string KeySecurityBeforePreview, KeySecurityAfterPreview;
+    std::string PreviewChanges;
     // The preview's receipt (beside its own log) and its schema check.
     std::string PreviewReceipt, PreviewReceiptProblems;
 };
@@ -70,14 +68,15 @@ ScenarioRun RunScenario(const FixtureDescription &d, const ScenarioRemoval &remo
 // switches after -F1 when given. The status-MIF library's stand-in is on the
 // program's search path; with mifName the MIF of that name is read back
 // into run.Mif.
+// Every silent scenario is a preview first: the same answers with
+// "Preview=YES" in the "Varolink" stanza and a -G log of its own. The
+// preview must end with exit code 0 and change nothing but its log and
+// receipt; then the real run goes ahead from the same state, and the
+// preview's "Would ..." items must be the changes the real run made, as the
+// snapshots show them (testkit/previewmatch.h). A difference is a test
+// failure naming the items of each side missing from the other.
 ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &response,
                               const std::string &switches = "", const std::string &mifName = "");
-// RunSilentScenario with the same answers run as a preview first (the
-// response file's "Preview=YES", its own log given with -G): the preview's
-// snapshot, exit code and log are kept in the run.
-ScenarioRun RunPreviewedScenario(const FixtureDescription &d, const std::string &response,
-                                 const std::string &switches = "");
-
 // The expectation's failures as text, with the log appended when there are any.
 std::string Explain(const ScenarioRun &run, const ExpectedDifference &expected);
 

@@ -103,7 +103,7 @@ TEST(ScenarioTest, Release51ComponentsEndCleanlyWithTheAccount)
     d.Services = false;
     ScenarioRun run = RunSilentScenario(d, ComponentsResponse("REMOVE", "KEEP", "REMOVE", "KEEP", "KEEP"),
                                         "-Ivlparts", "vlparts");
-    ExpectToolkitAndJavaClientRemoval(run);
+    ExpectToolkitAndJavaClientRemoval(run, false);
     ExpectCleanLog(run);
     ExpectMifStatus(run, true);
 }
@@ -120,6 +120,7 @@ TEST(ScenarioTest, Release51ComponentsWindowsClientBesideServer)
     Add(&e.MustGo, {ComponentValue("Local Clients\\Windows NT Client"), ComponentValue("Internet Gateway"),
                     File(P + "\\uninst\\avliclcn.reg")});
     Add(&e.MustCome, {File(D + "\\avlilogn.txt"), ProductValue("", "LogDefaultPath")});
+    AddServicesStopped(&e);
     Add(&e.MustStay, SharedClientFiles());
     Add(&e.MustStay, {ProductKey("Configuration*"), Env("PATH"), File(D + "\\*")});
     EXPECT_EQ(Explain(run, e), "");
@@ -147,6 +148,7 @@ TEST(ScenarioTest, Release51ComponentsWindowsClientWithoutServer)
                     ProductKey("Configuration\\AllQueueManagers"), ProductValue("Configuration\\AllQueueManagers", "*")});
     Add(&e.MustChange, {Env("PATH")});
     Add(&e.MustCome, {File(D + "\\avlilogn.txt"), ProductValue("", "LogDefaultPath")});
+    AddServicesStopped(&e);
     // The configuration goes but for the Web Administration settings, which it spares.
     Add(&e.MustStay, {File(P + "\\bin\\avlmqm.dll"), File(D + "\\conv\\table\\01208.tbl"), Env("classpath"),
                       ProductKey("Configuration"), ProductKey("Configuration\\WebAdministration"),
@@ -185,14 +187,14 @@ TEST(ScenarioTest, Release51ComponentsIncompleteServerKeepsData)
     ExpectLogEnds(run);
 }
 
-// A preview of each kind of removal, then the removal with the same answers:
-// the preview changes nothing (with the account, the real run would secure
-// the product key: the preview leaves its access list as it is) and lists
-// what the removal then deletes.
+// A preview of each kind of removal, then the removal with the same answers
+// (as every silent scenario: RunSilentScenario): the preview changes nothing
+// (with the account, the real run would secure the product key: the preview
+// leaves its access list as it is) and lists what the removal then changes.
 TEST(ScenarioTest, PreviewOfRelease51RemoveDataWithTheAccount)
 {
     ASSERT_TRUE(VlmAccountPresent()) << "run as USER=vlm";
-    ScenarioRun run = RunPreviewedScenario(RichInstallation("5.1"), kRemoveData);
+    ScenarioRun run = RunSilentScenario(RichInstallation("5.1"), kRemoveData);
     ExpectPreviewMatchesRemoval(run);
     EXPECT_TRUE(Contains(run.PreviewLog, "Would stop service 'NorvikVarolink'"));
     EXPECT_TRUE(InOrder(run.PreviewLog, {"Would set value [HKLM\\Software\\Norvik\\Varolink\\CurrentVersion\\Components] 'Development Toolkit'",
@@ -207,7 +209,22 @@ TEST(ScenarioTest, PreviewOfRelease51ComponentsWithTheAccount)
     ASSERT_TRUE(VlmAccountPresent()) << "run as USER=vlm";
     FixtureDescription d = RichInstallation("5.1");
     d.Services = false;
-    ScenarioRun run = RunPreviewedScenario(d, ComponentsResponse("REMOVE", "KEEP", "REMOVE", "KEEP", "KEEP"));
+    ScenarioRun run = RunSilentScenario(d, ComponentsResponse("REMOVE", "KEEP", "REMOVE", "KEEP", "KEEP"));
     ExpectPreviewMatchesRemoval(run);
-    ExpectToolkitAndJavaClientRemoval(run);
+    ExpectToolkitAndJavaClientRemoval(run, false);
+}
+
+// The server of a component removal, keeping its data: the configuration
+// export runs as it would, into nothing, and is listed as the one file it
+// would write; the services are listed, not deleted.
+TEST(ScenarioTest, PreviewOfRelease51IncompleteServerKeepsData)
+{
+    FixtureDescription d = RichInstallation("5.1");
+    SetComponentValue(&d, "Server", "Incomplete");
+    SetComponentValue(&d, "Web Administration Server", "Incomplete");
+    ScenarioRun run = RunSilentScenario(d, ComponentsResponse("KEEP", "KEEP", "KEEP", "KEEP", "KEEP", "KEEP", "KEEP"));
+    ExpectPreviewMatchesRemoval(run);
+    EXPECT_TRUE(InOrder(run.PreviewLog, {"Saving QM configuration", "Would write: '" + D + "\\config\\Config.reg'",
+                                         "QM configuration saved", "Would delete service 'NorvikVarolink'"}));
+    EXPECT_EQ(Explain(run, IncompleteServerRemoval(false)), "");
 }

@@ -3,9 +3,7 @@
 // difference its silent scenario expects.
 #pragma once
 #include "scenario.h"
-#include <set>
 #include <string>
-#include <vector>
 
 // The log begins with the run's mode line and ends with "Uninstallation ended.".
 void ExpectLogEnds(const ScenarioRun &run);
@@ -24,18 +22,15 @@ void ExpectInstallerHandOver(const ScenarioRun &run, const std::string &mifName 
 // A component removal never hands over to the installer.
 void ExpectNoHandOver(const ScenarioRun &run);
 // A whole-product removal of a rich installation: exit code 0, the expected
-// difference, the hand-over and, with the data, the rule for the default log.
+// difference (with the product key secured when the run had the account),
+// the hand-over and, with the data, the rule for the default log.
 void ExpectWholeRemoval(const ScenarioRun &run, const std::string &release, bool withData,
                         const std::string &mifName = "");
 // The development toolkit and the Java client removed from a rich 5.1
 // installation: exit code 0, the expected difference, the class path left
 // to the server, no hand-over, the log's ends.
-void ExpectToolkitAndJavaClientRemoval(const ScenarioRun &run);
-
-// The items a preview's log lists as deleted ("Would delete ..."), named as
-// a snapshot names them (lower case).
-std::set<std::string> PreviewDeletions(const std::vector<std::string> &log);
-// A run previewed first (RunPreviewedScenario): the preview ended with exit
-// code 0, changed nothing (snapshots, the product key's access list), and
-// listed as would-be-deleted exactly what the removal then deleted.
+void ExpectToolkitAndJavaClientRemoval(const ScenarioRun &run, bool servicesRan = true);
+// A run of a silent scenario (each is previewed first, RunSilentScenario):
+// the preview's log is the preview's, from its mode line to its end, with
+// no change logged as done and no program launched.
 void ExpectPreviewMatchesRemoval(const ScenarioRun &run);

@@ -73,8 +73,9 @@ DWORD MachineSetAccessList(const char *object, SE_OBJECT_TYPE type, PACL list);
 
 // Services.
 DWORD MachineDeleteService(SC_HANDLE service, const char *name);
-// A service the staged stop would stop: listed in a preview, recorded in a
-// real run (the stop itself is made by the product's programs).
+// A service the staged stop is about to stop through the product's support
+// library: a preview lists it ("Would stop service"); a real run leaves the
+// line and the record to the library entry that stops it.
 void MachineNoteServiceStop(const char *name);
 
 // The staged stop. MachineStopStarted: the stop sequence begins (a preview

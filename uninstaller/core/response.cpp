@@ -4,19 +4,55 @@
 #include "core/runstate.h"
 #include "core/text.h"
 #include <stdio.h>
+#include <string.h>
+#include <string>
+#include <vector>
 
 static ResponseTable sTable = {NULL, 1};
 
+// The file as start-up read it to find a preview: its path, whether it could
+// be opened, and each read of it (a line, or a part of an overlong one) in
+// order. The file is read once only: a response file may be something that
+// can be read only once, such as a pipe. GUI thread only.
+static struct {
+    BOOL Loaded;
+    BOOL Opened;
+    std::string Path;
+    std::vector<std::string> Reads;
+} sEarly;
+
+// Reads the file into sEarly.
+static void LoadEarly(const char *path)
+{
+    sEarly.Loaded = TRUE;
+    sEarly.Path = path;
+    sEarly.Reads.clear();
+    FILE *file = fopen(path, "rt");
+    sEarly.Opened = file != NULL;
+    if (!file) return;
+    char line[RESPONSE_LINE_SIZE];
+    while (fgets(line, sizeof line, file)) sEarly.Reads.push_back(line);
+    fclose(file);
+}
+
 BOOL ReadResponseFile()
 {
-    FILE *file = fopen(gRun.ResponseFilePath, "rt");
-    if (!file) {
+    BOOL early = sEarly.Loaded && sEarly.Path == gRun.ResponseFilePath;
+    FILE *file = early ? NULL : fopen(gRun.ResponseFilePath, "rt");
+    if (early ? !sEarly.Opened : !file) {
         LogLineF("Can't open '%s'", gRun.ResponseFilePath);
         return FALSE;
     }
     LogLine("Response file:");
     sTable.Ok = 1;
     char line[RESPONSE_LINE_SIZE];
+    if (early) {
+        for (const std::string &read : sEarly.Reads) {
+            memcpy(line, read.c_str(), read.size() + 1);   // each read fitted this buffer
+            ResponseParseLine(&sTable, line, LogLine);
+        }
+        return sTable.Ok;
+    }
     while (fgets(line, sizeof line, file)) ResponseParseLine(&sTable, line, LogLine);
     fclose(file);
     return sTable.Ok;
@@ -82,13 +118,15 @@ static void Unlogged(const char *) {}
 
 BOOL ResponseAsksPreview(const char *path)
 {
-    FILE *file = path && path[0] ? fopen(path, "rt") : NULL;
-    if (!file) return FALSE;
+    if (!path || !path[0]) return FALSE;
+    LoadEarly(path);
     ResponseTable table;
     ResponseInit(&table);
     char line[RESPONSE_LINE_SIZE];
-    while (fgets(line, sizeof line, file)) ResponseParseLine(&table, line, Unlogged);
-    fclose(file);
+    for (const std::string &read : sEarly.Reads) {
+        memcpy(line, read.c_str(), read.size() + 1);
+        ResponseParseLine(&table, line, Unlogged);
+    }
     const char *value;
     BOOL preview = ResponseFind(&table, "Varolink", "Preview", &value) == 0 && TextEqualNoCase(value, "YES");
     ResponseFree(&table);
@@ -97,5 +135,7 @@ BOOL ResponseAsksPreview(const char *path)
 
 void ResponseReset()
 {
+    sEarly.Loaded = FALSE;
+    sEarly.Reads.clear();
     ResponseFree(&sTable);
 }

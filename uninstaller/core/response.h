@@ -21,8 +21,9 @@ BOOL ResponseComponentChoice(const char *keyword, BOOL *flag);
 BOOL ApplyLockedFilesAnswer(HWND page);
 
 // Whether the file asks for a preview (stanza "Varolink", "Preview=YES"),
-// read on its own before anything is logged or changed; a file that cannot
-// be read asks for none. The table above is not touched.
+// read before anything is logged or changed; a file that cannot be read asks
+// for none. The file is read here once and kept as read: ReadResponseFile of
+// the same path later echoes and parses what was read here.
 BOOL ResponseAsksPreview(const char *path);
 
 // Forgets the table (used by tests that read several files in one process).
