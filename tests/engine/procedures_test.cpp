@@ -66,7 +66,9 @@ struct Procedures : ::testing::Test {
         int result = UninstallComponent(key, NULL, gRun.ProgramFilesPath, gRun.ProductWorkPath, gRun.LogDefaultPath,
                                         gRun.ProgramFolderName, &bar.Status1, &bar.Status2, &bar.Status3,
                                         &bar.Progress, gComponentDisplayNames[nameId], deleteData, &option, 0);
-        if (wholeBar) EXPECT_EQ(StepsSinceReset(), LastRangeTop()) << key << "\n" << ReadTextFile(log);
+        if (wholeBar) {
+            EXPECT_EQ(StepsSinceReset(), LastRangeTop()) << key << "\n" << ReadTextFile(log);
+        }
         return result;
     }
     std::string Log() { return ReadTextFile(log); }
