@@ -114,7 +114,7 @@ TEST(ReceiptTest, CleanComponentRemovalWithTheAccount)
     FixtureDescription d = RichInstallation("5.1");
     d.Services = false;
     ScenarioRun run = RunSilentScenario(d, PartsResponse(), "-Ivlparts", "vlparts");
-    ExpectToolkitAndJavaClientRemoval(run);
+    ExpectToolkitAndJavaClientRemoval(run, false);
     ExpectCleanLog(run);
     ASSERT_EQ(run.ReceiptPath, DefaultReceipt());
     EXPECT_EQ(run.ReceiptProblems, "");
@@ -302,7 +302,7 @@ TEST(ReceiptTest, UnwritableReceiptLeavesTheResultAloneWithTheAccount)
     d.Services = false;
     const std::string named = D + "\\avlilogn.txt\\run.json";
     ScenarioRun run = RunSilentScenario(d, PartsResponse("Receipt=" + named + "\r\n"), "-Ivlparts", "vlparts");
-    ExpectToolkitAndJavaClientRemoval(run);
+    ExpectToolkitAndJavaClientRemoval(run, false);
     ExpectMifStatus(run, true);
     EXPECT_EQ(run.ReceiptPath, "");
     ASSERT_FALSE(run.Log.empty());

@@ -216,6 +216,20 @@ static std::string PreviewResponse(const std::string &response)
     return response.substr(0, end + 1) + "Preview=YES\r\n" + response.substr(end + 1);
 }
 
+// The receipt the answers' "Receipt" keyword names ("" when none); a bare
+// name lands in the log's folder.
+static std::string NamedReceipt(const std::string &response, const std::string &logFolder)
+{
+    std::string lower = response;
+    for (char &c : lower) c = (char)tolower((unsigned char)c);
+    size_t at = lower.find("\nreceipt=");
+    if (at == std::string::npos) return "";
+    at += 9;
+    std::string value = response.substr(at, response.find_first_of("\r\n", at) - at);
+    if (value.find(':') != std::string::npos || value.rfind("\\", 0) == 0) return value;
+    return logFolder + "\\" + value;
+}
+
 // The preview of a silent scenario, from the state of run->Before: its -G
 // log goes to a folder of its own on drive C: (so that the snapshot sees
 // what it writes there), which is removed again afterwards.
@@ -235,7 +249,8 @@ static void RunPreview(const FixtureDescription &d, const std::string &folder, c
                                               (switches.empty() ? "" : " " + switches), 300000);
     std::vector<std::string> after = TakeSnapshot(ScenarioSnapshotOptions(d));
     run->PreviewLog = LogEntries(log);
-    run->PreviewChanges = ChangesBesidesOwnFiles(DiffSnapshots(run->Before, after), ScenarioPreviewScope(d, {log, receipt}));
+    PreviewScope own = ScenarioPreviewScope(d, {log, receipt, NamedReceipt(response, logFolder + "\\log")});
+    run->PreviewChanges = ChangesBesidesOwnFiles(DiffSnapshots(run->Before, after), own);
     run->PreviewReceipt = ReadTextFile(receipt);
     run->PreviewReceiptProblems = ReceiptSchemaProblems(receipt);
     // Outside the snapshot: the status MIF and the installer's uninstall program.
@@ -247,7 +262,7 @@ static void RunPreview(const FixtureDescription &d, const std::string &folder, c
 
 // The preview's verdict on a run that had one: exit code 0, nothing changed
 // but its own files, and its "Would ..." items the real run's changes.
-static void ExpectPreviewMatches(const FixtureDescription &d, const ScenarioRun &run)
+static void ExpectPreviewMatches(const FixtureDescription &d, const std::string &response, const ScenarioRun &run)
 {
     if (!run.Previewed) return;
     std::string log;
@@ -255,8 +270,11 @@ static void ExpectPreviewMatches(const FixtureDescription &d, const ScenarioRun 
     EXPECT_EQ(run.PreviewExitCode, 0) << "the preview must end with exit code 0\n---- log of the preview ----\n" << log;
     EXPECT_EQ(run.PreviewChanges, "") << "the preview changed the machine\n---- log of the preview ----\n" << log;
     if (run.PreviewExitCode != 0 || !run.PreviewChanges.empty()) return;
-    std::string mismatch = FormatPreviewMismatch(
-        ComparePreview(run.PreviewLog, DiffSnapshots(run.Before, run.After), ScenarioPreviewScope(d)));
+    PreviewScope scope = ScenarioPreviewScope(d);
+    std::string named = NamedReceipt(response, FixtureWorkFolder(d));
+    if (!named.empty()) scope.OwnFiles.push_back(named);
+    std::string mismatch =
+        FormatPreviewMismatch(ComparePreview(run.PreviewLog, DiffSnapshots(run.Before, run.After), scope));
     EXPECT_EQ(mismatch, "") << "the preview's \"Would ...\" items differ from the real run's changes\n"
                             << "---- log of the preview ----\n" << log;
 }
@@ -275,7 +293,7 @@ ScenarioRun RunSilentScenario(const FixtureDescription &d, const std::string &re
         // take seconds; a run that hangs on a page is the fault to report.
         return RunUninstallerWith("-S -F1\"" + answers + "\"" + (switches.empty() ? "" : " " + switches), 300000);
     }, mifName);
-    ExpectPreviewMatches(d, result);
+    ExpectPreviewMatches(d, response, result);
     return result;
 }
 

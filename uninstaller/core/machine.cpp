@@ -258,6 +258,7 @@ LONG MachineQueryValue(HKEY key, const char *keyPath, const char *valueName, DWO
         if (FindHeldValue(target, type, data, size, &rc)) return rc;
         if (LedgerWouldGo(target)) return ERROR_FILE_NOT_FOUND;
     }
+    if (!key) return ERROR_FILE_NOT_FOUND;   // a key a preview would have made, without this value
     return RegQueryValueExA(key, valueName, NULL, type, data, size);
 }
 

@@ -38,15 +38,32 @@ LONG OpenProductKey(HKEY root, const char *subKey, REGSAM access, HKEY *key)
     return RegOpenKeyExA(root, subKey, 0, access, key);
 }
 
+// Opens a key to read its values. In a preview, a key the run would have
+// created opens as NULL: the values it would have set answer from the held set.
+static LONG OpenForValues(HKEY root, const char *subKey, HKEY *key)
+{
+    LONG rc = OpenProductKey(root, subKey, KEY_QUERY_VALUE, key);
+    if (rc != ERROR_SUCCESS && (!root || root == HKEY_LOCAL_MACHINE) && MachineKeyPending(subKey)) {
+        *key = NULL;
+        return ERROR_SUCCESS;
+    }
+    return rc;
+}
+
+static void CloseForValues(HKEY key)
+{
+    if (key) RegCloseKey(key);
+}
+
 int ReadRegString(const char *subKey, const char *valueName, DWORD *type, char *text, DWORD *size)
 {
     text[0] = 0;
     HKEY key;
-    if (OpenProductKey(HKEY_LOCAL_MACHINE, subKey, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return -1;
+    if (OpenForValues(HKEY_LOCAL_MACHINE, subKey, &key) != ERROR_SUCCESS) return -1;
     BYTE data[VL_TEXT_SIZE];
     DWORD kind = 0, length = sizeof data - 1;
     LONG rc = MachineQueryValue(key, subKey, valueName, &kind, data, &length);
-    RegCloseKey(key);
+    CloseForValues(key);
     if (type) *type = kind;
     if (size) *size = length;
     if (rc != ERROR_SUCCESS) return -1;
@@ -70,17 +87,17 @@ BOOL ReadRegValue(HKEY root, const char *subKey, const char *valueName, char **o
     if (out) *out = NULL;
     if (outSize) *outSize = 0;
     HKEY key;
-    if (OpenProductKey(root, subKey, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return FALSE;
+    if (OpenForValues(root, subKey, &key) != ERROR_SUCCESS) return FALSE;
     const char *keyPath = !root || root == HKEY_LOCAL_MACHINE ? subKey : NULL;
     DWORD size = 0;
     LONG rc = MachineQueryValue(key, keyPath, valueName, NULL, NULL, &size);
-    if (rc != ERROR_SUCCESS) { RegCloseKey(key); return FALSE; }
-    if (!out) { RegCloseKey(key); return TRUE; }
+    if (rc != ERROR_SUCCESS) { CloseForValues(key); return FALSE; }
+    if (!out) { CloseForValues(key); return TRUE; }
     // One spare zero byte so that string data is always terminated.
     char *buffer = (char *)calloc(1, size + 2);
-    if (!buffer) { RegCloseKey(key); return FALSE; }
+    if (!buffer) { CloseForValues(key); return FALSE; }
     rc = MachineQueryValue(key, keyPath, valueName, NULL, (BYTE *)buffer, &size);
-    RegCloseKey(key);
+    CloseForValues(key);
     if (rc != ERROR_SUCCESS) { free(buffer); return FALSE; }
     *out = buffer;
     if (outSize) *outSize = size;
