@@ -57,11 +57,11 @@ LONG MachineSetValue(HKEY key, const char *keyPath, const char *valueName, DWORD
                      DWORD size);
 // A preview's key that MachineCreateKey held back (never in a real run).
 BOOL MachineKeyPending(const char *keyPath);
-// Reads a value as the run has left it (key may be NULL for a key a preview
-// would have made): in a preview, a value it would have
+// Reads a value as the run has left it: in a preview, a value it would have
 // set reads as set and one it would have deleted (or whose key it would have
 // deleted) as absent; otherwise (and always in a real run) RegQueryValueEx.
-// keyPath names the key below HKLM, NULL for a key of another root.
+// keyPath names the key below HKLM, NULL for a key of another root; key may
+// be NULL for a key a preview would have made (no value of it then is read).
 LONG MachineQueryValue(HKEY key, const char *keyPath, const char *valueName, DWORD *type, BYTE *data,
                        DWORD *size);
 // Creates (or opens) HKLM\keyPath for setting values; *key is NULL after a
