@@ -1,6 +1,7 @@
 #include "receiptcheck.h"
 #include "fixture.h"
 #include "runner.h"
+#include "wintestutil.h"
 #include <windows.h>
 
 #ifndef VL_BIN_DIR
@@ -9,20 +10,6 @@
 #ifndef VL_SOURCE_DIR
 #define VL_SOURCE_DIR "."
 #endif
-
-// The Unix name of a Windows path, from Wine's own export.
-static std::string UnixName(const std::string &path)
-{
-    typedef char *(CDECL * UnixNameCall)(const WCHAR *);
-    UnixNameCall call = (UnixNameCall)GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name");
-    WCHAR wide[MAX_PATH * 2];
-    if (!call || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH * 2)) return "";
-    char *unix = call(wide);
-    if (!unix) return "";
-    std::string result = unix;
-    HeapFree(GetProcessHeap(), 0, unix);
-    return result;
-}
 
 std::string ReceiptSchemaProblems(const std::string &receiptPath)
 {

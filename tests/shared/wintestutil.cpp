@@ -60,8 +60,7 @@ void Release(Holder &holder)
     holder.Process = NULL;
 }
 
-// The Unix name of a Windows path, from Wine's own export.
-static std::string UnixName(const std::string &path)
+std::string UnixName(const std::string &path)
 {
     typedef char *(CDECL * UnixNameCall)(const WCHAR *);
     UnixNameCall call = (UnixNameCall)GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name");

@@ -9,6 +9,8 @@
 // Gives the key (below HKLM) an access list that grants only read access to
 // LocalSystem, so that opening it for the uninstaller needs the access repair.
 void RestrictKey(const std::string &path);
+// The Unix name of a Windows path, from Wine's own export ("" when it has none).
+std::string UnixName(const std::string &path);
 
 // Starts holdopen.exe on path (file or directory) and waits until it holds
 // it; Release ends it.

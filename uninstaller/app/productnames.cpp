@@ -22,13 +22,8 @@ std::unordered_set<std::string> sFolders;   // folded folders holding a listed p
 
 std::string Folded(const char *text)
 {
-    std::string key;
-    for (const char *p = text; *p;) {
-        const char *next = MbNext(p);
-        if (next - p == 1) key += (char)MbFoldAscii((unsigned char)*p);
-        else key.append(p, next - p);
-        p = next;
-    }
+    std::string key = text;
+    LowerText(&key[0]);
     return key;
 }
 

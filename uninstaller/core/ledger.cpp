@@ -34,13 +34,8 @@ CRITICAL_SECTION *Lock() { return &sLock.Section; }
 // The comparison key of a path: single-byte A-Z folded, a trailing separator dropped.
 std::string Folded(const char *text)
 {
-    std::string key;
-    for (const char *p = text; *p;) {
-        const char *next = MbNext(p);
-        if (next - p == 1) key += (char)MbFoldAscii((unsigned char)*p);
-        else key.append(p, next - p);
-        p = next;
-    }
+    std::string key = text;
+    LowerText(&key[0]);
     if (key.size() > 3 && key[key.size() - 1] == '\\' && MbIsBoundary(key.c_str(), key.size() - 1))
         key.erase(key.size() - 1);
     return key;
