@@ -10,51 +10,60 @@
 
 static ResponseTable sTable = {NULL, 1};
 
-// The file as start-up read it to find a preview: its path, whether it could
-// be opened, and each read of it (a line, or a part of an overlong one) in
-// order. The file is read once only: a response file may be something that
-// can be read only once, such as a pipe. GUI thread only.
+// The response file as read: its path, whether it could be opened, and each
+// read of it (a line, or a part of an overlong one) in order. The preview's
+// look-up reads it and the run's reading that follows uses what was read: a
+// response file may be something that can be read only once, such as a
+// pipe. GUI thread only.
 static struct {
     BOOL Loaded;
     BOOL Opened;
     std::string Path;
     std::vector<std::string> Reads;
-} sEarly;
+} sFile;
 
-// Reads the file into sEarly.
-static void LoadEarly(const char *path)
+static void LoadFile(const char *path)
 {
-    sEarly.Loaded = TRUE;
-    sEarly.Path = path;
-    sEarly.Reads.clear();
+    if (sFile.Loaded && sFile.Path == path) return;
+    sFile.Loaded = TRUE;
+    sFile.Path = path;
+    sFile.Reads.clear();
     FILE *file = fopen(path, "rt");
-    sEarly.Opened = file != NULL;
+    sFile.Opened = file != NULL;
     if (!file) return;
     char line[RESPONSE_LINE_SIZE];
-    while (fgets(line, sizeof line, file)) sEarly.Reads.push_back(line);
+    while (fgets(line, sizeof line, file)) sFile.Reads.push_back(line);
     fclose(file);
+}
+
+static void ParseFile(ResponseTable *table, ResponseLog log)
+{
+    char line[RESPONSE_LINE_SIZE];
+    for (const std::string &read : sFile.Reads) {
+        memcpy(line, read.c_str(), read.size() + 1);   // each read fitted this buffer
+        ResponseParseLine(table, line, log);
+    }
+}
+
+// Forgets what was read, so that a later reading opens the file again.
+static void ForgetFile()
+{
+    sFile.Loaded = FALSE;
+    sFile.Reads.clear();
 }
 
 BOOL ReadResponseFile()
 {
-    BOOL early = sEarly.Loaded && sEarly.Path == gRun.ResponseFilePath;
-    FILE *file = early ? NULL : fopen(gRun.ResponseFilePath, "rt");
-    if (early ? !sEarly.Opened : !file) {
+    LoadFile(gRun.ResponseFilePath);
+    if (!sFile.Opened) {
         LogLineF("Can't open '%s'", gRun.ResponseFilePath);
+        ForgetFile();
         return FALSE;
     }
     LogLine("Response file:");
     sTable.Ok = 1;
-    char line[RESPONSE_LINE_SIZE];
-    if (early) {
-        for (const std::string &read : sEarly.Reads) {
-            memcpy(line, read.c_str(), read.size() + 1);   // each read fitted this buffer
-            ResponseParseLine(&sTable, line, LogLine);
-        }
-        return sTable.Ok;
-    }
-    while (fgets(line, sizeof line, file)) ResponseParseLine(&sTable, line, LogLine);
-    fclose(file);
+    ParseFile(&sTable, LogLine);
+    ForgetFile();
     return sTable.Ok;
 }
 
@@ -119,14 +128,10 @@ static void Unlogged(const char *) {}
 BOOL ResponseAsksPreview(const char *path)
 {
     if (!path || !path[0]) return FALSE;
-    LoadEarly(path);
+    LoadFile(path);
     ResponseTable table;
     ResponseInit(&table);
-    char line[RESPONSE_LINE_SIZE];
-    for (const std::string &read : sEarly.Reads) {
-        memcpy(line, read.c_str(), read.size() + 1);
-        ResponseParseLine(&table, line, Unlogged);
-    }
+    ParseFile(&table, Unlogged);
     const char *value;
     BOOL preview = ResponseFind(&table, "Varolink", "Preview", &value) == 0 && TextEqualNoCase(value, "YES");
     ResponseFree(&table);
@@ -135,7 +140,6 @@ BOOL ResponseAsksPreview(const char *path)
 
 void ResponseReset()
 {
-    sEarly.Loaded = FALSE;
-    sEarly.Reads.clear();
+    ForgetFile();
     ResponseFree(&sTable);
 }
