@@ -48,8 +48,6 @@ sizes=${2:-"10000 20000"}
 [ "$mode" = clicked ] && sizes=${2:-10000}
 folders=200
 if [ "$VL_ARCH" = x86_64 ]; then out=$root/bench64; else out=$root/bench; fi
-# VL_BENCH_DIR puts the prefix elsewhere, e.g. on a RAM disk (/dev/shm/vlbench)
-# where the disk's own stalls would swamp the figures.
 out=${VL_BENCH_DIR:-$out}
 prefix=$out/wineprefix
 drive=$prefix/drive_c
